@@ -1,0 +1,43 @@
+// Loading the time-zone database from the registry into the main window's
+// list of records and its zone list view.
+#pragma once
+
+#include "core/time_zone_record.h"
+#include "platform/registry.h"
+#include "platform/time_zone_api.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvane {
+
+// The zone list as the loader fills it: the list view of the main window, or
+// a stand-in in tests.
+class ZoneListView {
+public:
+    virtual ~ZoneListView() = default;
+    virtual void SetRedraw(bool enable) = 0;
+    virtual void DeleteAllItems() = 0;
+    // Inserts a row with `text` at `index`; the new row's index, or -1.
+    virtual int InsertItem(int index, const std::wstring& text) = 0;
+    virtual bool SetItemData(int row, LPARAM data) = 0;
+    // Selects and focuses the row.
+    virtual void SelectRow(int row) = 0;
+    // Scrolls the row fully into view.
+    virtual void EnsureVisible(int row) = 0;
+};
+
+// The machine's current zone: the platform's time-zone id, `info` filled when
+// given, `keyName` set (whatever the result) when given. Without
+// GetDynamicTimeZoneInformation the key name is the standard name.
+DWORD QueryCurrentZone(TimeZoneApi& timeZones, TimeZoneInfo* info, std::wstring* keyName);
+
+// Rebuilds `records` from the registry, ordered by Bias from west to east,
+// marks the current zone and refills `view`. `selectKey`: none selects no row,
+// an empty text the current zone, otherwise the zone with that key name.
+// True when every step succeeded; the list then holds whatever could be read.
+bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& view,
+                   std::vector<TimeZoneRecord>& records, const std::optional<std::wstring>& selectKey);
+
+} // namespace tarvane

@@ -1,0 +1,112 @@
+#include "platform/text.h"
+
+#include <cwctype>
+
+namespace tarvane {
+
+int CompareNoCase(std::wstring_view a, std::wstring_view b) {
+#ifdef _WIN32
+    const std::wstring left(a);
+    const std::wstring right(b);
+    return ::lstrcmpiW(left.c_str(), right.c_str());
+#else
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = std::towlower(static_cast<wint_t>(a[i]));
+        const auto y = std::towlower(static_cast<wint_t>(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
+#endif
+}
+
+std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator) {
+    std::vector<BYTE> bytes;
+    bytes.reserve((text.size() + 1) * 2);
+    auto put = [&bytes](std::uint32_t unit) {
+        bytes.push_back(static_cast<BYTE>(unit & 0xFF));
+        bytes.push_back(static_cast<BYTE>((unit >> 8) & 0xFF));
+    };
+    for (wchar_t ch : text) {
+        const auto code = static_cast<std::uint32_t>(ch);
+        if (code > 0xFFFF && code <= 0x10FFFF) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code & 0xFFFF);
+        }
+    }
+    if (withTerminator) {
+        put(0);
+    }
+    return bytes;
+}
+
+std::wstring FromUtf16Le(const BYTE* data, std::size_t units) {
+    std::wstring text;
+    text.reserve(units);
+    for (std::size_t i = 0; i < units; ++i) {
+        const std::uint32_t unit = data[2 * i] | (static_cast<std::uint32_t>(data[2 * i + 1]) << 8);
+        if constexpr (sizeof(wchar_t) >= 4) {
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
+                const std::uint32_t low =
+                    data[2 * i + 2] | (static_cast<std::uint32_t>(data[2 * i + 3]) << 8);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    text.push_back(static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00)));
+                    ++i;
+                    continue;
+                }
+            }
+        }
+        text.push_back(static_cast<wchar_t>(unit));
+    }
+    return text;
+}
+
+std::size_t Utf16Length(std::wstring_view text) {
+    std::size_t units = text.size();
+    if constexpr (sizeof(wchar_t) >= 4) {
+        for (wchar_t ch : text) {
+            if (static_cast<std::uint32_t>(ch) > 0xFFFF) {
+                ++units;
+            }
+        }
+    }
+    return units;
+}
+
+std::wstring TrimWhiteSpace(std::wstring_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && std::iswspace(static_cast<wint_t>(text[begin]))) {
+        ++begin;
+    }
+    while (end > begin && std::iswspace(static_cast<wint_t>(text[end - 1]))) {
+        --end;
+    }
+    return std::wstring(text.substr(begin, end - begin));
+}
+
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to) {
+    std::wstring out;
+    if (from.empty()) {
+        return std::wstring(text);
+    }
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t hit = text.find(from, pos);
+        if (hit == std::wstring_view::npos) {
+            out.append(text.substr(pos));
+            return out;
+        }
+        out.append(text.substr(pos, hit - pos)).append(to);
+        pos = hit + from.size();
+    }
+}
+
+} // namespace tarvane

@@ -1,0 +1,36 @@
+// Text helpers shared by every layer. Text is std::wstring; where bytes cross a
+// boundary (registry data, files, the clipboard) they are UTF-16 little-endian,
+// and these helpers convert explicitly, so the code stays right where wchar_t
+// is 32 bits.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvane {
+
+// Case-insensitive comparison with the sign of lstrcmpiW.
+int CompareNoCase(std::wstring_view a, std::wstring_view b);
+inline bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+    return CompareNoCase(a, b) == 0;
+}
+
+// UTF-16 little-endian bytes of `text`, with a terminating NUL when asked.
+std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator);
+
+// The text of `units` UTF-16 units read little-endian from `data`. NULs are kept.
+std::wstring FromUtf16Le(const BYTE* data, std::size_t units);
+
+// Number of UTF-16 units `text` takes.
+std::size_t Utf16Length(std::wstring_view text);
+
+// `text` without the white space (as iswspace classifies it) at both ends.
+std::wstring TrimWhiteSpace(std::wstring_view text);
+
+// Every occurrence of `from` in `text` replaced by `to`.
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to);
+
+} // namespace tarvane

@@ -1,0 +1,8 @@
+// Resource and control identifiers of the program.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDD_TARVANE_DIALOG 102
+#define IDC_ZONE_LIST 1006
+
+#define IDS_APP_NAME 1

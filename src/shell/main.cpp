@@ -1,0 +1,17 @@
+// Start-up: common controls, the main window, the exit code.
+#include "platform/system_registry.h"
+#include "platform/time_zone_api.h"
+#include "ui/tarvane_dlg.h"
+
+#include <commctrl.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = 0xFF;
+    ::InitCommonControlsEx(&controls);
+
+    tarvane::ui::CTarvaneDlg dialog(tarvane::SystemRegistry(), tarvane::SystemTimeZoneApi(), std::wstring());
+    dialog.DoModal(instance);
+    return 0;
+}

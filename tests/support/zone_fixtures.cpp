@@ -1,0 +1,54 @@
+#include "zone_fixtures.h"
+
+#include "platform/format.h"
+
+namespace tarvane::test {
+
+SYSTEMTIME Recurring(WORD month, WORD dayOfWeek, WORD occurrence, WORD hour, WORD minute) {
+    return SYSTEMTIME{0, month, dayOfWeek, occurrence, hour, minute, 0, 0};
+}
+
+SYSTEMTIME Once(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
+    return SYSTEMTIME{year, month, 0, day, hour, minute, 0, 0};
+}
+
+TziBlock MakeTzi(LONG bias, LONG standardBias, LONG daylightBias, SYSTEMTIME standardDate,
+                 SYSTEMTIME daylightDate) {
+    return TziBlock{bias, standardBias, daylightBias, standardDate, daylightDate};
+}
+
+ZoneSpec SimpleZone(const std::wstring& key, LONG bias) {
+    ZoneSpec zone;
+    zone.key = key;
+    zone.display = L"(UTC) " + key;
+    zone.standard = key;
+    zone.daylight = key + L" Daylight";
+    zone.tzi = MakeTzi(bias);
+    return zone;
+}
+
+void PutZone(MemoryRegistry& registry, const ZoneSpec& zone) {
+    const std::wstring path = ZonePath(zone.key);
+    registry.PutKey(path);
+    registry.PutString(path, L"Display", zone.display);
+    registry.PutString(path, L"Dlt", zone.daylight);
+    registry.PutString(path, L"Std", zone.standard);
+    const TziBytes bytes = TziToBytes(zone.tzi);
+    registry.PutValue(path, L"TZI", REG_BINARY, std::vector<BYTE>(bytes.begin(), bytes.end()));
+    if (zone.years.empty() && !zone.firstEntry && !zone.lastEntry) {
+        return;
+    }
+    const std::wstring dynamic = DynamicPath(zone.key);
+    registry.PutKey(dynamic);
+    const DWORD first = zone.firstEntry.value_or(zone.years.empty() ? 0 : zone.years.front().first);
+    const DWORD last = zone.lastEntry.value_or(zone.years.empty() ? 0 : zone.years.back().first);
+    registry.PutDword(dynamic, L"FirstEntry", first);
+    registry.PutDword(dynamic, L"LastEntry", last);
+    for (const auto& [year, tzi] : zone.years) {
+        const TziBytes yearBytes = TziToBytes(tzi);
+        registry.PutValue(dynamic, Format(L"%u", year), REG_BINARY,
+                          std::vector<BYTE>(yearBytes.begin(), yearBytes.end()));
+    }
+}
+
+} // namespace tarvane::test

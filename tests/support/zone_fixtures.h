@@ -1,0 +1,114 @@
+// Zones in the in-memory registry, the current zone and the zone list as tests
+// set them up.
+#pragma once
+
+#include "core/time_zone_record.h"
+#include "core/zone_loader.h"
+#include "platform/memory_registry.h"
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tarvane::test {
+
+inline const std::wstring kTimeZonesFullPath =
+    L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
+
+inline std::wstring ZonePath(const std::wstring& key) {
+    return kTimeZonesFullPath + L"\\" + key;
+}
+inline std::wstring DynamicPath(const std::wstring& key) {
+    return ZonePath(key) + L"\\Dynamic DST";
+}
+
+// A recurring rule: the `occurrence`th `dayOfWeek` of `month` at `hour`:00.
+SYSTEMTIME Recurring(WORD month, WORD dayOfWeek, WORD occurrence, WORD hour, WORD minute = 0);
+// A one-time date.
+SYSTEMTIME Once(WORD year, WORD month, WORD day, WORD hour, WORD minute = 0);
+
+TziBlock MakeTzi(LONG bias, LONG standardBias = 0, LONG daylightBias = -60, SYSTEMTIME standardDate = {},
+                 SYSTEMTIME daylightDate = {});
+
+struct ZoneSpec {
+    std::wstring key;
+    std::wstring display;
+    std::wstring standard;
+    std::wstring daylight;
+    TziBlock tzi{};
+    std::vector<std::pair<DWORD, TziBlock>> years;
+    // FirstEntry and LastEntry; by default the first and last of `years`.
+    std::optional<DWORD> firstEntry;
+    std::optional<DWORD> lastEntry;
+};
+
+// A zone with its names derived from the key and the given bias.
+ZoneSpec SimpleZone(const std::wstring& key, LONG bias);
+
+void PutZone(MemoryRegistry& registry, const ZoneSpec& zone);
+
+class FakeTimeZoneApi : public TimeZoneApi {
+public:
+    bool hasDynamic = true;
+    TimeZoneInfo current;
+    DWORD result = TIME_ZONE_ID_STANDARD;
+
+    bool HasGetDynamicTimeZoneInformation() const override { return hasDynamic; }
+    DWORD GetDynamicTimeZoneInformation(TimeZoneInfo* info) override {
+        *info = current;
+        return result;
+    }
+    DWORD GetTimeZoneInformation(TimeZoneInfo* info) override {
+        *info = current;
+        info->timeZoneKeyName.clear();
+        info->dynamicDaylightTimeDisabled = false;
+        return result;
+    }
+};
+
+class FakeListView : public ZoneListView {
+public:
+    struct Row {
+        std::wstring text;
+        LPARAM data = -1;
+    };
+    std::vector<Row> rows;
+    int selected = -1;
+    int visible = -1;
+    bool redraw = true;
+    int redrawOffCount = 0;
+    std::set<std::size_t> failInsertAt; // insertion calls (0-based) that fail
+    std::set<std::size_t> failDataAt;   // SetItemData calls (0-based) that fail
+
+    void SetRedraw(bool enable) override {
+        redraw = enable;
+        redrawOffCount += enable ? 0 : 1;
+    }
+    void DeleteAllItems() override {
+        rows.clear();
+        selected = visible = -1;
+    }
+    int InsertItem(int index, const std::wstring& text) override {
+        if (failInsertAt.count(insertCalls_++) != 0) {
+            return -1;
+        }
+        rows.insert(rows.begin() + index, Row{text, 0});
+        return index;
+    }
+    bool SetItemData(int row, LPARAM data) override {
+        if (failDataAt.count(dataCalls_++) != 0) {
+            return false;
+        }
+        rows.at(static_cast<std::size_t>(row)).data = data;
+        return true;
+    }
+    void SelectRow(int row) override { selected = row; }
+    void EnsureVisible(int row) override { visible = row; }
+
+private:
+    std::size_t insertCalls_ = 0;
+    std::size_t dataCalls_ = 0;
+};
+
+} // namespace tarvane::test
