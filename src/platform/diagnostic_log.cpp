@@ -134,6 +134,8 @@ int DiagnosticLog::WriteEventLine(WORD type, const wchar_t* format, const Format
 }
 
 DiagnosticLog& TheLog() {
+    // Building the log on first use must not cost the caller its last error.
+    const LastErrorKeeper keep;
     static DiagnosticLog log;
     return log;
 }

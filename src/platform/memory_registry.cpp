@@ -14,22 +14,22 @@ struct MemoryRegistry::Node {
     std::vector<Value> values;                   // kept in creation order
     bool deleted = false;
 
+    // Children are sorted, so a lookup costs a binary search, not a walk.
+    std::vector<std::shared_ptr<Node>>::const_iterator LowerBound(std::wstring_view childName) const {
+        return std::lower_bound(children.begin(), children.end(), childName,
+                                [](const std::shared_ptr<Node>& child, std::wstring_view name) {
+                                    return CompareNoCase(child->name, name) < 0;
+                                });
+    }
     std::shared_ptr<Node> Child(std::wstring_view childName) const {
-        for (const auto& child : children) {
-            if (EqualNoCase(child->name, childName)) {
-                return child;
-            }
-        }
-        return nullptr;
+        auto it = LowerBound(childName);
+        return it != children.end() && EqualNoCase((*it)->name, childName) ? *it : nullptr;
     }
     std::shared_ptr<Node> AddChild(std::wstring_view childName) {
         auto child = std::make_shared<Node>();
         child->name = std::wstring(childName);
         child->fullPath = fullPath + L"\\" + child->name;
-        auto at = std::find_if(children.begin(), children.end(), [&](const std::shared_ptr<Node>& other) {
-            return CompareNoCase(other->name, childName) > 0;
-        });
-        children.insert(at, child);
+        children.insert(LowerBound(childName), child);
         return child;
     }
     Value* FindValue(std::wstring_view valueName) {

@@ -3,6 +3,14 @@
 #include <cwctype>
 
 namespace tarvane {
+namespace {
+
+// Outside the basic plane: takes two UTF-16 units. Only a 32-bit wchar_t holds these.
+bool IsSupplementary(std::uint32_t code) {
+    return code > 0xFFFF && code <= 0x10FFFF;
+}
+
+} // namespace
 
 int CompareNoCase(std::wstring_view a, std::wstring_view b) {
 #ifdef _WIN32
@@ -34,7 +42,7 @@ std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator) {
     };
     for (wchar_t ch : text) {
         const auto code = static_cast<std::uint32_t>(ch);
-        if (code > 0xFFFF && code <= 0x10FFFF) {
+        if (IsSupplementary(code)) {
             put(0xD800 + ((code - 0x10000) >> 10));
             put(0xDC00 + ((code - 0x10000) & 0x3FF));
         } else {
@@ -72,7 +80,7 @@ std::size_t Utf16Length(std::wstring_view text) {
     std::size_t units = text.size();
     if constexpr (sizeof(wchar_t) >= 4) {
         for (wchar_t ch : text) {
-            if (static_cast<std::uint32_t>(ch) > 0xFFFF) {
+            if (IsSupplementary(static_cast<std::uint32_t>(ch))) {
                 ++units;
             }
         }

@@ -13,11 +13,10 @@ struct MemoryRegistryUnderTest : RegistryUnderTest {
     std::wstring BasePath() override { return L"SOFTWARE\\TarvaneContract"; }
 };
 
-INSTANTIATE_TEST_SUITE_P(Memory, RegistryContract,
-                         ::testing::Values(RegistryFactory(
-                             [] { return std::unique_ptr<RegistryUnderTest>(new MemoryRegistryUnderTest()); })),
+INSTANTIATE_TEST_SUITE_P(Memory, RegistryContract, ::testing::Values(RegistryFactory([] {
+                             return std::unique_ptr<RegistryUnderTest>(new MemoryRegistryUnderTest());
+                         })),
                          [](const auto&) { return std::string("InMemory"); });
-                         })));
 
 const std::wstring kKey = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Test";
 

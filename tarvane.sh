@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Builds, runs and tests Tarvane on Debian 12.
+#   ./tarvane.sh run     build the Windows program and start it under Wine
+#   ./tarvane.sh test    build both configurations and run every test
+#   ./tarvane.sh bench   build and run the benchmarks (Linux, optimised)
+# Each installs the Debian packages it needs first.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cd "$root"
+
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev clang-format
+          g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick x11-apps xdotool util-linux)
+
+log() { printf '==> %s\n' "$*"; }
+
+install_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+xvfb_pid=""
+start_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        return 0
+    fi
+    local number=90
+    while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$number"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$number" ] && break
+        sleep 0.1
+    done
+    log "started Xvfb on $DISPLAY"
+}
+
+stop_everything() {
+    if [ -d "$root/build/windows/wineprefix" ]; then
+        WINEPREFIX="$root/build/windows/wineprefix" "$WINESERVER" -k >/dev/null 2>&1 || true
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" >/dev/null 2>&1 || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+}
+trap stop_everything EXIT
+
+build() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
+}
+
+run_program() {
+    install_packages "${PACKAGES[@]}"
+    build windows
+    local exe="$root/build/windows/src/shell/tarvane.exe"
+    local headless=0
+    [ -n "${DISPLAY:-}" ] || headless=1
+    start_display
+    if [ $headless -eq 0 ]; then
+        log "starting Tarvane under Wine on $DISPLAY"
+        "$root/tools/wine-run.sh" "$exe" "$@"
+        return
+    fi
+    "$root/tools/wine-run.sh" "$exe" "$@" &
+    local app=$!
+    sleep 10
+    mkdir -p "$root/build/windows/artifacts"
+    local shot="$root/build/windows/artifacts/run.png"
+    import -window root "$shot"
+    log "no display was set: Tarvane ran on Xvfb; screenshot saved to $shot"
+    kill "$app" >/dev/null 2>&1 || true
+}
+
+run_tests() {
+    install_packages "${PACKAGES[@]}"
+    local failed=0
+    log "native build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+    build native
+    ctest --preset native --output-on-failure -j2 || failed=1
+    log "Windows build, tests under Wine"
+    build windows
+    start_display
+    ctest --preset windows --output-on-failure || failed=1
+    log "format check"
+    if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
+        echo "format: 1 passed, 0 failed"
+    else
+        echo "format: 0 passed, 1 failed"
+        failed=1
+    fi
+    return $failed
+}
+
+run_bench() {
+    install_packages "${PACKAGES[@]}"
+    build bench
+    "$root/build/bench/bench/tarvane_bench" "$@"
+}
+
+case "${1:-}" in
+run) shift; run_program "$@" ;;
+test) shift; run_tests ;;
+bench) shift; run_bench "$@" ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
