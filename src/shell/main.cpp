@@ -11,7 +11,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
 
-    tarvane::ui::CTarvaneDlg dialog(tarvane::SystemRegistry(), tarvane::SystemTimeZoneApi(), std::wstring());
+    tarvane::ui::CTarvaneDlg dialog(
+        tarvane::ui::MainWindowServices(tarvane::SystemRegistry(), tarvane::SystemTimeZoneApi()));
     dialog.DoModal(instance);
     return 0;
 }

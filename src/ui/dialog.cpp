@@ -4,13 +4,67 @@
 
 namespace tarvane::ui {
 
+void RegisterControlClasses() {
+    // The start-up's InitCommonControlsEx does not cover the date pickers and
+    // links that the dialog templates name; creating such a dialog would fail.
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX classes{};
+        classes.dwSize = sizeof classes;
+        classes.dwICC =
+            ICC_DATE_CLASSES | ICC_LINK_CLASS | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS;
+        return ::InitCommonControlsEx(&classes) != FALSE;
+    }();
+    (void)registered;
+}
+
 INT_PTR Dialog::DoModal(HINSTANCE instance, HWND owner) {
-    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId_), owner, &Dialog::DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+    RegisterControlClasses();
+    ended_ = false;
+    result_ = 0;
+    HWND hwnd = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId_), owner, &Dialog::DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (hwnd == nullptr) {
+        return -1;
+    }
+    const bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, FALSE);
+    }
+    ::ShowWindow(hwnd, SW_SHOW);
+    MSG message{};
+    bool quit = false;
+    while (!ended_) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            quit = got == 0;
+            break;
+        }
+        bool dialogProcessing = true;
+        if (PreTranslateMessage(message, dialogProcessing)) {
+            continue;
+        }
+        if (dialogProcessing && ::IsDialogMessageW(hwnd, &message)) {
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, TRUE);
+        ::SetActiveWindow(owner);
+    }
+    ::DestroyWindow(hwnd);
+    hwnd_ = nullptr;
+    if (quit) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));
+    }
+    return result_;
 }
 
 void Dialog::End(INT_PTR result) {
-    ::EndDialog(hwnd_, result);
+    result_ = result;
+    ended_ = true;
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
 std::wstring Dialog::ItemText(int id) const {
@@ -20,6 +74,57 @@ std::wstring Dialog::ItemText(int id) const {
     const int copied = ::GetWindowTextW(item, text.data(), length + 1);
     text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
     return text;
+}
+
+void Dialog::EnableItem(int id, bool enable) const {
+    HWND item = Item(id);
+    if ((::IsWindowEnabled(item) != FALSE) == enable) {
+        return;
+    }
+    if (!enable && ::GetFocus() == item) {
+        ::SendMessageW(hwnd_, WM_NEXTDLGCTL, 0, FALSE);
+    }
+    ::EnableWindow(item, enable ? TRUE : FALSE);
+}
+
+void Dialog::SetItemReadOnly(int id, bool readOnly) const {
+    HWND item = Item(id);
+    const bool isReadOnly = (::GetWindowLongPtrW(item, GWL_STYLE) & ES_READONLY) != 0;
+    if (isReadOnly != readOnly) {
+        ::SendMessageW(item, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+    }
+}
+
+void Dialog::StartTimer(UINT_PTR id, UINT milliseconds, std::function<void()> callback) {
+    timers_[id] = std::move(callback);
+    ::SetTimer(hwnd_, id, milliseconds, &Dialog::TimerProc);
+}
+
+void Dialog::StopTimer(UINT_PTR id) {
+    ::KillTimer(hwnd_, id);
+    timers_.erase(id);
+}
+
+void CALLBACK Dialog::TimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (self == nullptr) {
+        return;
+    }
+    auto it = self->timers_.find(id);
+    if (it == self->timers_.end()) {
+        ::KillTimer(hwnd, id);
+        return;
+    }
+    // The callback may stop or restart its own timer: run a copy.
+    const std::function<void()> callback = it->second;
+    try {
+        callback();
+    } catch (...) {
+    }
+}
+
+void Dialog::SetResult(LRESULT result) const {
+    ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -36,6 +141,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
     // Nothing may escape into the system's dispatcher.
     try {
+        LRESULT result = 0;
+        if (self->PreDispatch(message, wParam, lParam, &result)) {
+            self->SetResult(result);
+            return TRUE;
+        }
         return self->Dispatch(message, wParam, lParam);
     } catch (...) {
         return FALSE;
@@ -49,6 +159,9 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
         const WORD id = LOWORD(wParam);
         const WORD code = HIWORD(wParam);
+        if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) {
+            return TRUE;
+        }
         if (id == IDOK && code == BN_CLICKED) {
             OnOK();
             return TRUE;
@@ -57,12 +170,15 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             OnCancel();
             return TRUE;
         }
-        return OnCommand(id, code, reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        return FALSE;
     }
+    case WM_CLOSE:
+        OnCancel();
+        return TRUE;
     case WM_NOTIFY: {
         LRESULT result = 0;
         if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam), &result)) {
-            ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+            SetResult(result);
             return TRUE;
         }
         return FALSE;
@@ -73,7 +189,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     default: {
         LRESULT result = 0;
         if (OnMessage(message, wParam, lParam, &result)) {
-            ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+            SetResult(result);
             return TRUE;
         }
         return FALSE;

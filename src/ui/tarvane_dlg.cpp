@@ -5,16 +5,70 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "ui/message_box.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace tarvane::ui {
+namespace {
 
-CTarvaneDlg::CTarvaneDlg(RegistryApi& registry, TimeZoneApi& timeZones, std::wstring startZoneKey)
-    : Dialog(IDD_TARVANE_DIALOG), registry_(registry), timeZones_(timeZones),
-      startZoneKey_(std::move(startZoneKey)) {}
+HICON LoadSmallSystemIcon(LPCWSTR id) {
+    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+RECT ScreenRectOf(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+// The control's rectangle in the dialog's client coordinates.
+RECT ClientRectOf(HWND dialog, HWND control) {
+    RECT rect = ScreenRectOf(control);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+} // namespace
+
+CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
+    : Dialog(IDD_TARVANE_DIALOG), services_(std::move(services)) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    appIcon_ = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    informationIcon_ = LoadSmallSystemIcon(IDI_INFORMATION);
+    warningIcon_ = LoadSmallSystemIcon(IDI_WARNING);
+    bandBrush_ = ::CreateSolidBrush(RGB(252, 250, 122));
+    HDC screen = ::GetDC(nullptr);
+    const int dpiX = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    const int dpiY = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr) {
+        ::ReleaseDC(nullptr, screen);
+    }
+    largeIconWidth_ = ::MulDiv(64, dpiX, 96);
+    largeIconHeight_ = ::MulDiv(64, dpiY, 96);
+    largeIcon_ = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                 largeIconWidth_, largeIconHeight_, 0));
+
+    // Writable means the Time Zones key opens for writing; a missing key
+    // would be created on the first save, so that does not count.
+    RegKey probe(services_.registry);
+    const LONG opened =
+        probe.Open(kHkeyLocalMachine, kTimeZonesPath, KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
+    registryNotWritable_ = opened != ERROR_SUCCESS && opened != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+}
 
 bool CTarvaneDlg::OnInit() {
+    if (appIcon_ != nullptr) {
+        ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
+        ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+    }
+    accelerators_ = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    ::DragAcceptFiles(Hwnd(), TRUE);
+
+    FillFixedLists();
+
     zoneList_.Attach(Item(IDC_ZONE_LIST));
     zoneList_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
     const LONG_PTR style = ::GetWindowLongPtrW(zoneList_.Hwnd(), GWL_STYLE);
@@ -24,18 +78,111 @@ bool CTarvaneDlg::OnInit() {
     zoneList_.InsertColumn(0, L"Time Zones", client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL));
 
     ZoneListControl view(zoneList_);
-    if (!LoadTimeZones(registry_, timeZones_, view, zones_, startZoneKey_)) {
+    if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, services_.startZoneKey)) {
         LogText(EVENTLOG_ERROR_TYPE, L"[102]");
-        ::MessageBoxW(Hwnd(), L"ERROR: Failed to load time zones list", L"Tarvane", MB_OK | MB_ICONERROR);
+        ShowMessage(Hwnd(), L"ERROR: Failed to load time zones list", MB_OK | MB_ICONERROR);
     }
     UpdateTitle();
+    allowEditNames_ = services_.readAllowEditNames();
+
+    if (mode_ != 0) {
+        SetEditMode(false, false, true);
+    }
     ::SetFocus(zoneList_.Hwnd());
     return false;
 }
 
+TimeZoneRecord* CTarvaneDlg::SelectedZone(int* index) {
+    if (index != nullptr) {
+        *index = -1;
+    }
+    const int row = zoneList_.NextItem(-1, LVNI_FOCUSED);
+    if (row < 0 || zones_.empty()) {
+        return nullptr;
+    }
+    const LPARAM id = zoneList_.ItemData(row);
+    if (id == -1) {
+        return nullptr;
+    }
+    for (std::size_t i = 0; i < zones_.size(); ++i) {
+        if (zones_[i].id == static_cast<LONG>(id)) {
+            if (index != nullptr) {
+                *index = static_cast<int>(i);
+            }
+            return &zones_[i];
+        }
+    }
+    return nullptr;
+}
+
+TimeZoneRecord* CTarvaneDlg::FindZoneById(LONG id) {
+    if (id == 0 || id == -1) {
+        return nullptr;
+    }
+    for (auto& zone : zones_) {
+        if (zone.id == id) {
+            return &zone;
+        }
+    }
+    return nullptr;
+}
+
+TimeZoneRecord* CTarvaneDlg::CurrentZone() {
+    for (auto& zone : zones_) {
+        if (zone.isCurrent) {
+            return &zone;
+        }
+    }
+    return nullptr;
+}
+
+bool CTarvaneDlg::SelectZoneById(LONG id) {
+    if (id == 0 || id == -1 || zones_.empty()) {
+        return false;
+    }
+    const int rows = zoneList_.ItemCount();
+    int found = -1;
+    for (int row = 0; row < rows; ++row) {
+        if (found == -1 && zoneList_.ItemData(row) == static_cast<LPARAM>(id)) {
+            found = row;
+            zoneList_.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        } else if (::SendMessageW(zoneList_.Hwnd(), LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                                  LVIS_SELECTED | LVIS_FOCUSED) != 0) {
+            zoneList_.SetItemState(row, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+    }
+    if (found == -1) {
+        return false;
+    }
+    zoneList_.EnsureVisible(found, false);
+    ::SetFocus(zoneList_.Hwnd());
+    return true;
+}
+
+bool CTarvaneDlg::ReloadZoneList(bool selectCurrent) {
+    if (mode_ != 0) {
+        return false;
+    }
+    // Copied now: the load replaces the records the selection points into.
+    const TimeZoneRecord* selected = SelectedZone();
+    const void* selectedAddress = selected;
+    const std::wstring selectedKey = selected ? selected->keyName : std::wstring();
+    std::wstring selectKey;
+    if (!selectCurrent && selected != nullptr) {
+        selectKey = selectedKey;
+    }
+    ZoneListControl view(zoneList_);
+    if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, selectKey)) {
+        LogMessage(L"[105] pTz=0x%p, tz=\"%s\"", selectedAddress,
+                   selectedAddress ? selectedKey : std::wstring(L"-"));
+        return false;
+    }
+    return true;
+}
+
 void CTarvaneDlg::UpdateTitle() {
     std::wstring currentKey;
-    QueryCurrentZone(timeZones_, nullptr, &currentKey);
+    QueryCurrentZone(services_.timeZones, nullptr, &currentKey);
     std::wstring title = L"Tarvane";
     if (!currentKey.empty()) {
         for (const TimeZoneRecord& zone : zones_) {
@@ -48,6 +195,352 @@ void CTarvaneDlg::UpdateTitle() {
         }
     }
     SetTitle(title);
+}
+
+void CTarvaneDlg::RemoveBackupNotice() {
+    if (!backupNoticeShown_) {
+        return;
+    }
+    backupNoticeShown_ = false;
+    ShowItem(IDC_BACKUP_ICON, false);
+    ShowItem(IDC_BACKUP_LINK, false);
+    const LONG offset = ScreenRectOf(Item(IDC_BACKUP_LINK)).top - ScreenRectOf(zoneList_.Hwnd()).top;
+    struct MoveContext {
+        HWND dialog;
+        LONG offset;
+        HWND skip[2];
+    } context{Hwnd(), offset, {Item(IDC_BACKUP_ICON), Item(IDC_BACKUP_LINK)}};
+    ::EnumChildWindows(
+        Hwnd(),
+        [](HWND child, LPARAM param) -> BOOL {
+            auto* move = reinterpret_cast<MoveContext*>(param);
+            if (::GetParent(child) != move->dialog || child == move->skip[0] || child == move->skip[1]) {
+                return TRUE;
+            }
+            RECT rect = ClientRectOf(move->dialog, child);
+            ::SetWindowPos(child, nullptr, rect.left, rect.top + move->offset, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
+    RECT window = ScreenRectOf(Hwnd());
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top + offset,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOCOPYBITS |
+                       SWP_NOOWNERZORDER);
+    ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void CTarvaneDlg::OnSelectionChanged() {
+    StartTimer(kSelectionTimerId, 1, [this] {
+        StopTimer(kSelectionTimerId);
+        ::PostMessageW(Hwnd(), kShowSelectedMessage, 0, 0);
+    });
+}
+
+bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND) {
+    switch (id) {
+    case ID_FILE_EXIT:
+        ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+        return true;
+    case ID_EDIT_TIME_ZONE:
+    case ID_CONTEXT_EDIT_TIME_ZONE:
+        if (mode_ == 0 && SelectedZone() != nullptr) {
+            SetEditMode(true, true, true);
+        }
+        return true;
+    case ID_VIEW_REFRESH:
+        if (mode_ == 0) {
+            const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            if (!ReloadZoneList(false)) {
+                ::MessageBeep(MB_ICONHAND);
+            }
+            UpdateTitle();
+            ::SetCursor(previous);
+        }
+        return true;
+    case IDC_CANCEL_EDIT:
+        if (code == BN_CLICKED && mode_ != 0) {
+            SetEditMode(false, true, true);
+        }
+        return true;
+    case IDC_YEAR:
+        if (code == CBN_SELCHANGE) {
+            OnYearChanged();
+        }
+        return code == CBN_SELCHANGE;
+    case IDC_DST_ENABLED:
+        if (code == BN_CLICKED) {
+            OnDstClicked();
+        }
+        return code == BN_CLICKED;
+    case IDC_STD_OCCURS:
+    case IDC_DST_OCCURS:
+        if (code == CBN_SELCHANGE) {
+            OnOccursChanged(id);
+        }
+        return code == CBN_SELCHANGE;
+    default:
+        return false;
+    }
+}
+
+bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
+    if (header.idFrom == IDC_ZONE_LIST) {
+        if (header.code == LVN_ITEMCHANGED) {
+            const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+            if ((change.uChanged & LVIF_STATE) != 0 &&
+                ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) != 0) {
+                OnSelectionChanged();
+            }
+            *result = 0;
+            return true;
+        }
+        if (header.code == NM_DBLCLK) {
+            if (mode_ == 0 && SelectedZone() != nullptr) {
+                SetEditMode(true, true, true);
+            }
+            *result = 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
+    switch (message) {
+    case kShowSelectedMessage:
+        ShowZone(SelectedZone());
+        *result = 0;
+        return true;
+    case kCancelEditMessage:
+        if (mode_ != 0) {
+            SetEditMode(false, true, true);
+        }
+        *result = 0;
+        return true;
+    case WM_PAINT:
+        Paint();
+        *result = 0;
+        return true;
+    case WM_QUERYDRAGICON:
+        *result = reinterpret_cast<LRESULT>(appIcon_);
+        return true;
+    case kStartActionMessage:
+        if (services_.startAction) {
+            services_.startAction(*this);
+        }
+        *result = 0;
+        return true;
+    default:
+        (void)wParam;
+        return false;
+    }
+}
+
+bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    DragByBody(message, wParam, lParam);
+    if (message == WM_ERASEBKGND && backupNoticeShown_) {
+        *result = EraseBackground(reinterpret_cast<HDC>(wParam)) ? 1 : 0;
+        return true;
+    }
+    if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) {
+        HWND control = reinterpret_cast<HWND>(lParam);
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        if (control == Item(IDC_BACKUP_LINK) && backupNoticeShown_) {
+            ::SetBkMode(dc, TRANSPARENT);
+            *result = reinterpret_cast<LRESULT>(bandBrush_);
+            return true;
+        }
+        if (control == Item(IDC_SYNC_LINK)) {
+            ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
+            ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+            *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            return true;
+        }
+    }
+    if (mode_ == 1 && editInProgress_) {
+        EditHook(message, wParam, lParam);
+    }
+    return false;
+}
+
+bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
+    if (accelerators_ != nullptr && ::TranslateAcceleratorW(Hwnd(), accelerators_, &message) != 0) {
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != 1) {
+        // Enter never presses a button or closes the window in view mode.
+        dialogProcessing = false;
+    } else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+        // Esc never closes the window. In edit mode it cancels the edit, unless
+        // it only closes an open drop-down list or calendar.
+        dialogProcessing = false;
+        if (mode_ == 1) {
+            bool closesPopup = false;
+            for (HWND focus = ::GetFocus(); focus != nullptr && focus != Hwnd(); focus = ::GetParent(focus)) {
+                wchar_t className[32] = {};
+                ::GetClassNameW(focus, className, 32);
+                if (EqualNoCase(className, L"ComboBox") && ComboBox(focus).IsDroppedDown()) {
+                    closesPopup = true;
+                }
+            }
+            for (int id : {IDC_STD_TIME, IDC_STD_DATE, IDC_STD_ONCE_TIME, IDC_DST_TIME, IDC_DST_DATE,
+                           IDC_DST_ONCE_TIME}) {
+                if (DateTimePicker(Item(id)).IsCalendarOpen()) {
+                    closesPopup = true;
+                }
+            }
+            if (!closesPopup) {
+                ::PostMessageW(Hwnd(), kCancelEditMessage, 0, 0);
+            }
+        }
+    }
+    return false;
+}
+
+void CTarvaneDlg::OnCancel() {
+    End(IDCANCEL);
+}
+
+bool CTarvaneDlg::DragByBody(UINT message, WPARAM wParam, LPARAM) {
+    HWND window = Hwnd();
+    auto start = [&] {
+        POINT cursor{};
+        if (!::IsWindowVisible(window) || ::IsZoomed(window) || ::GetForegroundWindow() != window ||
+            !::GetCursorPos(&cursor)) {
+            return;
+        }
+        dragLast_ = cursor;
+        dragPreviousCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
+        ::SetCapture(window);
+        dragging_ = true;
+    };
+    auto stop = [&] {
+        if (!dragging_) {
+            return;
+        }
+        ::SetCursor(dragPreviousCursor_);
+        ::ReleaseCapture();
+        dragging_ = false;
+        dragPreviousCursor_ = nullptr;
+        dragLast_ = POINT{};
+    };
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        start();
+        break;
+    case WM_NCLBUTTONDOWN:
+        if (wParam == HTMENU) {
+            POINT cursor{};
+            MENUBARINFO bar{};
+            bar.cbSize = sizeof bar;
+            if (::GetCursorPos(&cursor) && ::GetMenuBarInfo(window, OBJID_MENU, 0, &bar) &&
+                ::PtInRect(&bar.rcBar, cursor)) {
+                HMENU menu = ::GetMenu(window);
+                RECT items{};
+                bool any = false;
+                for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
+                    RECT item{};
+                    if (::GetMenuItemRect(window, menu, static_cast<UINT>(i), &item)) {
+                        if (any) {
+                            ::UnionRect(&items, &items, &item);
+                        } else {
+                            items = item;
+                            any = true;
+                        }
+                    }
+                }
+                if (!any || !::PtInRect(&items, cursor)) {
+                    start();
+                }
+            }
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (dragging_) {
+            POINT cursor{};
+            if (::GetCursorPos(&cursor) && (cursor.x != dragLast_.x || cursor.y != dragLast_.y)) {
+                RECT rect = ScreenRectOf(window);
+                ::MoveWindow(window, rect.left + cursor.x - dragLast_.x, rect.top + cursor.y - dragLast_.y,
+                             rect.right - rect.left, rect.bottom - rect.top, TRUE);
+                dragLast_ = cursor;
+            }
+        }
+        break;
+    case WM_LBUTTONUP:
+    case WM_NCLBUTTONUP:
+        stop();
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            stop();
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool CTarvaneDlg::EraseBackground(HDC dc) {
+    RECT client{};
+    ::GetClientRect(Hwnd(), &client);
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    const RECT iconPlace = ClientRectOf(Hwnd(), Item(IDC_BACKUP_ICON));
+    const int iconHeight = ::GetSystemMetrics(SM_CYSMICON);
+    const int center = (iconPlace.top + iconPlace.bottom) / 2;
+    RECT band{client.left, center - iconHeight / 2, client.right, center - iconHeight / 2 + iconHeight};
+    const RECT link = ClientRectOf(Hwnd(), Item(IDC_BACKUP_LINK));
+    const LONG above = band.top - link.top;
+    const LONG below = link.bottom - band.bottom;
+    const LONG grow = above > below ? above : below;
+    if (grow > 0) {
+        band.top -= grow;
+        band.bottom += grow;
+    }
+    ::FillRect(dc, &band, bandBrush_);
+    return true;
+}
+
+void CTarvaneDlg::Paint() {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(Hwnd(), &paint);
+    if (::IsIconic(Hwnd())) {
+        RECT client{};
+        ::GetClientRect(Hwnd(), &client);
+        const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(dc, x, y, appIcon_);
+    } else {
+        if (largeIcon_ != nullptr) {
+            const RECT place = ClientRectOf(Hwnd(), Item(IDC_APP_ICON));
+            const int x = (place.left + place.right - largeIconWidth_) / 2;
+            ::DrawIconEx(dc, x, place.top, largeIcon_, largeIconWidth_, largeIconHeight_, 0, nullptr,
+                         DI_NORMAL);
+        }
+        const int small = ::GetSystemMetrics(SM_CXSMICON);
+        const int smallHeight = ::GetSystemMetrics(SM_CYSMICON);
+        auto drawCentered = [&](int id, HICON icon) {
+            const RECT place = ClientRectOf(Hwnd(), Item(id));
+            ::DrawIconEx(dc, (place.left + place.right - small) / 2,
+                         (place.top + place.bottom - smallHeight) / 2, icon, small, smallHeight, 0, nullptr,
+                         DI_NORMAL);
+        };
+        if (backupNoticeShown_ && informationIcon_ != nullptr) {
+            drawCentered(IDC_BACKUP_ICON, informationIcon_);
+        }
+        if (syncNoticeShown_ && warningIcon_ != nullptr) {
+            drawCentered(IDC_SYNC_ICON, warningIcon_);
+        }
+    }
+    ::EndPaint(Hwnd(), &paint);
+    // The start-up action runs once in the program's life, after the window
+    // has been seen.
+    static bool firstPaintDone = false;
+    if (!firstPaintDone) {
+        firstPaintDone = true;
+        ::PostMessageW(Hwnd(), kStartActionMessage, 0, 0);
+    }
 }
 
 } // namespace tarvane::ui

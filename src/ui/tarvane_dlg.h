@@ -1,31 +1,150 @@
-// The main window.
+// The main window: the zone list on the left, the editor panel on the right,
+// the reminder band on top.
 #pragma once
 
 #include "core/time_zone_record.h"
 #include "platform/registry.h"
 #include "platform/time_zone_api.h"
+#include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/list_view.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tarvane::ui {
 
+// Window messages of the main window (wParam and lParam 0).
+constexpr UINT kShowSelectedMessage = WM_APP + 100;
+constexpr UINT kCancelEditMessage = WM_APP + 101;
+constexpr UINT kStartActionMessage = WM_APP + 102;
+
+constexpr UINT_PTR kClockTimerId = 4097;
+constexpr UINT_PTR kSelectionTimerId = 257;
+
+// What the main window needs from the rest of the program.
+struct MainWindowServices {
+    MainWindowServices(RegistryApi& registryApi, TimeZoneApi& timeZoneApi)
+        : registry(registryApi), timeZones(timeZoneApi) {}
+
+    RegistryApi& registry;
+    TimeZoneApi& timeZones;
+    // The zone to select at the first load (empty: the current zone).
+    std::wstring startZoneKey;
+    // The setting that allows editing the three names (0 = no).
+    std::function<DWORD()> readAllowEditNames = [] { return DWORD{0}; };
+    // What the command line asked for, run once after the first paint.
+    std::function<void(class CTarvaneDlg&)> startAction;
+    // Starts an elevated copy with a switch and its value and closes this
+    // window once the copy runs.
+    std::function<void(class CTarvaneDlg&, const std::wstring& command, const std::wstring& value)>
+        relaunchAndClose;
+    // True when the time service synchronises the clock on its own.
+    std::function<bool()> timeSyncIsAutomatic;
+};
+
+// The controls of one "Occurs On" group.
+struct TransitionIds {
+    int month;
+    int week;
+    int dayOfWeek;
+    int time;
+    int date;
+    int onceTime;
+};
+
+// The controls of one offset: sign list, hours edit, minutes edit and their spins.
+struct OffsetIds {
+    int sign;
+    int hours;
+    int hoursSpin;
+    int minutes;
+    int minutesSpin;
+};
+
 class CTarvaneDlg : public Dialog {
 public:
-    CTarvaneDlg(RegistryApi& registry, TimeZoneApi& timeZones, std::wstring startZoneKey);
+    explicit CTarvaneDlg(MainWindowServices services);
 
-    const std::vector<TimeZoneRecord>& Zones() const { return zones_; }
+    // The zones and the list, as other parts of the program see them.
+    std::vector<TimeZoneRecord>& Zones() { return zones_; }
+    // The zone whose row has the focus, or null; its index in Zones() when asked.
+    TimeZoneRecord* SelectedZone(int* index = nullptr);
+    TimeZoneRecord* FindZoneById(LONG id);
+    TimeZoneRecord* CurrentZone();
+    bool SelectZoneById(LONG id);
+    // Reloads the list from the registry; view mode only.
+    bool ReloadZoneList(bool selectCurrent);
     void UpdateTitle();
+    void RemoveBackupNotice();
+
+    int Mode() const { return mode_; }
+    bool RegistryNotWritable() const { return registryNotWritable_; }
+
+    // The editor panel.
+    void ShowZone(TimeZoneRecord* zone);
+    void ShowRules(TimeZoneRecord* zone, DWORD year);
+    // The rules of `year` of `zone` (0: the zone's own), or null.
+    static ZoneRules* RulesOf(TimeZoneRecord* zone, DWORD year);
+    DWORD SelectedYear() const;
+
+    // Switches between view mode (0) and edit mode (1).
+    void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch);
 
 protected:
     bool OnInit() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT* result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool PreTranslateMessage(MSG& message, bool& dialogProcessing) override;
+    void OnOK() override {}
+    void OnCancel() override;
 
 private:
-    RegistryApi& registry_;
-    TimeZoneApi& timeZones_;
-    std::wstring startZoneKey_;
+    // Editor panel pieces.
+    void FillFixedLists();
+    void ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked);
+    void ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled);
+    void ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once, const TransitionIds& ids);
+    void UpdateYearButtons();
+    void OnYearChanged();
+    void OnDstClicked();
+    void OnOccursChanged(int listId);
+    bool CanAddYear();
+    bool CanRemoveYear();
+
+    // Edit mode: every change in a control goes into the edited record.
+    void EditHook(UINT message, WPARAM wParam, LPARAM lParam);
+    void StoreOffset(const OffsetIds& ids, LONG* bias);
+
+    // Window behaviour.
+    void OnSelectionChanged();
+    bool DragByBody(UINT message, WPARAM wParam, LPARAM lParam);
+    bool EraseBackground(HDC dc);
+    void Paint();
+
+    MainWindowServices services_;
+    HICON appIcon_ = nullptr;
+    HICON largeIcon_ = nullptr;
+    int largeIconWidth_ = 0;
+    int largeIconHeight_ = 0;
+    HICON informationIcon_ = nullptr;
+    HICON warningIcon_ = nullptr;
+    HBRUSH bandBrush_ = nullptr;
+    HACCEL accelerators_ = nullptr;
+    HCURSOR dragPreviousCursor_ = nullptr;
+    POINT dragLast_{};
+    bool dragging_ = false;
+    bool backupNoticeShown_ = true;
+    bool syncNoticeShown_ = false;
+    int mode_ = -1;
+    bool editInProgress_ = false;
+    LONG editedZoneId_ = 0;
+    bool registryNotWritable_ = false;
+    DWORD allowEditNames_ = 0;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
 };

@@ -1,0 +1,33 @@
+#include "ui/controls.h"
+
+namespace tarvane::ui {
+
+int ComboBox::AddItem(const std::wstring& text, LPARAM data) const {
+    const int index = InsertItem(-1, text);
+    if (index >= 0 && !SetItemData(index, data)) {
+        return CB_ERR;
+    }
+    return index;
+}
+
+int ComboBox::InsertItem(int index, const std::wstring& text) const {
+    return static_cast<int>(::SendMessageW(hwnd_, CB_INSERTSTRING, static_cast<WPARAM>(index),
+                                           reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+int ComboBox::FindData(LPARAM data) const {
+    const int count = Count();
+    for (int i = 0; i < count; ++i) {
+        if (ItemData(i) == data) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+LPARAM ComboBox::SelectedData(LPARAM none) const {
+    const int index = Selection();
+    return index < 0 ? none : ItemData(index);
+}
+
+} // namespace tarvane::ui

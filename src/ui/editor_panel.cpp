@@ -1,0 +1,324 @@
+// The editor panel of the main window: fills the controls from a zone and
+// decides which of them may change in view and in edit mode.
+#include "platform/format.h"
+#include "resources/resource.h"
+#include "ui/editor_controls.h"
+#include "ui/tarvane_dlg.h"
+
+#include <oleauto.h>
+
+#include <cstdlib>
+
+namespace tarvane::ui {
+namespace {
+
+constexpr DWORD kMaxDynamicYears = 1000;
+
+} // namespace
+
+bool IsValidDateTime(const SYSTEMTIME& time) {
+    double value = 0;
+    if (!::SystemTimeToVariantTime(const_cast<SYSTEMTIME*>(&time), &value)) {
+        return false;
+    }
+    SYSTEMTIME back{};
+    if (!::VariantTimeToSystemTime(value, &back)) {
+        return false;
+    }
+    return back.wYear == time.wYear && back.wMonth == time.wMonth && back.wDay == time.wDay &&
+           back.wHour == time.wHour && back.wMinute == time.wMinute && back.wSecond == time.wSecond;
+}
+
+void CTarvaneDlg::FillFixedLists() {
+    auto fillSign = [this](int id, const wchar_t* prefix) {
+        ComboBox list(Item(id));
+        list.Reset();
+        list.AddItem(Format(L"%s +", prefix), 1);
+        list.AddItem(Format(L"%s -", prefix), 0);
+    };
+    fillSign(IDC_BIAS_SIGN, L"GMT");
+    fillSign(IDC_STD_SIGN, L"TimeZone");
+    fillSign(IDC_DST_SIGN, L"TimeZone");
+    for (const OffsetIds& ids : {kBiasIds, kStandardOffsetIds, kDaylightOffsetIds}) {
+        ::SendMessageW(Item(ids.hoursSpin), UDM_SETRANGE32, 0, 23);
+        ::SendMessageW(Item(ids.minutesSpin), UDM_SETRANGE32, 0, 59);
+        ::SendMessageW(Item(ids.hours), EM_LIMITTEXT, 2, 0);
+        ::SendMessageW(Item(ids.minutes), EM_LIMITTEXT, 2, 0);
+    }
+    static const wchar_t* const kMonths[] = {L"January",   L"Februrary", L"March",    L"April",
+                                             L"May",       L"June",      L"July",     L"August",
+                                             L"September", L"October",   L"November", L"December"};
+    static const wchar_t* const kWeeks[] = {L"1st", L"2nd", L"3rd", L"4th", L"Last"};
+    static const wchar_t* const kDays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
+                                           L"Thursday", L"Friday", L"Saturday"};
+    for (int id : {IDC_STD_OCCURS, IDC_DST_OCCURS}) {
+        ComboBox list(Item(id));
+        list.Reset();
+        list.AddItem(L"Recurring Yearly", kOccursRecurringYearly);
+        list.AddItem(L"Happens Only Once", kOccursOnlyOnce);
+    }
+    for (const TransitionIds& ids : {kStandardTransitionIds, kDaylightTransitionIds}) {
+        ComboBox months(Item(ids.month));
+        months.Reset();
+        for (int i = 0; i < 12; ++i) {
+            months.AddItem(kMonths[i], i + 1);
+        }
+        ComboBox weeks(Item(ids.week));
+        weeks.Reset();
+        for (int i = 0; i < 5; ++i) {
+            weeks.AddItem(kWeeks[i], i + 1);
+        }
+        ComboBox days(Item(ids.dayOfWeek));
+        days.Reset();
+        for (int i = 0; i < 7; ++i) {
+            days.AddItem(kDays[i], i);
+        }
+    }
+    for (int id : {IDC_DISPLAY_NAME, IDC_STD_NAME, IDC_DST_NAME}) {
+        ::SendMessageW(Item(id), EM_LIMITTEXT, 255, 0);
+    }
+}
+
+ZoneRules* CTarvaneDlg::RulesOf(TimeZoneRecord* zone, DWORD year) {
+    if (zone == nullptr) {
+        return nullptr;
+    }
+    if (year == 0) {
+        return &zone->rules;
+    }
+    for (auto& dynamicYear : zone->years) {
+        if (dynamicYear.year == year) {
+            return &dynamicYear.rules;
+        }
+    }
+    return nullptr;
+}
+
+DWORD CTarvaneDlg::SelectedYear() const {
+    return static_cast<DWORD>(ComboBox(Item(IDC_YEAR)).SelectedData(0));
+}
+
+void CTarvaneDlg::ShowZone(TimeZoneRecord* zone) {
+    const bool editing = mode_ == 1 && zone != nullptr;
+    allowEditNames_ = services_.readAllowEditNames();
+    SetChecked(IDC_CURRENT_ZONE, zone != nullptr && zone->isCurrent != 0);
+    EnableItem(IDC_CURRENT_ZONE, editing);
+    SetItemText(IDC_DISPLAY_NAME, zone ? zone->displayName : std::wstring());
+    SetItemReadOnly(IDC_DISPLAY_NAME, !(editing && allowEditNames_ != 0));
+
+    ComboBox years(Item(IDC_YEAR));
+    EnableItem(IDC_YEAR, zone != nullptr);
+    const auto remembered = static_cast<DWORD>(years.SelectedData(0));
+    years.Reset();
+    years.AddItem(L"Default", 0);
+    if (zone != nullptr) {
+        for (const auto& dynamicYear : zone->years) {
+            years.AddItem(Format(L"%d", dynamicYear.year), static_cast<LPARAM>(dynamicYear.year));
+        }
+    }
+    const int chosen = remembered == 0 ? -1 : years.FindData(static_cast<LPARAM>(remembered));
+    years.Select(chosen < 0 ? 0 : chosen);
+    ShowRules(zone, chosen < 0 ? 0 : remembered);
+}
+
+void CTarvaneDlg::ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled) {
+    ComboBox sign(Item(ids.sign));
+    if (bias == nullptr) {
+        sign.Select(-1);
+        SetItemText(ids.hours, L"");
+        SetItemText(ids.minutes, L"");
+    } else {
+        const long long magnitude = std::llabs(static_cast<long long>(*bias));
+        sign.SelectData(*bias <= 0 ? 1 : 0);
+        SetItemText(ids.hours, Format(L"%u", static_cast<DWORD>(magnitude / 60)));
+        SetItemText(ids.minutes, Format(L"%u", static_cast<DWORD>(magnitude % 60)));
+    }
+    EnableItem(ids.sign, enabled);
+    EnableItem(ids.hoursSpin, enabled);
+    EnableItem(ids.minutesSpin, enabled);
+    SetItemReadOnly(ids.hours, !enabled);
+    SetItemReadOnly(ids.minutes, !enabled);
+}
+
+void CTarvaneDlg::ShowRules(TimeZoneRecord* zone, DWORD year) {
+    ZoneRules* rules = RulesOf(zone, year);
+    const bool editing = mode_ == 1 && zone != nullptr;
+    ShowOffset(kBiasIds, rules ? &rules->tzi.Bias : nullptr, editing);
+    const bool dst = rules != nullptr && rules->dstEnabled != 0;
+    SetChecked(IDC_DST_ENABLED, dst);
+    EnableItem(IDC_DST_ENABLED, editing);
+    ShowGroups(zone, rules, dst);
+}
+
+void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked) {
+    const bool locked = !(mode_ == 1 && dstChecked && rules != nullptr);
+    const bool shown = dstChecked && rules != nullptr;
+    struct Group {
+        int nameId;
+        const std::wstring* name;
+        const OffsetIds& offset;
+        LONG* bias;
+        int occursId;
+        LONG* occurs;
+        SYSTEMTIME* recurring;
+        SYSTEMTIME* once;
+        const TransitionIds& transition;
+    };
+    const Group groups[] = {
+        {IDC_STD_NAME, zone ? &zone->standardName : nullptr, kStandardOffsetIds,
+         rules ? &rules->tzi.StandardBias : nullptr, IDC_STD_OCCURS, rules ? &rules->standardOccurs : nullptr,
+         rules ? &rules->tzi.StandardDate : nullptr, rules ? &rules->standardAbsoluteDate : nullptr,
+         kStandardTransitionIds},
+        {IDC_DST_NAME, zone ? &zone->daylightName : nullptr, kDaylightOffsetIds,
+         rules ? &rules->tzi.DaylightBias : nullptr, IDC_DST_OCCURS, rules ? &rules->daylightOccurs : nullptr,
+         rules ? &rules->tzi.DaylightDate : nullptr, rules ? &rules->daylightAbsoluteDate : nullptr,
+         kDaylightTransitionIds},
+    };
+    for (const Group& group : groups) {
+        SetItemText(group.nameId, rules != nullptr && group.name != nullptr ? *group.name : std::wstring());
+        SetItemReadOnly(group.nameId, locked || allowEditNames_ == 0);
+        ShowOffset(group.offset, group.bias, !locked);
+        ComboBox occurs(Item(group.occursId));
+        LONG kind = 0;
+        if (shown) {
+            kind = *group.occurs;
+            occurs.SelectData(kind);
+        } else {
+            occurs.Select(-1);
+        }
+        EnableItem(group.occursId, dstChecked && !locked);
+        ShowTransition(kind, shown ? group.recurring : nullptr, shown ? group.once : nullptr,
+                       group.transition);
+    }
+}
+
+void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once,
+                                 const TransitionIds& ids) {
+    const bool editing = mode_ == 1 && recurring != nullptr && once != nullptr;
+    ComboBox month(Item(ids.month));
+    ComboBox week(Item(ids.week));
+    ComboBox dayOfWeek(Item(ids.dayOfWeek));
+    DateTimePicker time(Item(ids.time));
+    DateTimePicker date(Item(ids.date));
+    DateTimePicker onceTime(Item(ids.onceTime));
+    if (kind == kOccursRecurringYearly && recurring != nullptr && once != nullptr) {
+        month.SelectData(recurring->wMonth);
+        week.SelectData(recurring->wDay);
+        dayOfWeek.SelectData(recurring->wDayOfWeek);
+        time.SetFormat(nullptr);
+        const SYSTEMTIME shown{2017,
+                               1,
+                               0,
+                               1,
+                               recurring->wHour,
+                               recurring->wMinute,
+                               recurring->wSecond,
+                               recurring->wMilliseconds};
+        time.SetTime(shown);
+        date.SetFormat(L" ");
+        onceTime.SetFormat(L" ");
+        for (int id : {ids.month, ids.week, ids.dayOfWeek, ids.time}) {
+            EnableItem(id, editing);
+        }
+        EnableItem(ids.date, false);
+        EnableItem(ids.onceTime, false);
+        return;
+    }
+    if (kind == kOccursOnlyOnce && recurring != nullptr && once != nullptr) {
+        month.Select(-1);
+        week.Select(-1);
+        dayOfWeek.Select(-1);
+        time.SetFormat(L" ");
+        if (!IsValidDateTime(*once)) {
+            // Repair in the record: a picker cannot show an invalid date.
+            SYSTEMTIME now{};
+            ::GetLocalTime(&now);
+            const SYSTEMTIME today{now.wYear,     now.wMonth,    0, now.wDay, once->wHour,
+                                   once->wMinute, once->wSecond, 0};
+            const SYSTEMTIME atNow{once->wYear, once->wMonth, 0,           once->wDay,
+                                   now.wHour,   now.wMinute,  now.wSecond, 0};
+            if (IsValidDateTime(today)) {
+                *once = today;
+            } else if (IsValidDateTime(atNow)) {
+                *once = atNow;
+            } else {
+                *once = now;
+            }
+        }
+        date.SetFormat(nullptr);
+        onceTime.SetFormat(nullptr);
+        date.SetTime(*once);
+        onceTime.SetTime(*once);
+        for (int id : {ids.month, ids.week, ids.dayOfWeek, ids.time}) {
+            EnableItem(id, false);
+        }
+        EnableItem(ids.date, editing);
+        EnableItem(ids.onceTime, editing);
+        return;
+    }
+    month.Select(-1);
+    week.Select(-1);
+    dayOfWeek.Select(-1);
+    time.SetFormat(L" ");
+    date.SetFormat(L" ");
+    onceTime.SetFormat(L" ");
+    for (int id : {ids.month, ids.week, ids.dayOfWeek, ids.time, ids.date, ids.onceTime}) {
+        EnableItem(id, false);
+    }
+}
+
+bool CTarvaneDlg::CanAddYear() {
+    TimeZoneRecord* zone = SelectedZone();
+    return mode_ == 1 && zone != nullptr && zone->years.size() < kMaxDynamicYears;
+}
+
+bool CTarvaneDlg::CanRemoveYear() {
+    TimeZoneRecord* zone = SelectedZone();
+    const DWORD year = SelectedYear();
+    if (mode_ != 1 || zone == nullptr || year == 0) {
+        return false;
+    }
+    DWORD smallest = 0;
+    DWORD largest = 0;
+    for (const auto& dynamicYear : zone->years) {
+        if (dynamicYear.year == 0) {
+            continue;
+        }
+        if (smallest == 0 || dynamicYear.year < smallest) {
+            smallest = dynamicYear.year;
+        }
+        if (dynamicYear.year > largest) {
+            largest = dynamicYear.year;
+        }
+    }
+    return year == smallest || year == largest;
+}
+
+void CTarvaneDlg::UpdateYearButtons() {
+    EnableItem(IDC_ADD_YEAR, CanAddYear());
+    EnableItem(IDC_REMOVE_YEAR, CanRemoveYear());
+}
+
+void CTarvaneDlg::OnYearChanged() {
+    ShowRules(SelectedZone(), SelectedYear());
+    UpdateYearButtons();
+}
+
+void CTarvaneDlg::OnDstClicked() {
+    TimeZoneRecord* zone = SelectedZone();
+    ShowGroups(zone, RulesOf(zone, SelectedYear()), IsChecked(IDC_DST_ENABLED));
+}
+
+void CTarvaneDlg::OnOccursChanged(int listId) {
+    TimeZoneRecord* zone = SelectedZone();
+    ZoneRules* rules = RulesOf(zone, SelectedYear());
+    const bool standard = listId == IDC_STD_OCCURS;
+    const auto kind = static_cast<LONG>(ComboBox(Item(listId)).SelectedData(-1));
+    const bool dst = IsChecked(IDC_DST_ENABLED) && rules != nullptr;
+    SYSTEMTIME* recurring = dst ? (standard ? &rules->tzi.StandardDate : &rules->tzi.DaylightDate) : nullptr;
+    SYSTEMTIME* once =
+        dst ? (standard ? &rules->standardAbsoluteDate : &rules->daylightAbsoluteDate) : nullptr;
+    ShowTransition(kind, recurring, once, standard ? kStandardTransitionIds : kDaylightTransitionIds);
+}
+
+} // namespace tarvane::ui

@@ -1,0 +1,26 @@
+#include "ui/message_box.h"
+
+namespace tarvane::ui {
+namespace {
+
+MessageBoxHandler& Handler() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+} // namespace
+
+int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
+    if (Handler()) {
+        return Handler()(owner, text, type);
+    }
+    return ::MessageBoxW(owner, text.c_str(), L"Tarvane", type);
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+    MessageBoxHandler previous = std::move(Handler());
+    Handler() = std::move(handler);
+    return previous;
+}
+
+} // namespace tarvane::ui

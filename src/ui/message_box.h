@@ -1,0 +1,21 @@
+// The program's message boxes go through one function, so that tests can
+// answer them.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <functional>
+#include <string>
+
+namespace tarvane::ui {
+
+using MessageBoxHandler = std::function<int(HWND owner, const std::wstring& text, UINT type)>;
+
+// Shows a message box captioned "Tarvane"; the button the user chose.
+int ShowMessage(HWND owner, const std::wstring& text, UINT type);
+
+// Replaces the message box (tests answer it this way); an empty handler
+// restores the real one. The previous handler is returned.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+} // namespace tarvane::ui
