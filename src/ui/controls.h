@@ -61,7 +61,12 @@ public:
     bool GetTime(SYSTEMTIME* time) const {
         return ::SendMessageW(hwnd_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(time)) == GDT_VALID;
     }
-    bool IsCalendarOpen() const { return ::SendMessageW(hwnd_, DTM_GETMONTHCAL, 0, 0) != 0; }
+    // Some implementations keep the calendar window while it is closed: only a
+    // visible calendar is open.
+    bool IsCalendarOpen() const {
+        HWND calendar = reinterpret_cast<HWND>(::SendMessageW(hwnd_, DTM_GETMONTHCAL, 0, 0));
+        return calendar != nullptr && ::IsWindowVisible(calendar);
+    }
 
 private:
     HWND hwnd_ = nullptr;

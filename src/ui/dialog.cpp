@@ -39,15 +39,7 @@ INT_PTR Dialog::DoModal(HINSTANCE instance, HWND owner) {
             quit = got == 0;
             break;
         }
-        bool dialogProcessing = true;
-        if (PreTranslateMessage(message, dialogProcessing)) {
-            continue;
-        }
-        if (dialogProcessing && ::IsDialogMessageW(hwnd, &message)) {
-            continue;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+        ProcessMessage(message);
     }
     if (ownerWasEnabled) {
         ::EnableWindow(owner, TRUE);
@@ -59,6 +51,18 @@ INT_PTR Dialog::DoModal(HINSTANCE instance, HWND owner) {
         ::PostQuitMessage(static_cast<int>(message.wParam));
     }
     return result_;
+}
+
+void Dialog::ProcessMessage(MSG& message) {
+    bool dialogProcessing = true;
+    if (PreTranslateMessage(message, dialogProcessing)) {
+        return;
+    }
+    if (dialogProcessing && hwnd_ != nullptr && ::IsDialogMessageW(hwnd_, &message)) {
+        return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
 }
 
 void Dialog::End(INT_PTR result) {

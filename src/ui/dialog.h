@@ -27,6 +27,9 @@ public:
     // could not be made (the last error tells why).
     INT_PTR DoModal(HINSTANCE instance, HWND owner = nullptr);
     void End(INT_PTR result);
+    // Handles one message as the modal loop does: pre-translation, dialog
+    // processing, dispatch. Nested loops (and tests) use it.
+    void ProcessMessage(MSG& message);
 
     HWND Hwnd() const { return hwnd_; }
     HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }

@@ -99,6 +99,7 @@ DWORD CTarvaneDlg::SelectedYear() const {
 }
 
 void CTarvaneDlg::ShowZone(TimeZoneRecord* zone) {
+    ++editorUpdates_;
     const bool editing = mode_ == 1 && zone != nullptr;
     allowEditNames_ = services_.readAllowEditNames();
     SetChecked(IDC_CURRENT_ZONE, zone != nullptr && zone->isCurrent != 0);

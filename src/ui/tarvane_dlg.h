@@ -81,6 +81,9 @@ public:
     void RemoveBackupNotice();
 
     int Mode() const { return mode_; }
+    LONG EditedZoneId() const { return editedZoneId_; }
+    // How often the editor was filled from a zone (one click, one update).
+    int EditorUpdates() const { return editorUpdates_; }
     bool RegistryNotWritable() const { return registryNotWritable_; }
 
     // The editor panel.
@@ -145,6 +148,7 @@ private:
     LONG editedZoneId_ = 0;
     bool registryNotWritable_ = false;
     DWORD allowEditNames_ = 0;
+    int editorUpdates_ = 0;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
 };

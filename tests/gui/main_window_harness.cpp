@@ -1,0 +1,128 @@
+#include "main_window_harness.h"
+
+#include "platform/registry.h"
+#include "platform/system_registry.h"
+#include "platform/text.h"
+#include "ui/message_box.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+namespace tarvane::test {
+namespace {
+
+MainWindowTest* running = nullptr;
+std::function<void(ui::CTarvaneDlg&)> pendingBody;
+
+} // namespace
+
+void MainWindowTest::SetUp() {
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "no DISPLAY";
+    }
+    scratch = std::make_unique<ScratchLocalMachine>();
+    ASSERT_TRUE(scratch->Ok());
+    ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZonesPath, *scratch));
+    ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZoneInformationPath, *scratch));
+    ui::SetMessageBoxHandler([this](HWND, const std::wstring& text, UINT type) {
+        messages.push_back(ShownMessage{text, type});
+        if (answers.empty()) {
+            return IDOK;
+        }
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    });
+}
+
+void MainWindowTest::TearDown() {
+    ui::SetMessageBoxHandler(nullptr);
+    scratch.reset();
+}
+
+void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
+    ui::MainWindowServices services(SystemRegistry(), SystemTimeZoneApi());
+    services.readAllowEditNames = [this] { return allowEditNames; };
+    ui::CTarvaneDlg window(services);
+    dialog = &window;
+    running = this;
+    pendingBody = body;
+    // The body runs from the window's own loop once the window is up.
+    ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        MainWindowTest* test = running;
+        auto work = std::move(pendingBody);
+        pendingBody = nullptr;
+        if (test != nullptr && work) {
+            test->Pump(100);
+            work(*test->dialog);
+            test->dialog->End(IDCANCEL);
+        }
+    });
+    window.DoModal(::GetModuleHandleW(nullptr));
+    dialog = nullptr;
+    running = nullptr;
+}
+
+void MainWindowTest::Pump(int milliseconds) {
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>(milliseconds);
+    do {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            dialog->ProcessMessage(message);
+        }
+        ::Sleep(5);
+    } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+}
+
+void MainWindowTest::ChooseListItem(int id, LPARAM data) {
+    HWND list = Item(id);
+    const auto count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        if (::SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == data) {
+            ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            ::SendMessageW(dialog->Hwnd(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(list));
+            Pump(10);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no item with data " << data << " in list " << id;
+}
+
+void MainWindowTest::Click(int id) {
+    ::SendMessageW(Item(id), BM_CLICK, 0, 0);
+    Pump(10);
+}
+
+void MainWindowTest::Type(int id, const std::wstring& text) {
+    ::SetWindowTextW(Item(id), text.c_str());
+    Pump(10);
+}
+
+void MainWindowTest::PressKey(HWND target, WPARAM key) {
+    ::PostMessageW(target, WM_KEYDOWN, key, 1);
+    ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+    Pump(100);
+}
+
+std::wstring MainWindowTest::Text(int id) const {
+    wchar_t buffer[512] = {};
+    ::GetWindowTextW(Item(id), buffer, 512);
+    return buffer;
+}
+
+void MainWindowTest::SelectZone(const std::wstring& keyName) {
+    auto& zones = dialog->Zones();
+    for (const auto& zone : zones) {
+        if (EqualNoCase(zone.keyName, keyName)) {
+            ASSERT_TRUE(dialog->SelectZoneById(zone.id));
+            Pump(100);
+            return;
+        }
+    }
+    FAIL() << "no such zone";
+}
+
+} // namespace tarvane::test

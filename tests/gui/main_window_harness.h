@@ -1,0 +1,52 @@
+// Runs the real main window in this process, on a scratch copy of Wine's
+// time-zone database, with its message boxes answered by the test.
+#pragma once
+
+#include "scratch_registry.h"
+#include "ui/tarvane_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarvane::test {
+
+struct ShownMessage {
+    std::wstring text;
+    UINT type;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the main window, runs `body` once it is on screen, then closes it.
+    void Run(const std::function<void(ui::CTarvaneDlg&)>& body);
+    // Lets the window handle its pending messages for `milliseconds`.
+    void Pump(int milliseconds = 50);
+    // What the user would do: pick a list item, press a button, type a text.
+    void ChooseListItem(int id, LPARAM data);
+    void Click(int id);
+    void Type(int id, const std::wstring& text);
+    void PressKey(HWND target, WPARAM key);
+
+    HWND Item(int id) const { return ::GetDlgItem(dialog->Hwnd(), id); }
+    bool Visible(int id) const { return ::IsWindowVisible(Item(id)) != FALSE; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    bool ReadOnly(int id) const { return (::GetWindowLongPtrW(Item(id), GWL_STYLE) & ES_READONLY) != 0; }
+    std::wstring Text(int id) const;
+    // Selects the zone with this key name in the list, as a click would.
+    void SelectZone(const std::wstring& keyName);
+
+    std::unique_ptr<ScratchLocalMachine> scratch;
+    ui::CTarvaneDlg* dialog = nullptr;
+    DWORD allowEditNames = 0;
+    std::vector<ShownMessage> messages;
+    std::deque<int> answers; // buttons the next message boxes return (default IDOK)
+};
+
+} // namespace tarvane::test

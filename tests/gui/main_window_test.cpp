@@ -1,0 +1,230 @@
+// The main window on its real controls: view mode, the editor panel, edit mode.
+#include "main_window_harness.h"
+
+#include "resources/resource.h"
+
+#include <commctrl.h>
+
+namespace tarvane::test {
+namespace {
+
+using ui::CTarvaneDlg;
+
+constexpr int kEditorFields[] = {IDC_CURRENT_ZONE, IDC_DST_ENABLED,    IDC_BIAS_SIGN,  IDC_STD_SIGN,
+                                 IDC_DST_SIGN,     IDC_STD_OCCURS,     IDC_DST_OCCURS, IDC_STD_MONTH,
+                                 IDC_DST_MONTH,    IDC_STD_TIME,       IDC_DST_TIME,   IDC_STD_DATE,
+                                 IDC_DST_DATE,     IDC_BIAS_HOURS_SPIN};
+constexpr int kEditButtons[] = {IDC_ADD_YEAR, IDC_REMOVE_YEAR, IDC_SAVE_CHANGES, IDC_CANCEL_EDIT};
+
+TEST_F(MainWindowTest, OpensInViewModeOnTheCurrentZoneWithTheEditorLocked) {
+    Run([&](CTarvaneDlg& window) {
+        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_TRUE(Visible(IDC_ZONE_LIST));
+        EXPECT_EQ(::SendMessageW(Item(IDC_ZONE_LIST), LVM_GETITEMCOUNT, 0, 0),
+                  static_cast<LRESULT>(window.Zones().size()));
+        TimeZoneRecord* zone = window.SelectedZone();
+        ASSERT_NE(zone, nullptr);
+        EXPECT_EQ(zone->keyName, L"Pacific Standard Time");
+        EXPECT_EQ(Text(IDC_DISPLAY_NAME), zone->displayName);
+        EXPECT_EQ(Text(IDC_DST_NAME), L"Pacific Daylight Time");
+        EXPECT_EQ(Text(IDC_BIAS_HOURS), L"8");
+        EXPECT_EQ(Text(IDC_BIAS_MINUTES), L"0");
+        EXPECT_EQ(::IsDlgButtonChecked(window.Hwnd(), IDC_CURRENT_ZONE), BST_CHECKED);
+        EXPECT_EQ(::IsDlgButtonChecked(window.Hwnd(), IDC_DST_ENABLED), BST_CHECKED);
+        for (int id : kEditorFields) {
+            EXPECT_FALSE(Enabled(id)) << id;
+        }
+        for (int id : {IDC_DISPLAY_NAME, IDC_STD_NAME, IDC_DST_NAME, IDC_BIAS_HOURS, IDC_STD_MINUTES}) {
+            EXPECT_TRUE(ReadOnly(id)) << id;
+        }
+        EXPECT_TRUE(Enabled(IDC_YEAR));
+        for (int id : kEditButtons) {
+            EXPECT_FALSE(Visible(id)) << id;
+        }
+        EXPECT_FALSE(Visible(IDC_SYNC_LINK));
+        EXPECT_TRUE(Visible(IDC_BACKUP_LINK));
+        wchar_t title[256] = {};
+        ::GetWindowTextW(window.Hwnd(), title, 256);
+        EXPECT_EQ(std::wstring(title), L"Tarvane - \"" + zone->displayName + L"\"");
+    });
+}
+
+TEST_F(MainWindowTest, OneClickFillsTheEditorOnce) {
+    Run([&](CTarvaneDlg& window) {
+        const int before = window.EditorUpdates();
+        SelectZone(L"Tokyo Standard Time");
+        EXPECT_EQ(window.EditorUpdates(), before + 1);
+        EXPECT_EQ(Text(IDC_STD_NAME), L"Tokyo Standard Time");
+        EXPECT_EQ(::SendMessageW(Item(IDC_BIAS_SIGN), CB_GETCURSEL, 0, 0), 0)
+            << "GMT + for a zone east of UTC";
+        EXPECT_EQ(Text(IDC_BIAS_HOURS), L"9");
+    });
+}
+
+TEST_F(MainWindowTest, TheChosenYearStaysAcrossZonesThatHaveIt) {
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Pacific Standard Time");
+        ChooseListItem(IDC_YEAR, 2006);
+        EXPECT_EQ(window.SelectedYear(), 2006u);
+        SelectZone(L"Mountain Standard Time");
+        EXPECT_EQ(window.SelectedYear(), 2006u);
+        SelectZone(L"Tokyo Standard Time");
+        EXPECT_EQ(window.SelectedYear(), 0u) << "a zone without the year shows Default";
+    });
+}
+
+TEST_F(MainWindowTest, EditTimeZoneEntersEditModeWithTheFieldsLive) {
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_FALSE(Visible(IDC_ZONE_LIST));
+        for (int id : kEditButtons) {
+            EXPECT_TRUE(Visible(id)) << id;
+        }
+        EXPECT_EQ(::SendMessageW(window.Hwnd(), DM_GETDEFID, 0, 0),
+                  MAKELRESULT(IDC_SAVE_CHANGES, DC_HASDEFID));
+        for (int id : {IDC_CURRENT_ZONE, IDC_DST_ENABLED, IDC_BIAS_SIGN, IDC_STD_OCCURS, IDC_STD_MONTH,
+                       IDC_STD_TIME}) {
+            EXPECT_TRUE(Enabled(id)) << id;
+        }
+        EXPECT_FALSE(ReadOnly(IDC_BIAS_HOURS));
+        EXPECT_TRUE(ReadOnly(IDC_DISPLAY_NAME)) << "names stay locked without AllowEditDSTzNames";
+        EXPECT_TRUE(ReadOnly(IDC_STD_NAME));
+        EXPECT_FALSE(Enabled(IDC_STD_DATE)) << "recurring rule: the one-time date is not live";
+    });
+}
+
+TEST_F(MainWindowTest, WithAllowEditNamesTheNamesAreLiveAndTypingWritesTheRecord) {
+    allowEditNames = 1;
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        EXPECT_FALSE(ReadOnly(IDC_DISPLAY_NAME));
+        EXPECT_FALSE(ReadOnly(IDC_DST_NAME));
+        Type(IDC_DISPLAY_NAME, L"  Renamed zone ");
+        Type(IDC_DST_NAME, L"Pacific Summer Time");
+        TimeZoneRecord* zone = window.SelectedZone();
+        ASSERT_NE(zone, nullptr);
+        EXPECT_EQ(zone->displayName, L"  Renamed zone ");
+        EXPECT_EQ(zone->daylightName, L"Pacific Summer Time");
+        Click(IDC_DST_ENABLED);
+        EXPECT_EQ(zone->rules.dstEnabled, 0);
+        EXPECT_TRUE(ReadOnly(IDC_DST_NAME)) << "group names are live only while DST is checked";
+        EXPECT_FALSE(Enabled(IDC_STD_SIGN)) << "unchecking DST locks the standard offset too";
+        EXPECT_EQ(::SendMessageW(Item(IDC_STD_OCCURS), CB_GETCURSEL, 0, 0), CB_ERR);
+    });
+}
+
+TEST_F(MainWindowTest, OffsetsAndRulesChangedThroughTheControlsReachTheRecord) {
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        TimeZoneRecord* zone = window.SelectedZone();
+        ASSERT_NE(zone, nullptr);
+        Type(IDC_BIAS_HOURS, L"99");
+        EXPECT_EQ(zone->rules.tzi.Bias, 99 * 60) << "the range is checked only at save";
+        Type(IDC_BIAS_HOURS, L"7");
+        Type(IDC_BIAS_MINUTES, L"30");
+        EXPECT_EQ(zone->rules.tzi.Bias, 450);
+        ChooseListItem(IDC_BIAS_SIGN, 1);
+        EXPECT_EQ(zone->rules.tzi.Bias, -450);
+        ChooseListItem(IDC_DST_MONTH, 4);
+        ChooseListItem(IDC_DST_WEEK, 5);
+        ChooseListItem(IDC_DST_DAY_OF_WEEK, 6);
+        EXPECT_EQ(zone->rules.tzi.DaylightDate.wMonth, 4);
+        EXPECT_EQ(zone->rules.tzi.DaylightDate.wDay, 5);
+        EXPECT_EQ(zone->rules.tzi.DaylightDate.wDayOfWeek, 6);
+
+        ChooseListItem(IDC_STD_OCCURS, kOccursOnlyOnce);
+        EXPECT_EQ(zone->rules.standardOccurs, kOccursOnlyOnce);
+        EXPECT_TRUE(Enabled(IDC_STD_DATE));
+        EXPECT_FALSE(Enabled(IDC_STD_MONTH));
+        EXPECT_EQ(zone->rules.tzi.StandardDate.wMonth, 11) << "the recurring rule is kept";
+
+        NMDATETIMECHANGE change{};
+        change.nmhdr.hwndFrom = Item(IDC_STD_DATE);
+        change.nmhdr.idFrom = IDC_STD_DATE;
+        change.nmhdr.code = DTN_DATETIMECHANGE;
+        change.st = SYSTEMTIME{2027, 10, 0, 31, 0, 0, 0, 0};
+        ::SendMessageW(window.Hwnd(), WM_NOTIFY, IDC_STD_DATE, reinterpret_cast<LPARAM>(&change));
+        EXPECT_EQ(zone->rules.standardAbsoluteDate.wYear, 2027);
+        EXPECT_EQ(zone->rules.standardAbsoluteDate.wDay, 31);
+
+        change.nmhdr.hwndFrom = Item(IDC_DST_TIME);
+        change.nmhdr.idFrom = IDC_DST_TIME;
+        change.st = SYSTEMTIME{2017, 1, 0, 1, 3, 15, 0, 0};
+        ::SendMessageW(window.Hwnd(), WM_NOTIFY, IDC_DST_TIME, reinterpret_cast<LPARAM>(&change));
+        EXPECT_EQ(zone->rules.tzi.DaylightDate.wHour, 3);
+        EXPECT_EQ(zone->rules.tzi.DaylightDate.wMinute, 15);
+        EXPECT_EQ(zone->rules.tzi.DaylightDate.wMonth, 4) << "the date words stay";
+    });
+}
+
+TEST_F(MainWindowTest, EscAndCancelLeaveEditModeAndDiscardTheChanges) {
+    Run([&](CTarvaneDlg& window) {
+        for (int way = 0; way < 2; ++way) {
+            ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+            Pump();
+            ASSERT_EQ(window.Mode(), 1);
+            Type(IDC_BIAS_HOURS, L"3");
+            ASSERT_EQ(window.SelectedZone()->rules.tzi.Bias, 180);
+            if (way == 0) {
+                ::SetFocus(Item(IDC_BIAS_HOURS));
+                PressKey(Item(IDC_BIAS_HOURS), VK_ESCAPE);
+            } else {
+                Click(IDC_CANCEL_EDIT);
+            }
+            EXPECT_EQ(window.Mode(), 0) << way;
+            EXPECT_TRUE(::IsWindow(window.Hwnd())) << "Esc never closes the window";
+            ASSERT_NE(window.SelectedZone(), nullptr);
+            EXPECT_EQ(window.SelectedZone()->keyName, L"Pacific Standard Time");
+            EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 480);
+        }
+    });
+}
+
+TEST_F(MainWindowTest, EscOnAnOpenDropDownOnlyClosesIt) {
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        Type(IDC_BIAS_HOURS, L"3");
+        ::SetFocus(Item(IDC_DST_MONTH));
+        ::SendMessageW(Item(IDC_DST_MONTH), CB_SHOWDROPDOWN, TRUE, 0);
+        Pump();
+        ASSERT_NE(::SendMessageW(Item(IDC_DST_MONTH), CB_GETDROPPEDSTATE, 0, 0), 0);
+        PressKey(::GetFocus(), VK_ESCAPE);
+        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 180) << "the edit is kept";
+    });
+}
+
+TEST_F(MainWindowTest, EnterInViewModeDoesNothing) {
+    Run([&](CTarvaneDlg& window) {
+        PressKey(Item(IDC_ZONE_LIST), VK_RETURN);
+        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_TRUE(::IsWindow(window.Hwnd()));
+        EXPECT_TRUE(messages.empty());
+    });
+}
+
+TEST_F(MainWindowTest, EditWithoutASelectedZoneIsRefused) {
+    Run([&](CTarvaneDlg& window) {
+        const int rows = static_cast<int>(::SendMessageW(Item(IDC_ZONE_LIST), LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) {
+            LVITEMW item{};
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            ::SendMessageW(Item(IDC_ZONE_LIST), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                           reinterpret_cast<LPARAM>(&item));
+        }
+        Pump();
+        window.SetEditMode(true, true, true);
+        EXPECT_EQ(window.Mode(), 0);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, L"Select time zone first to be able to edit it");
+        EXPECT_EQ(messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    });
+}
+
+} // namespace
+} // namespace tarvane::test
