@@ -1,6 +1,8 @@
 // The main window on its real controls: view mode, the editor panel, edit mode.
 #include "main_window_harness.h"
 
+#include "log_capture.h"
+#include "platform/format.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
@@ -223,6 +225,60 @@ TEST_F(MainWindowTest, EditWithoutASelectedZoneIsRefused) {
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, L"Select time zone first to be able to edit it");
         EXPECT_EQ(messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    });
+}
+
+TEST_F(MainWindowTest, RemovingTheBackupBandMovesEverythingUpAndShortensTheWindow) {
+    Run([&](CTarvaneDlg& window) {
+        RECT windowBefore{};
+        RECT listBefore{};
+        RECT linkBefore{};
+        ::GetWindowRect(window.Hwnd(), &windowBefore);
+        ::GetWindowRect(Item(IDC_ZONE_LIST), &listBefore);
+        ::GetWindowRect(Item(IDC_BACKUP_LINK), &linkBefore);
+        RECT nameBefore{};
+        ::GetWindowRect(Item(IDC_DISPLAY_NAME), &nameBefore);
+        window.RemoveBackupNotice();
+        window.RemoveBackupNotice();
+        Pump();
+        const LONG distance = listBefore.top - linkBefore.top;
+        RECT windowAfter{};
+        RECT listAfter{};
+        RECT nameAfter{};
+        ::GetWindowRect(window.Hwnd(), &windowAfter);
+        ::GetWindowRect(Item(IDC_ZONE_LIST), &listAfter);
+        ::GetWindowRect(Item(IDC_DISPLAY_NAME), &nameAfter);
+        EXPECT_FALSE(Visible(IDC_BACKUP_LINK));
+        EXPECT_EQ(listAfter.top, linkBefore.top);
+        EXPECT_EQ(nameAfter.top, nameBefore.top - distance);
+        EXPECT_EQ(nameAfter.bottom - nameAfter.top, nameBefore.bottom - nameBefore.top);
+        EXPECT_EQ(windowAfter.bottom - windowAfter.top, windowBefore.bottom - windowBefore.top - distance)
+            << "removed once only";
+    });
+}
+
+TEST_F(MainWindowTest, AFailedReloadLogsTheKeyThatWasSelected) {
+    Run([&](CTarvaneDlg& window) {
+        LogCapture capture;
+        const TimeZoneRecord* selected = window.SelectedZone();
+        ASSERT_NE(selected, nullptr);
+        const std::wstring expected =
+            Format(L"[105] pTz=0x%p, tz=\"Pacific Standard Time\"", static_cast<const void*>(selected));
+        ASSERT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTimeZonesPath), ERROR_SUCCESS);
+        EXPECT_FALSE(window.ReloadZoneList(false));
+        EXPECT_TRUE(capture.Has(L"[101]")) << capture.Dump();
+        EXPECT_TRUE(capture.Has(expected)) << capture.Dump();
+        EXPECT_TRUE(window.Zones().empty());
+        EXPECT_EQ(window.SelectedZone(), nullptr);
+    });
+}
+
+TEST_F(MainWindowTest, ReloadIsRefusedInEditMode) {
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        EXPECT_FALSE(window.ReloadZoneList(false));
+        EXPECT_EQ(window.Mode(), 1);
     });
 }
 
