@@ -45,6 +45,20 @@ int wmain(int argc, wchar_t** argv) {
         ::PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
     }
+    if (command == L"expect-edit" || command == L"expect-view") {
+        // Edit mode hides the list and shows Save Changes and Cancel.
+        const bool edit = command == L"expect-edit";
+        for (int i = 0; i < 50; ++i) {
+            const bool listShown = ::IsWindowVisible(::GetDlgItem(window, 1006)) != FALSE;
+            const bool saveShown = ::IsWindowVisible(::GetDlgItem(window, 1044)) != FALSE;
+            if (listShown != edit && saveShown == edit) {
+                std::printf("OK: %s mode\n", edit ? "edit" : "view");
+                return 0;
+            }
+            ::Sleep(100);
+        }
+        return Fail(edit ? "the window is not in edit mode" : "the window is not in view mode");
+    }
     HWND list = ::GetDlgItem(window, 1006);
     if (list == nullptr) {
         return Fail("no zone list 1006");
