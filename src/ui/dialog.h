@@ -4,9 +4,36 @@
 
 #include "platform/win_types.h"
 
+#include <functional>
+#include <map>
 #include <string>
 
 namespace tarvane::ui {
+
+// One menu item while its popup is being opened: what an update rule may
+// change about it.
+class CommandUI {
+public:
+    CommandUI(HMENU menu, UINT index, UINT id, UINT count)
+        : menu_(menu), index_(index), id_(id), count_(count) {}
+
+    UINT Id() const { return id_; }
+    UINT Index() const { return index_; }
+    UINT Count() const { return count_; }
+    HMENU Menu() const { return menu_; }
+
+    void Enable(bool enable) const;
+    void SetCheck(bool check) const;
+
+private:
+    HMENU menu_;
+    UINT index_;
+    UINT id_;
+    UINT count_;
+};
+
+// Decides the state of one command's menu items each time they are shown.
+using UpdateRule = std::function<void(const CommandUI& item)>;
 
 class Dialog {
 public:
@@ -26,6 +53,12 @@ public:
     void EnableItem(int id, bool enable) const { ::EnableWindow(Item(id), enable ? TRUE : FALSE); }
     void ShowItem(int id, bool show) const { ::ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE); }
     void SetTitle(const std::wstring& text) const { ::SetWindowTextW(hwnd_, text.c_str()); }
+
+    // The rule that enables, disables or checks the menu items of `commandId`;
+    // an empty rule removes it. Items without a rule keep their state.
+    void SetUpdateRule(UINT commandId, UpdateRule rule);
+    // Runs the item's rule; false when its command has none.
+    bool RunUpdateRule(const CommandUI& item) const;
 
 protected:
     // WM_INITDIALOG; true lets the system set the focus.
@@ -48,6 +81,7 @@ private:
 
     UINT templateId_;
     HWND hwnd_ = nullptr;
+    std::map<UINT, UpdateRule> updateRules_;
 };
 
 } // namespace tarvane::ui
