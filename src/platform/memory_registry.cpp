@@ -63,9 +63,11 @@ std::vector<std::wstring> SplitPath(std::wstring_view path) {
 } // namespace
 
 MemoryRegistry::MemoryRegistry()
-    : localMachine_(std::make_shared<Node>()), currentUser_(std::make_shared<Node>()) {
+    : localMachine_(std::make_shared<Node>()), currentUser_(std::make_shared<Node>()),
+      users_(std::make_shared<Node>()) {
     localMachine_->name = localMachine_->fullPath = L"HKEY_LOCAL_MACHINE";
     currentUser_->name = currentUser_->fullPath = L"HKEY_CURRENT_USER";
+    users_->name = users_->fullPath = L"HKEY_USERS";
 }
 
 MemoryRegistry::~MemoryRegistry() = default;
@@ -83,6 +85,10 @@ MemoryRegistry::Node* MemoryRegistry::Resolve(RegHandle handle, REGSAM needed, L
     if (handle == kHkeyCurrentUser) {
         *error = ERROR_SUCCESS;
         return currentUser_.get();
+    }
+    if (handle == kHkeyUsers) {
+        *error = ERROR_SUCCESS;
+        return users_.get();
     }
     const Handle* entry = Lookup(handle);
     if (entry == nullptr) {
@@ -111,6 +117,8 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::FindPath(std::wstring_view
         node = localMachine_;
     } else if (EqualNoCase(parts[0], L"HKEY_CURRENT_USER") || EqualNoCase(parts[0], L"HKCU")) {
         node = currentUser_;
+    } else if (EqualNoCase(parts[0], L"HKEY_USERS") || EqualNoCase(parts[0], L"HKU")) {
+        node = users_;
     } else {
         return nullptr;
     }
@@ -122,10 +130,12 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::FindPath(std::wstring_view
 
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::MakePath(std::wstring_view path) {
     const auto parts = SplitPath(path);
-    std::shared_ptr<Node> node =
-        (!parts.empty() && (EqualNoCase(parts[0], L"HKEY_CURRENT_USER") || EqualNoCase(parts[0], L"HKCU")))
-            ? currentUser_
-            : localMachine_;
+    std::shared_ptr<Node> node = localMachine_;
+    if (!parts.empty() && (EqualNoCase(parts[0], L"HKEY_CURRENT_USER") || EqualNoCase(parts[0], L"HKCU"))) {
+        node = currentUser_;
+    } else if (!parts.empty() && (EqualNoCase(parts[0], L"HKEY_USERS") || EqualNoCase(parts[0], L"HKU"))) {
+        node = users_;
+    }
     for (std::size_t i = 1; i < parts.size(); ++i) {
         auto child = node->Child(parts[i]);
         node = child ? child : node->AddChild(parts[i]);
@@ -232,7 +242,7 @@ LONG MemoryRegistry::CreateKey(RegHandle parent, std::wstring_view subKey, REGSA
 
 LONG MemoryRegistry::CloseKey(RegHandle key) {
     ++calls_;
-    if (key == kHkeyLocalMachine || key == kHkeyCurrentUser) {
+    if (key == kHkeyLocalMachine || key == kHkeyCurrentUser || key == kHkeyUsers) {
         return ERROR_SUCCESS;
     }
     return handles_.erase(key) == 1 ? ERROR_SUCCESS : static_cast<LONG>(ERROR_INVALID_HANDLE);
@@ -503,7 +513,7 @@ std::vector<std::wstring> MemoryRegistry::ValueNames(std::wstring_view path) con
 
 void MemoryRegistry::RemoveTree(std::wstring_view path) {
     auto node = FindPath(path);
-    if (!node || node == localMachine_ || node == currentUser_) {
+    if (!node || node == localMachine_ || node == currentUser_ || node == users_) {
         return;
     }
     const std::size_t cut = node->fullPath.rfind(L'\\');

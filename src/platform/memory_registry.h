@@ -142,6 +142,7 @@ private:
 
     std::shared_ptr<Node> localMachine_;
     std::shared_ptr<Node> currentUser_;
+    std::shared_ptr<Node> users_;
     std::map<RegHandle, Handle> handles_;
     RegHandle nextHandle_ = 0x1000;
     std::vector<RegFault> faults_;

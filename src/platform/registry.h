@@ -20,6 +20,7 @@ inline const RegHandle kHkeyCurrentUser =
     static_cast<RegHandle>(static_cast<std::intptr_t>(LONG(0x80000001)));
 inline const RegHandle kHkeyLocalMachine =
     static_cast<RegHandle>(static_cast<std::intptr_t>(LONG(0x80000002)));
+inline const RegHandle kHkeyUsers = static_cast<RegHandle>(static_cast<std::intptr_t>(LONG(0x80000003)));
 
 // Paths of the time-zone database below HKEY_LOCAL_MACHINE.
 inline constexpr wchar_t kTimeZonesPath[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";

@@ -1,9 +1,18 @@
 // Start-up: common controls, the main window, the exit code.
 #include "platform/system_registry.h"
 #include "platform/time_zone_api.h"
+#include "ui/tarvane_app.h"
 #include "ui/tarvane_dlg.h"
 
 #include <commctrl.h>
+
+namespace {
+
+// Built during static initialisation, before any window exists, so that this
+// process's ready event is signalled as early as possible.
+[[maybe_unused]] tarvane::ui::CTarvaneApp& theApp = tarvane::ui::BuildProcessObjects();
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{};

@@ -71,6 +71,31 @@ void Dialog::End(INT_PTR result) {
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
+void CommandUI::Enable(bool enable) const {
+    ::EnableMenuItem(menu_, index_, MF_BYPOSITION | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+void CommandUI::SetCheck(bool check) const {
+    ::CheckMenuItem(menu_, index_, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Dialog::SetUpdateRule(UINT commandId, UpdateRule rule) {
+    if (rule) {
+        updateRules_[commandId] = std::move(rule);
+    } else {
+        updateRules_.erase(commandId);
+    }
+}
+
+bool Dialog::RunUpdateRule(const CommandUI& item) const {
+    const auto found = updateRules_.find(item.Id());
+    if (found == updateRules_.end()) {
+        return false;
+    }
+    found->second(item);
+    return true;
+}
+
 std::wstring Dialog::ItemText(int id) const {
     HWND item = Item(id);
     const int length = ::GetWindowTextLengthW(item);

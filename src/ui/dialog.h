@@ -16,6 +16,31 @@ namespace tarvane::ui {
 // status bar, up-down, date and time pickers, links); safe to call often.
 void RegisterControlClasses();
 
+// One menu item while its popup is being opened: what an update rule may
+// change about it.
+class CommandUI {
+public:
+    CommandUI(HMENU menu, UINT index, UINT id, UINT count)
+        : menu_(menu), index_(index), id_(id), count_(count) {}
+
+    UINT Id() const { return id_; }
+    UINT Index() const { return index_; }
+    UINT Count() const { return count_; }
+    HMENU Menu() const { return menu_; }
+
+    void Enable(bool enable) const;
+    void SetCheck(bool check) const;
+
+private:
+    HMENU menu_;
+    UINT index_;
+    UINT id_;
+    UINT count_;
+};
+
+// Decides the state of one command's menu items each time they are shown.
+using UpdateRule = std::function<void(const CommandUI& item)>;
+
 class Dialog {
 public:
     explicit Dialog(UINT templateId) : templateId_(templateId) {}
@@ -51,6 +76,12 @@ public:
     // replaces it. The callback kills the timer when it wants one shot.
     void StartTimer(UINT_PTR id, UINT milliseconds, std::function<void()> callback);
     void StopTimer(UINT_PTR id);
+
+    // The rule that enables, disables or checks the menu items of `commandId`;
+    // an empty rule removes it. Items without a rule keep their state.
+    void SetUpdateRule(UINT commandId, UpdateRule rule);
+    // Runs the item's rule; false when its command has none.
+    bool RunUpdateRule(const CommandUI& item) const;
 
 protected:
     // WM_INITDIALOG; true lets the system set the focus.
@@ -88,6 +119,8 @@ private:
     bool ended_ = false;
     INT_PTR result_ = 0;
     std::map<UINT_PTR, std::function<void()>> timers_;
+
+    std::map<UINT, UpdateRule> updateRules_;
 };
 
 } // namespace tarvane::ui

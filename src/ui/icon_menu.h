@@ -1,0 +1,69 @@
+// Icons at the screen's scale, icons as menu bitmaps, and the menu operations
+// of the main window. These hold no state and log nothing: a missing picture
+// is simply not drawn.
+#pragma once
+
+#include "platform/late_bound_functions.h"
+#include "platform/win_types.h"
+
+namespace tarvane::ui {
+
+class Dialog;
+
+// Stands for the application's own module in LoadScaledIcon.
+HINSTANCE OwnModule();
+
+// How LoadScaledIcon loads an icon: the module, the size and the LoadImageW
+// flags. System icons (module none) are shared.
+struct IconLoadPlan {
+    HINSTANCE module = nullptr;
+    int width = 0;
+    int height = 0;
+    UINT flags = 0;
+};
+
+// The plan for a request at the given resolution (dots per inch; 0 leaves the
+// size unchanged, as when no device context is had).
+IconLoadPlan PlanScaledIcon(HINSTANCE module, int width, int height, int dpiX, int dpiY);
+
+// Loads icon `resource` of `module` (none: the system's icons; OwnModule():
+// this program's) at `width` x `height`, scaled to the screen's resolution
+// when `scale` is set; LoadIconWithScaleDown when the system has it, else
+// LoadImageW. Null on failure.
+HICON LoadScaledIcon(HINSTANCE module, UINT resource, int width, int height, bool scale);
+// The same with the scale-down loader given (null: missing).
+HICON LoadScaledIcon(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module, UINT resource,
+                     int width, int height, bool scale);
+
+// The icon's size in pixels; false with both 0 on failure.
+bool GetIconSize(HICON icon, int* width, int* height);
+
+// The buffered-paint functions IconToMenuBitmap needs.
+struct BufferedPaintFunctions {
+    LateBoundFunctions::BeginBufferedPaintFn begin = nullptr;
+    LateBoundFunctions::EndBufferedPaintFn end = nullptr;
+    LateBoundFunctions::GetBufferedPaintBitsFn bits = nullptr;
+};
+BufferedPaintFunctions SystemBufferedPaint();
+
+// A 32-bit DIB section (bottom-up) of the icon's size with
+// premultiplied alpha, for a menu item; null on failure. Takes ownership of
+// the icon and destroys it on every path past the first checks (no buffered
+// painting, no icon, no size: the icon stays alive and null is returned).
+HBITMAP IconToMenuBitmap(HICON icon);
+HBITMAP IconToMenuBitmap(HICON icon, const BufferedPaintFunctions& paint);
+
+// True when `popup` is `menu` or one of its submenus at any depth.
+bool IsSubMenu(HMENU menu, HMENU popup);
+
+// Runs the window's update rules over the items of a popup about to open
+// (WM_INITMENUPOPUP); nothing for the system menu. Items without a rule, and
+// separators and submenus, keep their state.
+void UpdateMenuCommandUI(HMENU popup, const Dialog& window, bool systemMenu);
+
+// Shows `popup` at `point` (screen coordinates; null: the cursor) for
+// `window` and waits for the choice. True when the menu was shown, with the
+// chosen command (0 for none) in `command`; the last error is set.
+bool TrackContextMenu(const POINT* point, HWND window, HMENU popup, UINT* command);
+
+} // namespace tarvane::ui
