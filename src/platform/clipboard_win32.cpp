@@ -1,5 +1,6 @@
 #include "platform/clipboard.h"
 
+#include "platform/clipboard_text.h"
 #include "platform/text.h"
 
 #include <cstring>
@@ -61,17 +62,11 @@ std::wstring GetClipboardText(HWND owner) {
         return std::wstring();
     }
     const SIZE_T size = ::GlobalSize(memory);
-    const auto* units = static_cast<const BYTE*>(::GlobalLock(memory));
-    if (units == nullptr) {
+    const auto* block = static_cast<const BYTE*>(::GlobalLock(memory));
+    if (block == nullptr) {
         return std::wstring();
     }
-    // Whole UTF-16 units inside the block, up to the first NUL.
-    const std::size_t available = size / 2;
-    std::size_t length = 0;
-    while (length < available && (units[2 * length] != 0 || units[2 * length + 1] != 0)) {
-        ++length;
-    }
-    std::wstring text = FromUtf16Le(units, length);
+    std::wstring text = TextFromClipboardBlock(block, size);
     ::GlobalUnlock(memory);
     return text;
 }
