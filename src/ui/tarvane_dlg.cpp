@@ -1,5 +1,6 @@
 #include "ui/tarvane_dlg.h"
 
+#include "core/clock_panel.h"
 #include "core/zone_loader.h"
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
@@ -15,6 +16,8 @@ CTarvaneDlg::CTarvaneDlg(RegistryApi& registry, TimeZoneApi& timeZones, std::wst
       startZoneKey_(std::move(startZoneKey)) {}
 
 bool CTarvaneDlg::OnInit() {
+    statusBar_.Create(Hwnd(), IDW_STATUS_BAR);
+
     zoneList_.Attach(Item(IDC_ZONE_LIST));
     zoneList_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
     const LONG_PTR style = ::GetWindowLongPtrW(zoneList_.Hwnd(), GWL_STYLE);
@@ -29,8 +32,16 @@ bool CTarvaneDlg::OnInit() {
         ::MessageBoxW(Hwnd(), L"ERROR: Failed to load time zones list", L"Tarvane", MB_OK | MB_ICONERROR);
     }
     UpdateTitle();
+    RefreshClock(statusBar_, clock_, timeZones_);
+    ::SetTimer(Hwnd(), kClockTimerId, kClockTimerPeriodMs, nullptr);
     ::SetFocus(zoneList_.Hwnd());
     return false;
+}
+
+void CTarvaneDlg::OnTimer(UINT_PTR id) {
+    if (id == kClockTimerId) {
+        RefreshClock(statusBar_, clock_, timeZones_);
+    }
 }
 
 void CTarvaneDlg::UpdateTitle() {
