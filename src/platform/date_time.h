@@ -26,8 +26,9 @@ inline FILETIME MakeFileTime(std::uint64_t ticks) {
 }
 
 // SystemTimeToFileTime. Fails on a field out of range (29 February only
-// counts in leap years); wDayOfWeek is ignored. Years 30828 to 32767 are
-// taken although their file times reach 2^63 and convert back no more.
+// counts in leap years); wDayOfWeek is ignored. Years up to 32767 are taken,
+// as the system takes them, though file times from 2^63 on (14 September
+// 30828) do not convert back.
 bool DateTimeToFileTime(const SYSTEMTIME& time, FILETIME* out);
 // FileTimeToSystemTime, with the day of the week filled in. Fails from 2^63 on.
 bool FileTimeToDateTime(const FILETIME& time, SYSTEMTIME* out);

@@ -9,7 +9,6 @@
 #include <oleauto.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -31,7 +30,7 @@ bool SameWords(const SYSTEMTIME& a, const SYSTEMTIME& b) {
 class Mismatches {
 public:
     void Add(const std::wstring& what) {
-        if (list_.size() < limit_) {
+        if (list_.size() < 20) {
             list_.push_back(what);
         }
         ++count_;
@@ -48,9 +47,6 @@ public:
 private:
     std::vector<std::wstring> list_;
     std::size_t count_ = 0;
-    std::size_t limit_ = std::getenv("TARVANE_MISMATCH_LIMIT")
-                             ? std::strtoul(std::getenv("TARVANE_MISMATCH_LIMIT"), nullptr, 10)
-                             : 20;
 };
 
 void CompareVariantToDate(double value, Mismatches& mismatches) {
