@@ -78,6 +78,9 @@
 #define IDC_ADD_YEAR_WARNING 1054
 #define IDC_ADD_YEAR_WARNING_ICON 1004
 
+// The status bar's id, as the framework's status bar has it.
+#define IDW_STATUS_BAR 0xE801
+
 // Status bar panes.
 #define ID_PANE_UTC 4097
 #define ID_PANE_LOCAL 4098

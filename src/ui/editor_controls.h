@@ -17,8 +17,4 @@ inline constexpr TransitionIds kStandardTransitionIds{IDC_STD_MONTH, IDC_STD_WEE
 inline constexpr TransitionIds kDaylightTransitionIds{IDC_DST_MONTH, IDC_DST_WEEK, IDC_DST_DAY_OF_WEEK,
                                                       IDC_DST_TIME,  IDC_DST_DATE, IDC_DST_ONCE_TIME};
 
-// True when the date and time survive the round trip through the platform's
-// date value unchanged in year, month, day, hour, minute and second.
-bool IsValidDateTime(const SYSTEMTIME& time);
-
 } // namespace tarvane::ui

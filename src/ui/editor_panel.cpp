@@ -1,11 +1,10 @@
 // The editor panel of the main window: fills the controls from a zone and
 // decides which of them may change in view and in edit mode.
+#include "platform/date_time.h"
 #include "platform/format.h"
 #include "resources/resource.h"
 #include "ui/editor_controls.h"
 #include "ui/tarvane_dlg.h"
-
-#include <oleauto.h>
 
 #include <cstdlib>
 
@@ -15,19 +14,6 @@ namespace {
 constexpr DWORD kMaxDynamicYears = 1000;
 
 } // namespace
-
-bool IsValidDateTime(const SYSTEMTIME& time) {
-    double value = 0;
-    if (!::SystemTimeToVariantTime(const_cast<SYSTEMTIME*>(&time), &value)) {
-        return false;
-    }
-    SYSTEMTIME back{};
-    if (!::VariantTimeToSystemTime(value, &back)) {
-        return false;
-    }
-    return back.wYear == time.wYear && back.wMonth == time.wMonth && back.wDay == time.wDay &&
-           back.wHour == time.wHour && back.wMinute == time.wMinute && back.wSecond == time.wSecond;
-}
 
 void CTarvaneDlg::FillFixedLists() {
     auto fillSign = [this](int id, const wchar_t* prefix) {

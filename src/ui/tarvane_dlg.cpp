@@ -1,5 +1,6 @@
 #include "ui/tarvane_dlg.h"
 
+#include "core/clock_panel.h"
 #include "core/zone_loader.h"
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
@@ -66,6 +67,7 @@ bool CTarvaneDlg::OnInit() {
     }
     accelerators_ = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     ::DragAcceptFiles(Hwnd(), TRUE);
+    statusBar_.Create(Hwnd(), IDW_STATUS_BAR);
 
     FillFixedLists();
 
@@ -88,8 +90,16 @@ bool CTarvaneDlg::OnInit() {
     if (mode_ != 0) {
         SetEditMode(false, false, true);
     }
+    RefreshClock(statusBar_, clock_, services_.timeZones);
+    ::SetTimer(Hwnd(), kClockTimerId, kClockTimerPeriodMs, nullptr);
     ::SetFocus(zoneList_.Hwnd());
     return false;
+}
+
+void CTarvaneDlg::OnTimer(UINT_PTR id) {
+    if (id == kClockTimerId) {
+        RefreshClock(statusBar_, clock_, services_.timeZones);
+    }
 }
 
 TimeZoneRecord* CTarvaneDlg::SelectedZone(int* index) {

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "core/time_zone_record.h"
+#include "platform/clock_api.h"
 #include "platform/registry.h"
 #include "platform/time_zone_api.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/list_view.h"
+#include "ui/status_bar.h"
 
 #include <functional>
 #include <optional>
@@ -21,7 +23,6 @@ constexpr UINT kShowSelectedMessage = WM_APP + 100;
 constexpr UINT kCancelEditMessage = WM_APP + 101;
 constexpr UINT kStartActionMessage = WM_APP + 102;
 
-constexpr UINT_PTR kClockTimerId = 4097;
 constexpr UINT_PTR kSelectionTimerId = 257;
 
 // What the main window needs from the rest of the program.
@@ -98,6 +99,7 @@ public:
 
 protected:
     bool OnInit() override;
+    void OnTimer(UINT_PTR id) override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnNotify(const NMHDR& header, LRESULT* result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -149,6 +151,8 @@ private:
     bool registryNotWritable_ = false;
     DWORD allowEditNames_ = 0;
     int editorUpdates_ = 0;
+    ClockApi& clock_ = SystemClock();
+    StatusBar statusBar_;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
 };

@@ -1,6 +1,7 @@
 // Looks at the running program's main window from outside, as a user's tools
 // would: it finds the window, counts the zone list's rows and checks which row
-// is selected, comparing with what the loader reads from the same registry.
+// is selected, comparing with what the loader reads from the same registry;
+// and it reads the clock panes of the status bar.
 #include "core/zone_loader.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
@@ -31,6 +32,124 @@ HWND FindMainWindow(int seconds) {
 int Fail(const char* what) {
     std::printf("FAIL: %s\n", what);
     return 1;
+}
+
+// Memory inside the program's process, for the status bar messages that
+// pass pointers.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, std::size_t size) : size_(size) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_ != nullptr) {
+            address_ = ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+        }
+    }
+    ~RemoteBuffer() {
+        if (address_ != nullptr) {
+            ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        }
+        if (process_ != nullptr) {
+            ::CloseHandle(process_);
+        }
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool Ok() const { return address_ != nullptr; }
+    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+    bool Read(void* into, std::size_t size) const {
+        SIZE_T read = 0;
+        return size <= size_ && ::ReadProcessMemory(process_, address_, into, size, &read) && read == size;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    std::size_t size_;
+};
+
+std::wstring PaneText(HWND bar, int index) {
+    const auto length = LOWORD(::SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0));
+    RemoteBuffer buffer(bar, (length + 1u) * sizeof(wchar_t));
+    if (!buffer.Ok()) {
+        return L"(no remote memory)";
+    }
+    ::SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(index), buffer.Address());
+    std::wstring text(length, L'\0');
+    if (!buffer.Read(text.data(), length * sizeof(wchar_t))) {
+        return L"(unreadable)";
+    }
+    return text;
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+int CheckStatusBar(HWND window) {
+    HWND bar = ::GetDlgItem(window, 0xE801);
+    if (bar == nullptr) {
+        return Fail("no status bar");
+    }
+    wchar_t className[64] = {};
+    ::GetClassNameW(bar, className, 64);
+    const auto parts = static_cast<int>(::SendMessageW(bar, SB_GETPARTS, 0, 0));
+    int edges[4] = {};
+    RemoteBuffer buffer(bar, sizeof edges);
+    if (buffer.Ok()) {
+        ::SendMessageW(bar, SB_GETPARTS, 4, buffer.Address());
+        buffer.Read(edges, sizeof edges);
+    }
+    RECT barClient{};
+    RECT barRect{};
+    RECT windowRect{};
+    ::GetClientRect(bar, &barClient);
+    ::GetWindowRect(bar, &barRect);
+    ::GetClientRect(window, &windowRect);
+    POINT barBottom{0, barRect.bottom};
+    ::ScreenToClient(window, &barBottom);
+    std::printf("status bar class=%ls parts=%d edges=%d,%d,%d,%d bottom=%ld of %ld\n", className, parts,
+                edges[0], edges[1], edges[2], edges[3], barBottom.y, windowRect.bottom);
+    if (parts != 4) {
+        return Fail("the status bar does not have four parts");
+    }
+    const int width = barClient.right - barClient.left;
+    const int quarter = width * 25 / 100;
+    if (edges[0] != quarter || edges[1] != 2 * quarter || edges[2] != 3 * quarter || edges[3] != -1) {
+        return Fail("the panes are not a quarter wide each with the last one stretching");
+    }
+    if (barBottom.y != windowRect.bottom) {
+        return Fail("the status bar is not at the bottom");
+    }
+    const std::wstring local = PaneText(bar, 0);
+    const std::wstring utc = PaneText(bar, 1);
+    const std::wstring begins = PaneText(bar, 2);
+    const std::wstring ends = PaneText(bar, 3);
+    std::printf("panes: [%ls] [%ls] [%ls] [%ls]\n", local.c_str(), utc.c_str(), begins.c_str(), ends.c_str());
+    if (!StartsWith(local, L"Local: ") || local.find(L"rror") != std::wstring::npos) {
+        return Fail("the first pane does not show the local time");
+    }
+    if (!StartsWith(utc, L"UTC: ") || utc.size() != std::wstring(L"UTC: 2026-12-08T17:04:05Z").size() ||
+        utc.back() != L'Z') {
+        return Fail("the second pane does not show the UTC time");
+    }
+    // The test runs in America/Los_Angeles, which has daylight saving.
+    if (!StartsWith(begins, L"DST Begins: ") || begins.find(L"error") != std::wstring::npos ||
+        begins == L"DST Begins: -") {
+        return Fail("the third pane does not show when daylight saving begins");
+    }
+    if (!StartsWith(ends, L"DST Ends: ") || ends.find(L"error") != std::wstring::npos ||
+        ends == L"DST Ends: -") {
+        return Fail("the fourth pane does not show when daylight saving ends");
+    }
+    // The clock ticks every second.
+    ::Sleep(2200);
+    if (PaneText(bar, 1) == utc) {
+        return Fail("the UTC pane did not move on");
+    }
+    return 0;
 }
 
 } // namespace
@@ -85,6 +204,9 @@ int wmain(int argc, wchar_t** argv) {
         L"Tarvane - \"" + records[static_cast<std::size_t>(selected)].displayName + L"\"";
     if (expectedTitle != title) {
         return Fail("the title does not name the current zone");
+    }
+    if (CheckStatusBar(window) != 0) {
+        return 1;
     }
     std::printf("OK\n");
     return 0;

@@ -1,0 +1,42 @@
+#include "ui/status_bar.h"
+
+#include <commctrl.h>
+
+namespace tarvane::ui {
+
+bool StatusBar::Create(HWND parent, int id) {
+    hwnd_ =
+        ::CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0,
+                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    if (hwnd_ == nullptr) {
+        return false;
+    }
+    // The bar places itself at the bottom of its parent on WM_SIZE.
+    ::SendMessageW(hwnd_, WM_SIZE, 0, 0);
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const std::array<int, 4> edges = ClockPaneRightEdges(client.right - client.left);
+    ::SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    return true;
+}
+
+std::wstring StatusBar::PaneText(int index) {
+    if (hwnd_ == nullptr) {
+        return std::wstring();
+    }
+    const auto length = LOWORD(::SendMessageW(hwnd_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+void StatusBar::SetPaneText(int index, const std::wstring& text) {
+    if (hwnd_ != nullptr) {
+        ::SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index),
+                       reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+} // namespace tarvane::ui

@@ -1,0 +1,25 @@
+// The main window's status bar, with the clock panel's four panes.
+#pragma once
+
+#include "core/clock_panel.h"
+#include "platform/win_types.h"
+
+#include <string>
+
+namespace tarvane::ui {
+
+class StatusBar : public StatusPanes {
+public:
+    // Creates the bar along the bottom of `parent` and divides it into the
+    // clock panes. False when the control cannot be made.
+    bool Create(HWND parent, int id);
+    HWND Hwnd() const { return hwnd_; }
+
+    std::wstring PaneText(int index) override;
+    void SetPaneText(int index, const std::wstring& text) override;
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+} // namespace tarvane::ui
