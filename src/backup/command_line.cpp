@@ -1,0 +1,115 @@
+#include "backup/command_line.h"
+
+#include "backup/make_backup.h"
+#include "backup/restore.h"
+#include "platform/text.h"
+
+namespace tarvane {
+
+bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& files, StartRequest& request) {
+    if (argc < 2) {
+        return true;
+    }
+    const std::wstring first = argv[1] ? argv[1] : L"";
+    if (EqualNoCase(PathExtension(first), kBackupExtension) && files.Exists(first) &&
+        !files.IsDirectory(first)) {
+        request.startRestorePath = first;
+        return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring argument = argv[i] ? argv[i] : L"";
+        const bool hasNext = i + 1 < argc;
+        const std::wstring next = hasNext && argv[i + 1] ? argv[i + 1] : L"";
+        if (MatchSwitch(argument, L"e")) {
+            if (hasNext) {
+                request.startZoneKey = next;
+                if (!next.empty()) {
+                    request.startAction = kStartActionEdit;
+                }
+                ++i;
+            }
+        } else if (MatchSwitch(argument, L"bkp")) {
+            if (hasNext) {
+                request.startBackupPath = next;
+                request.startAction = kStartActionRestore;
+                ++i;
+            }
+        } else if (MatchSwitch(argument, L"tz")) {
+            if (hasNext) {
+                request.startZoneKey = next;
+                ++i;
+            }
+        }
+    }
+    return true;
+}
+
+bool MatchSwitch(const std::wstring& argument, const std::wstring& name) {
+    if (argument.empty() || name.empty()) {
+        return false;
+    }
+    if (EqualNoCase(argument, name)) {
+        return true;
+    }
+    for (const wchar_t* prefix : {L"/", L"-", L"\\"}) {
+        if (EqualNoCase(argument, prefix + name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::wstring EscapeForCommandLine(const std::wstring& value) {
+    // Backslashes are literal unless a double quote follows them; a run of
+    // them before a quote (also the closing quote the caller adds) is doubled.
+    std::wstring out;
+    out.reserve(value.size() + 8);
+    std::size_t backslashes = 0;
+    for (wchar_t ch : value) {
+        if (ch == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (ch == L'"') {
+            out.append(2 * backslashes + 1, L'\\');
+            out.push_back(L'"');
+        } else {
+            out.append(backslashes, L'\\');
+            switch (ch) {
+            case L'\n':
+                out += L"\\n";
+                break;
+            case L'\r':
+                out += L"\\r";
+                break;
+            case L'\t':
+                out += L"\\t";
+                break;
+            default:
+                out.push_back(ch);
+                break;
+            }
+        }
+        backslashes = 0;
+    }
+    out.append(2 * backslashes, L'\\');
+    return out;
+}
+
+int RunStartAction(BackupContext& context, const StartRequest& request) {
+    if (!request.startRestorePath.empty()) {
+        if (RestoreFromBackup(context, request.startRestorePath, true) == -1) {
+            context.prompts.Beep();
+        }
+    }
+    if (request.startAction == kStartActionEdit) {
+        if (context.window.Mode() != 1) {
+            context.window.SetEditMode(true, true, false);
+        }
+    } else if (request.startAction == kStartActionRestore) {
+        RestoreFromBackup(context, request.startBackupPath, false);
+    }
+    return 0;
+}
+
+} // namespace tarvane

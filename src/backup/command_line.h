@@ -1,0 +1,39 @@
+// The command line: a backup file to restore, or the switches "e", "bkp" and
+// "tz" with which an instance hands a command over to an elevated copy of
+// itself; and the start-up action that carries the request out.
+#pragma once
+
+#include "backup/backup_context.h"
+
+#include <string>
+
+namespace tarvane {
+
+// The start-up request, filled once before the main window exists.
+struct StartRequest {
+    std::wstring startRestorePath; // a backup file given as the first argument
+    LONG startAction = 0;          // 0 none, 1 edit startZoneKey, 2 restore startBackupPath
+    std::wstring startZoneKey;     // the value of "e" or "tz"
+    std::wstring startBackupPath;  // the value of "bkp"
+};
+
+inline constexpr LONG kStartActionNone = 0;
+inline constexpr LONG kStartActionEdit = 1;
+inline constexpr LONG kStartActionRestore = 2;
+
+// Fills `request` from the arguments (argv[0] is the program); always true.
+bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& files, StartRequest& request);
+
+// `argument` is `name`, alone or after "/", "-" or "\", without regard to case.
+bool MatchSwitch(const std::wstring& argument, const std::wstring& name);
+
+// `value` for use between double quotes on a command line: it arrives as one
+// argument holding the value, except that a line feed, carriage return and
+// tab arrive as backslash + n, r and t.
+std::wstring EscapeForCommandLine(const std::wstring& value);
+
+// The start-up action, once after the main window's first paint; returns 0.
+// The caller then sets the exit code to 0.
+int RunStartAction(BackupContext& context, const StartRequest& request);
+
+} // namespace tarvane

@@ -1,0 +1,98 @@
+// What the backup and restore commands need from the program around them: the
+// user's prompts, the main window's operations, the settings store and the
+// activation of a zone. The commands run against these small interfaces, so
+// each of them runs without a window; the main window supplies the real ones.
+#pragma once
+
+#include "core/time_zone_record.h"
+#include "platform/win_types.h"
+
+#include <string>
+
+#ifndef _WIN32
+// The message-box flags and answers the commands use, with their Windows values.
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_YESNOCANCEL = 0x3;
+constexpr UINT MB_ICONHAND = 0x10;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+#endif
+
+namespace tarvane {
+
+// The application's name: the caption of every message box.
+inline constexpr wchar_t kAppName[] = L"Tarvane";
+
+// Modal prompts, owned by the main window.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A message box with the caption "Tarvane"; the button that closed it.
+    virtual int ShowMessage(const std::wstring& text, UINT flags) = 0;
+    // The save and open dialogs of a backup file: 0 chosen (`path` set), 1
+    // cancelled, 2 the dialog could not be shown.
+    virtual int AskSavePath(std::wstring* path) = 0;
+    virtual int AskOpenPath(std::wstring* path) = 0;
+    // The wait cursor; calls nest.
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+    // The error beep (MB_ICONHAND).
+    virtual void Beep() = 0;
+};
+
+// Shows the wait cursor for the life of the object.
+class WaitCursor {
+public:
+    explicit WaitCursor(Prompts& prompts) : prompts_(prompts) { prompts_.BeginWaitCursor(); }
+    ~WaitCursor() { prompts_.EndWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Prompts& prompts_;
+};
+
+// The main window's operations that the commands call.
+class MainWindowOps {
+public:
+    virtual ~MainWindowOps() = default;
+    // -1 before the first switch, 0 view mode, 1 edit mode.
+    virtual int Mode() const = 0;
+    virtual void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) = 0;
+    // Reloads the zone list from the registry; with `selectCurrent` the
+    // current zone is selected, otherwise the selected one stays. False on
+    // failure (and always in edit mode).
+    virtual bool ReloadZoneList(bool selectCurrent) = 0;
+    virtual void UpdateTitle() = 0;
+    virtual void RemoveBackupNotice() = 0;
+    // The zone selected in the list, or null.
+    virtual const TimeZoneRecord* SelectedZone() const = 0;
+    // The registry's Time Zones key could not be opened for writing at start.
+    virtual bool RegistryNotWritable() const = 0;
+    // Starts an elevated copy with `parameters` and closes this window when
+    // it runs: 1 the copy runs, 0 otherwise.
+    virtual int RelaunchAndClose(const std::wstring& parameters) = 0;
+};
+
+// The per-user setting that a backup has been made.
+class BackupSettings {
+public:
+    virtual ~BackupSettings() = default;
+    // Writes BackupSavedOnce = 1; true on success.
+    virtual bool WriteBackupSavedOnce() = 0;
+};
+
+// Makes a zone the machine's current zone; false with the Windows error in
+// the thread's last-error slot.
+class ZoneActivator {
+public:
+    virtual ~ZoneActivator() = default;
+    virtual bool Activate(const TimeZoneRecord& record) = 0;
+};
+
+} // namespace tarvane

@@ -1,0 +1,116 @@
+#include "backup/make_backup.h"
+
+#include "backup/registry_export.h"
+#include "platform/diagnostic_log.h"
+#include "platform/error_text.h"
+#include "platform/format.h"
+#include "platform/last_error.h"
+#include "platform/text.h"
+
+namespace tarvane {
+namespace {
+
+// Every line ended by CR LF, whatever it ended with before.
+std::wstring WithCrLf(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size() + text.size() / 16);
+    for (wchar_t ch : text) {
+        if (ch == L'\r') {
+            continue;
+        }
+        if (ch == L'\n') {
+            out.push_back(L'\r');
+        }
+        out.push_back(ch);
+    }
+    return out;
+}
+
+// Writes the file; true when it is complete, else false with `error` set.
+bool WriteBackupFile(FileApi& files, const std::wstring& path, const std::wstring& text, DWORD* error) {
+    const FileHolder file(files, files.CreateAlways(path));
+    if (file.Get() == 0) {
+        *error = GetThreadLastError();
+        LogMessage(L"[129] file=\"%s\"", path);
+        return false;
+    }
+    static const BYTE kMark[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    if (!files.Write(file.Get(), kMark, sizeof kMark, &written)) {
+        *error = GetThreadLastError();
+        LogMessage(L"[130] file=\"%s\"", path);
+        return false;
+    }
+    if (written != sizeof kMark) {
+        *error = GetThreadLastError();
+        LogMessage(L"[131] sz1=%d, sz2=%d, file=\"%s\"", written, 2, path);
+        return false;
+    }
+    const std::vector<BYTE> bytes = ToUtf16Le(text, false);
+    const std::size_t length = bytes.size() / 2;
+    const auto expected = static_cast<DWORD>(bytes.size());
+    if (!files.Write(file.Get(), bytes.data(), expected, &written)) {
+        *error = GetThreadLastError();
+        LogMessage(L"[132] file=\"%s\", ln=%d", path, length);
+        return false;
+    }
+    if (written != expected) {
+        *error = GetThreadLastError();
+        LogMessage(L"[133] sz1=%d, sz2=%d, file=\"%s\"", written, expected, path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<BYTE> BackupFileBytes(const std::wstring& text) {
+    std::vector<BYTE> bytes = {0xFF, 0xFE};
+    const std::vector<BYTE> body = ToUtf16Le(WithCrLf(text), false);
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
+void MakeBackup(BackupContext& context) {
+    Prompts& prompts = context.prompts;
+    const WaitCursor wait(prompts);
+    std::wstring text;
+    if (!ExportTimeZoneDatabase(context.registry, text)) {
+        const DWORD error = GetThreadLastError();
+        LogText(EVENTLOG_ERROR_TYPE, L"[127]");
+        prompts.ShowMessage(
+            Format(L"ERROR: Failed to collect time zone data from the system registry.\n\n(%d) %s", error,
+                   GetErrorText(error)),
+            MB_OK | MB_ICONERROR);
+        return;
+    }
+    text = WithCrLf(text);
+
+    std::wstring path;
+    const int choice = prompts.AskSavePath(&path);
+    if (choice == 1) {
+        return;
+    }
+    if (choice != 0) {
+        LogMessage(L"[128] res=%d", choice);
+        return;
+    }
+
+    const WaitCursor waitAgain(prompts);
+    DWORD error = 0;
+    if (WriteBackupFile(context.files, path, text, &error)) {
+        context.settings.WriteBackupSavedOnce();
+        context.window.RemoveBackupNotice();
+        prompts.ShowMessage(
+            Format(L"Existing time zones information was saved into the following file:\n\n%s\n\n"
+                   L"You can restore this information by going to File -> Restore From Backup.",
+                   path),
+            MB_OK | MB_ICONINFORMATION);
+    } else {
+        prompts.ShowMessage(Format(L"ERROR: Failed to save backup data file to:\n\n%s\n\n(%d) %s", path,
+                                   error, GetErrorText(error)),
+                            MB_OK | MB_ICONERROR);
+    }
+}
+
+} // namespace tarvane

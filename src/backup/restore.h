@@ -1,0 +1,47 @@
+// File -> Restore From Backup, a drop of a backup file and the start-up
+// restore: the file handed to the registry import tool, the stale dynamic
+// years removed, the backed-up current zone made current, the list reloaded.
+#pragma once
+
+#include "backup/backup_context.h"
+#include "core/time_zone_record.h"
+
+#include <string>
+#include <vector>
+
+namespace tarvane {
+
+// The registry import tool is given this long to finish.
+inline constexpr DWORD kImportTimeoutMs = 10000;
+
+// -1 failed, 0 nothing done, 1 restored.
+int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch);
+
+// 1 when the import, the zone load and the activation all succeeded, else 0
+// with the code of the first failure in the last-error slot. `imported` is set
+// when the import tool ran to exit code 0: the registry then holds the file's
+// content whatever failed after it.
+int ImportBackup(BackupContext& context, const std::wstring& path, bool* imported = nullptr);
+
+// The Time Zones key cannot be opened for writing (for a reason other than
+// its absence).
+bool TimeZonesWriteDenied(RegistryApi& registry);
+
+// The zone `keyName` from the registry, without dynamic years. On failure the
+// record is empty and the last error holds the code (13 for a value that
+// could not be read).
+bool LoadZoneByKeyName(RegistryApi& registry, const std::wstring& keyName, TimeZoneRecord& record);
+
+// Deletes every per-year value outside a zone's FirstEntry..LastEntry range.
+bool ResetDynamicYears(RegistryApi& registry);
+
+// The drop handler with the dropped names in drop order: the first existing
+// backup file (not a folder, extension .trvbkp) is restored; beeps when none
+// qualified or the restore failed.
+void DropBackupFiles(BackupContext& context, const std::vector<std::wstring>& names);
+
+// The extension of `path` as PathFindExtensionW finds it: from the last dot
+// of the last component, unless a space follows that dot; empty when none.
+std::wstring PathExtension(const std::wstring& path);
+
+} // namespace tarvane

@@ -1,0 +1,40 @@
+// The prompts of the backup commands as Windows shows them (Windows only).
+#pragma once
+
+#ifdef _WIN32
+#include "backup/backup_context.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace tarvane {
+
+// The save and open dialogs of a backup file: 0 chosen (`path` receives the
+// full path), 1 cancelled, 2 the dialog could not be shown.
+int AskBackupSavePath(HWND owner, std::wstring& path);
+int AskBackupOpenPath(HWND owner, std::wstring& path);
+
+// Message boxes, dialogs, the wait cursor and the beep, owned by `owner`.
+class WindowPrompts : public Prompts {
+public:
+    explicit WindowPrompts(HWND owner) : owner_(owner) {}
+    int ShowMessage(const std::wstring& text, UINT flags) override;
+    int AskSavePath(std::wstring* path) override { return AskBackupSavePath(owner_, *path); }
+    int AskOpenPath(std::wstring* path) override { return AskBackupOpenPath(owner_, *path); }
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void Beep() override;
+
+private:
+    HWND owner_;
+    int waitDepth_ = 0;
+    HCURSOR previous_ = nullptr;
+};
+
+// WM_DROPFILES: the dropped names handed to DropBackupFiles. The caller then
+// passes the message on to the default processing.
+void OnDropFiles(BackupContext& context, HDROP drop);
+
+} // namespace tarvane
+#endif

@@ -1,0 +1,180 @@
+// The command line, the start-up action and the quoting of relaunch values.
+#include "backup/command_line.h"
+
+#include "backup/make_backup.h"
+#include "backup/registry_export.h"
+#include "backup_fakes.h"
+#include "command_line_split.h"
+#include "log_capture.h"
+#include "zone_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tarvane::test {
+namespace {
+
+StartRequest Parse(std::vector<const wchar_t*> args, MemoryFiles* files = nullptr) {
+    MemoryFiles none;
+    std::vector<const wchar_t*> argv = {L"C:\\tarvane.exe"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    StartRequest request;
+    EXPECT_TRUE(ParseCommandLine(static_cast<int>(argv.size()), argv.data(), files ? *files : none, request));
+    return request;
+}
+
+TEST(ParseCommandLine, NoArgumentsSetNothing) {
+    const StartRequest request = Parse({});
+    EXPECT_TRUE(request.startRestorePath.empty());
+    EXPECT_EQ(request.startAction, 0);
+    EXPECT_TRUE(request.startZoneKey.empty());
+    EXPECT_TRUE(request.startBackupPath.empty());
+}
+
+TEST(ParseCommandLine, ExistingBackupFileAsFirstArgumentIsRestored) {
+    MemoryFiles files;
+    files.files[L"C:\\b.TrvBkp"] = {1};
+    files.folders.insert(L"C:\\dir.trvbkp");
+    EXPECT_EQ(Parse({L"C:\\b.TrvBkp", L"e", L"Zone"}, &files).startRestorePath, L"C:\\b.TrvBkp");
+    EXPECT_EQ(Parse({L"C:\\b.TrvBkp", L"e", L"Zone"}, &files).startAction, 0) << "nothing after it is read";
+    EXPECT_TRUE(Parse({L"C:\\missing.trvbkp"}, &files).startRestorePath.empty());
+    EXPECT_TRUE(Parse({L"C:\\dir.trvbkp"}, &files).startRestorePath.empty());
+}
+
+TEST(ParseCommandLine, Switches) {
+    StartRequest request = Parse({L"-BKP", L"C:\\x.trvbkp"});
+    EXPECT_EQ(request.startAction, 2);
+    EXPECT_EQ(request.startBackupPath, L"C:\\x.trvbkp");
+    EXPECT_EQ(Parse({L"/bkp", L""}).startAction, 2) << "an empty path shows the open dialog later";
+
+    request = Parse({L"e", L""});
+    EXPECT_EQ(request.startAction, 0);
+    EXPECT_TRUE(request.startZoneKey.empty());
+    request = Parse({L"\\E", L"Zone A"});
+    EXPECT_EQ(request.startAction, 1);
+    EXPECT_EQ(request.startZoneKey, L"Zone A");
+
+    request = Parse({L"tz", L"Zone B"});
+    EXPECT_EQ(request.startAction, 0);
+    EXPECT_EQ(request.startZoneKey, L"Zone B");
+
+    request = Parse({L"bkp", L"C:\\p", L"tz", L"Zone C", L"junk", L"tz"});
+    EXPECT_EQ(request.startAction, 2);
+    EXPECT_EQ(request.startBackupPath, L"C:\\p");
+    EXPECT_EQ(request.startZoneKey, L"Zone C") << "a switch without a value sets nothing";
+
+    request = Parse({L"e", L"tz", L"x"});
+    EXPECT_EQ(request.startZoneKey, L"tz") << "a switch's value is taken whatever it looks like";
+    EXPECT_EQ(request.startAction, 1);
+}
+
+TEST(MatchSwitch, NameAloneOrAfterOnePrefix) {
+    EXPECT_TRUE(MatchSwitch(L"bkp", L"bkp"));
+    EXPECT_TRUE(MatchSwitch(L"/BKP", L"bkp"));
+    EXPECT_TRUE(MatchSwitch(L"-Bkp", L"bkp"));
+    EXPECT_TRUE(MatchSwitch(L"\\bkp", L"bkp"));
+    EXPECT_FALSE(MatchSwitch(L"--bkp", L"bkp"));
+    EXPECT_FALSE(MatchSwitch(L"bkpx", L"bkp"));
+    EXPECT_FALSE(MatchSwitch(L"", L"bkp"));
+    EXPECT_FALSE(MatchSwitch(L"/", L""));
+    EXPECT_FALSE(MatchSwitch(L"", L""));
+}
+
+TEST(EscapeForCommandLine, QuotesAndControlCharacters) {
+    EXPECT_EQ(EscapeForCommandLine(L"Zone \"A\""), L"Zone \\\"A\\\"");
+    EXPECT_EQ(EscapeForCommandLine(L"a\nb\rc\td"), L"a\\nb\\rc\\td");
+    EXPECT_EQ(EscapeForCommandLine(L"C:\\dir\\file"), L"C:\\dir\\file");
+    EXPECT_EQ(EscapeForCommandLine(L"C:\\dir\\"), L"C:\\dir\\\\");
+    EXPECT_EQ(EscapeForCommandLine(L"a\\\"b"), L"a\\\\\\\"b");
+}
+
+// What the copy receives for a value put between quotes after a switch.
+std::wstring Expected(const std::wstring& value) {
+    std::wstring out;
+    for (wchar_t ch : value) {
+        out += ch == L'\n' ? L"\\n" : ch == L'\r' ? L"\\r" : ch == L'\t' ? L"\\t" : std::wstring(1, ch);
+    }
+    return out;
+}
+
+TEST(EscapeForCommandLine, EveryValueArrivesAsOneArgument) {
+    std::vector<std::wstring> values = {L"",
+                                        L"C:\\t\\x\\\" e \"y\\..\\..\\b.trvbkp",
+                                        L"ends\\",
+                                        L"ends\\\\",
+                                        L"\\\"",
+                                        L"\"",
+                                        L"\\\\\\\"\\",
+                                        L" lead and trail ",
+                                        L"tab\tand\nline\\\n"};
+    std::mt19937 random(4);
+    const wchar_t alphabet[] = {L'a', L'\\', L'"', L' ', L'\t', L'\n', L'\r', L'e', L'/', L'-'};
+    for (int i = 0; i < 3000; ++i) {
+        std::wstring value;
+        const int length = static_cast<int>(random() % 12);
+        for (int k = 0; k < length; ++k) {
+            value.push_back(alphabet[random() % std::size(alphabet)]);
+        }
+        values.push_back(value);
+    }
+    for (const std::wstring& value : values) {
+        const std::wstring parameters = L"bkp \"" + EscapeForCommandLine(value) + L"\" tz \"" +
+                                        EscapeForCommandLine(value + L"\\") + L"\"";
+        const auto argv = SplitCommandLine(L"\"C:\\tarvane.exe\" " + parameters);
+        ASSERT_EQ(argv, (std::vector<std::wstring>{L"C:\\tarvane.exe", L"bkp", Expected(value), L"tz",
+                                                   Expected(value + L"\\")}))
+            << std::string(parameters.begin(), parameters.end());
+    }
+}
+
+struct StartActionTest : ::testing::Test {
+    MemoryRegistry registry;
+    MemoryFiles files;
+    FakeImportTool tool{registry, files};
+    FakePrompts prompts;
+    FakeWindow window;
+    FakeSettings settings;
+    FakeActivator activator;
+    BackupContext context{registry, files, tool, prompts, window, settings, activator};
+    LogCapture log;
+    StartRequest request;
+};
+
+TEST_F(StartActionTest, NothingRequestedDoesNothing) {
+    EXPECT_EQ(RunStartAction(context, request), 0);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(window.editCalls.empty());
+}
+
+TEST_F(StartActionTest, BackupFileArgumentIsRestoredAndAFailureBeeps) {
+    request.startRestorePath = L"C:\\missing.trvbkp";
+    prompts.answers = {IDYES};
+    EXPECT_EQ(RunStartAction(context, request), 0);
+    EXPECT_EQ(prompts.beeps, 1);
+    EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[156] file=\"C:\\missing.trvbkp\""});
+}
+
+TEST_F(StartActionTest, EditEntersEditModeWithoutRelaunch) {
+    request.startAction = 1;
+    request.startZoneKey = L"Zone";
+    RunStartAction(context, request);
+    ASSERT_EQ(window.editCalls.size(), 1u);
+    EXPECT_TRUE(window.editCalls[0].enter);
+    EXPECT_TRUE(window.editCalls[0].reloadOnLeave);
+    EXPECT_FALSE(window.editCalls[0].allowRelaunch);
+    RunStartAction(context, request);
+    EXPECT_EQ(window.editCalls.size(), 1u) << "already in edit mode";
+}
+
+TEST_F(StartActionTest, HandedOverRestoreNeverRelaunchesAgain) {
+    window.notWritable = true;
+    request.startAction = 2;
+    prompts.openResult = 1;
+    RunStartAction(context, request);
+    EXPECT_TRUE(window.relaunches.empty());
+    EXPECT_EQ(prompts.openAsked, 1) << "an empty path shows the open dialog";
+}
+
+} // namespace
+} // namespace tarvane::test
