@@ -20,8 +20,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
 
-    tarvane::ui::CTarvaneDlg dialog(
-        tarvane::ui::MainWindowServices(tarvane::SystemRegistry(), tarvane::SystemTimeZoneApi()));
+    tarvane::ui::MainWindowServices services(tarvane::SystemRegistry(), tarvane::SystemTimeZoneApi());
+    services.facts = tarvane::ReadSystemFacts();
+    tarvane::ui::CTarvaneDlg dialog(services);
     dialog.DoModal(instance);
     return 0;
 }

@@ -1,5 +1,6 @@
 // Edit mode of the main window: switching modes, and writing every change the
 // user makes in a control straight into the edited record.
+#include "backup/command_line.h"
 #include "core/zone_loader.h"
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
@@ -55,8 +56,8 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
             return;
         }
         editedZoneId_ = zone->id;
-        if (allowRelaunch && registryNotWritable_ && services_.relaunchAndClose) {
-            services_.relaunchAndClose(*this, L"e", zone->keyName);
+        if (allowRelaunch && registryNotWritable_) {
+            RelaunchAndClose(Format(L"%s \"%s\"", L"e", EscapeForCommandLine(zone->keyName)));
             ::SetCursor(previousCursor);
             return;
         }

@@ -2,6 +2,7 @@
 // decides which of them may change in view and in edit mode.
 #include "platform/date_time.h"
 #include "platform/format.h"
+#include "platform/settings_store.h"
 #include "resources/resource.h"
 #include "ui/editor_controls.h"
 #include "ui/tarvane_dlg.h"
@@ -87,7 +88,7 @@ DWORD CTarvaneDlg::SelectedYear() const {
 void CTarvaneDlg::ShowZone(TimeZoneRecord* zone) {
     ++editorUpdates_;
     const bool editing = mode_ == 1 && zone != nullptr;
-    allowEditNames_ = services_.readAllowEditNames();
+    allowEditNames_ = static_cast<DWORD>(ReadAllowEditDSTzNames(services_.registry));
     SetChecked(IDC_CURRENT_ZONE, zone != nullptr && zone->isCurrent != 0);
     EnableItem(IDC_CURRENT_ZONE, editing);
     SetItemText(IDC_DISPLAY_NAME, zone ? zone->displayName : std::wstring());

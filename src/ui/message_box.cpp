@@ -1,10 +1,17 @@
 #include "ui/message_box.h"
 
+#include "backup/window_prompts.h"
+
 namespace tarvane::ui {
 namespace {
 
 MessageBoxHandler& Handler() {
     static MessageBoxHandler handler;
+    return handler;
+}
+
+FileDialogHandler& FileHandler() {
+    static FileDialogHandler handler;
     return handler;
 }
 
@@ -20,6 +27,19 @@ int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     MessageBoxHandler previous = std::move(Handler());
     Handler() = std::move(handler);
+    return previous;
+}
+
+int AskBackupPath(HWND owner, bool save, std::wstring* path) {
+    if (FileHandler()) {
+        return FileHandler()(owner, save, path);
+    }
+    return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
+}
+
+FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
+    FileDialogHandler previous = std::move(FileHandler());
+    FileHandler() = std::move(handler);
     return previous;
 }
 

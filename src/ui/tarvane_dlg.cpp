@@ -1,5 +1,8 @@
 #include "ui/tarvane_dlg.h"
 
+#include "backup/make_backup.h"
+#include "backup/restore.h"
+#include "backup/window_prompts.h"
 #include "core/clock_panel.h"
 #include "core/zone_loader.h"
 #include "platform/diagnostic_log.h"
@@ -7,6 +10,8 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/message_box.h"
+#include "ui/relaunch.h"
+#include "ui/tarvane_app.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -35,7 +40,14 @@ RECT ClientRectOf(HWND dialog, HWND control) {
 } // namespace
 
 CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
-    : Dialog(IDD_TARVANE_DIALOG), services_(std::move(services)) {
+    : Dialog(IDD_TARVANE_DIALOG), services_(std::move(services)),
+      backupFlag_(services_.registry, services_.settingsLocation),
+      activator_(services_.timeZones, services_.facts.isLegacyOs),
+      backup_{services_.registry, SystemFiles(), SystemProcesses(),         prompts_, *this,
+              backupFlag_,        activator_,    services_.facts.isLegacyOs} {
+    if (!services_.relaunchAndClose) {
+        services_.relaunchAndClose = ui::RelaunchAndClose;
+    }
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     appIcon_ = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
     informationIcon_ = LoadSmallSystemIcon(IDI_INFORMATION);
@@ -61,6 +73,8 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
 }
 
 bool CTarvaneDlg::OnInit() {
+    TheApp().mainWindow = Hwnd();
+    prompts_.SetOwner(Hwnd());
     if (appIcon_ != nullptr) {
         ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
         ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
@@ -85,7 +99,12 @@ bool CTarvaneDlg::OnInit() {
         ShowMessage(Hwnd(), L"ERROR: Failed to load time zones list", MB_OK | MB_ICONERROR);
     }
     UpdateTitle();
-    allowEditNames_ = services_.readAllowEditNames();
+    // Written straight back, so the setting exists from the first run on.
+    WriteAllowEditDSTzNames(services_.registry, ReadAllowEditDSTzNames(services_.registry));
+    if (ReadBackupSavedOnce(services_.registry, services_.settingsLocation.root,
+                            services_.settingsLocation.path) == kBackupSavedPresent) {
+        RemoveBackupNotice();
+    }
 
     if (mode_ != 0) {
         SetEditMode(false, false, true);
@@ -252,6 +271,14 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND) {
     case ID_FILE_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
         return true;
+    case ID_FILE_MAKE_BACKUP:
+        MakeBackup(backup_);
+        return true;
+    case ID_FILE_RESTORE:
+        if (mode_ == 0) {
+            RestoreFromBackup(backup_, std::wstring(), true);
+        }
+        return true;
     case ID_EDIT_TIME_ZONE:
     case ID_CONTEXT_EDIT_TIME_ZONE:
         if (mode_ == 0 && SelectedZone() != nullptr) {
@@ -295,6 +322,11 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND) {
 }
 
 bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
+    if (header.idFrom == IDC_BACKUP_LINK && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+        MakeBackup(backup_);
+        *result = 0;
+        return true;
+    }
     if (header.idFrom == IDC_ZONE_LIST) {
         if (header.code == LVN_ITEMCHANGED) {
             const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -332,6 +364,9 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result
         Paint();
         *result = 0;
         return true;
+    case WM_DROPFILES:
+        OnDropFiles(backup_, reinterpret_cast<HDROP>(wParam));
+        return false;
     case WM_QUERYDRAGICON:
         *result = reinterpret_cast<LRESULT>(appIcon_);
         return true;
@@ -408,7 +443,16 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     return false;
 }
 
+int CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
+    return services_.relaunchAndClose(parameters, Hwnd());
+}
+
 void CTarvaneDlg::OnCancel() {
+    // Ends a relaunch that is still waiting for its copy.
+    HANDLE quit = TheApp().quitEvent;
+    if (!::SetEvent(quit)) {
+        LogMessage(L"[198] h=0x%p", static_cast<const void*>(quit));
+    }
     End(IDCANCEL);
 }
 

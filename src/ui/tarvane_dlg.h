@@ -2,13 +2,18 @@
 // the reminder band on top.
 #pragma once
 
+#include "backup/activator.h"
+#include "backup/backup_context.h"
 #include "core/time_zone_record.h"
 #include "platform/clock_api.h"
 #include "platform/registry.h"
+#include "platform/settings_store.h"
+#include "platform/system_facts.h"
 #include "platform/time_zone_api.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/list_view.h"
+#include "ui/main_window_host.h"
 #include "ui/status_bar.h"
 
 #include <functional>
@@ -32,16 +37,16 @@ struct MainWindowServices {
 
     RegistryApi& registry;
     TimeZoneApi& timeZones;
+    SystemFacts facts;
+    // Where BackupSavedOnce is kept.
+    SettingsLocation settingsLocation;
     // The zone to select at the first load (empty: the current zone).
     std::wstring startZoneKey;
-    // The setting that allows editing the three names (0 = no).
-    std::function<DWORD()> readAllowEditNames = [] { return DWORD{0}; };
     // What the command line asked for, run once after the first paint.
     std::function<void(class CTarvaneDlg&)> startAction;
-    // Starts an elevated copy with a switch and its value and closes this
-    // window once the copy runs.
-    std::function<void(class CTarvaneDlg&, const std::wstring& command, const std::wstring& value)>
-        relaunchAndClose;
+    // Starts an elevated copy with these parameters and closes `window` once
+    // the copy runs: 1 when it runs, else 0.
+    std::function<int(const std::wstring& parameters, HWND window)> relaunchAndClose;
     // True when the time service synchronises the clock on its own.
     std::function<bool()> timeSyncIsAutomatic;
 };
@@ -65,27 +70,34 @@ struct OffsetIds {
     int minutesSpin;
 };
 
-class CTarvaneDlg : public Dialog {
+class CTarvaneDlg : public Dialog, public MainWindowOps {
 public:
     explicit CTarvaneDlg(MainWindowServices services);
 
     // The zones and the list, as other parts of the program see them.
     std::vector<TimeZoneRecord>& Zones() { return zones_; }
     // The zone whose row has the focus, or null; its index in Zones() when asked.
-    TimeZoneRecord* SelectedZone(int* index = nullptr);
+    TimeZoneRecord* SelectedZone(int* index);
+    TimeZoneRecord* SelectedZone() { return SelectedZone(nullptr); }
+    const TimeZoneRecord* SelectedZone() const override {
+        return const_cast<CTarvaneDlg*>(this)->SelectedZone(nullptr);
+    }
     TimeZoneRecord* FindZoneById(LONG id);
     TimeZoneRecord* CurrentZone();
     bool SelectZoneById(LONG id);
     // Reloads the list from the registry; view mode only.
-    bool ReloadZoneList(bool selectCurrent);
-    void UpdateTitle();
-    void RemoveBackupNotice();
+    bool ReloadZoneList(bool selectCurrent) override;
+    void UpdateTitle() override;
+    void RemoveBackupNotice() override;
+    int RelaunchAndClose(const std::wstring& parameters) override;
 
-    int Mode() const { return mode_; }
+    int Mode() const override { return mode_; }
     LONG EditedZoneId() const { return editedZoneId_; }
     // How often the editor was filled from a zone (one click, one update).
     int EditorUpdates() const { return editorUpdates_; }
-    bool RegistryNotWritable() const { return registryNotWritable_; }
+    bool RegistryNotWritable() const override { return registryNotWritable_; }
+    // What the backup and restore commands work with.
+    BackupContext& Backup() { return backup_; }
 
     // The editor panel.
     void ShowZone(TimeZoneRecord* zone);
@@ -95,7 +107,7 @@ public:
     DWORD SelectedYear() const;
 
     // Switches between view mode (0) and edit mode (1).
-    void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch);
+    void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) override;
 
 protected:
     bool OnInit() override;
@@ -132,6 +144,10 @@ private:
     void Paint();
 
     MainWindowServices services_;
+    MainWindowPrompts prompts_;
+    SettingsBackupFlag backupFlag_;
+    SystemZoneActivator activator_;
+    BackupContext backup_;
     HICON appIcon_ = nullptr;
     HICON largeIcon_ = nullptr;
     int largeIconWidth_ = 0;

@@ -2,6 +2,8 @@
 
 #include "platform/registry.h"
 #include "platform/system_registry.h"
+#include "platform/settings_store.h"
+#include "platform/system_facts.h"
 #include "platform/text.h"
 #include "ui/message_box.h"
 
@@ -25,6 +27,12 @@ void MainWindowTest::SetUp() {
     ASSERT_TRUE(scratch->Ok());
     ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZonesPath, *scratch));
     ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZoneInformationPath, *scratch));
+    // The per-user settings go to a scratch key as well.
+    const std::wstring userPath = scratch->Path() + L"-user";
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, userPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &scratchUser, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, scratchUser), ERROR_SUCCESS);
     ui::SetMessageBoxHandler([this](HWND, const std::wstring& text, UINT type) {
         messages.push_back(ShownMessage{text, type});
         if (answers.empty()) {
@@ -38,12 +46,26 @@ void MainWindowTest::SetUp() {
 
 void MainWindowTest::TearDown() {
     ui::SetMessageBoxHandler(nullptr);
+    ui::SetFileDialogHandler(nullptr);
+    if (scratchUser != nullptr) {
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        ::RegCloseKey(scratchUser);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, (scratch->Path() + L"-user").c_str());
+        scratchUser = nullptr;
+    }
     scratch.reset();
 }
 
 void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     ui::MainWindowServices services(SystemRegistry(), SystemTimeZoneApi());
-    services.readAllowEditNames = [this] { return allowEditNames; };
+    services.facts = ReadSystemFacts();
+    services.settingsLocation.root = kHkeyCurrentUser;
+    services.settingsLocation.path = PerUserSettingsPath();
+    services.relaunchAndClose = [this](const std::wstring& parameters, HWND) {
+        relaunches.push_back(parameters);
+        return relaunchResult;
+    };
+    WriteAllowEditDSTzNames(SystemRegistry(), static_cast<int>(allowEditNames));
     ui::CTarvaneDlg window(services);
     dialog = &window;
     running = this;

@@ -43,10 +43,13 @@ protected:
     void SelectZone(const std::wstring& keyName);
 
     std::unique_ptr<ScratchLocalMachine> scratch;
+    HKEY scratchUser = nullptr; // stands in for HKEY_CURRENT_USER
     ui::CTarvaneDlg* dialog = nullptr;
     DWORD allowEditNames = 0;
     std::vector<ShownMessage> messages;
-    std::deque<int> answers; // buttons the next message boxes return (default IDOK)
+    std::deque<int> answers;              // buttons the next message boxes return (default IDOK)
+    std::vector<std::wstring> relaunches; // parameters of elevated relaunches asked for
+    int relaunchResult = 0;
 };
 
 } // namespace tarvane::test

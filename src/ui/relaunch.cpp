@@ -1,0 +1,142 @@
+#include "ui/relaunch.h"
+
+#include "platform/diagnostic_log.h"
+#include "platform/last_error.h"
+#include "ui/tarvane_app.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+namespace tarvane::ui {
+namespace {
+
+constexpr DWORD kPollMs = 10;
+constexpr DWORD kExitCodeUnreadable = 0xDEAD;
+constexpr DWORD kErrorCancelled = 1223;
+constexpr DWORD kErrorProcessEndedEarly = 1226;
+
+std::wstring OwnPath() {
+    wchar_t path[521] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, 520);
+    return std::wstring(path, length);
+}
+
+} // namespace
+
+int RelaunchElevated(const std::wstring& parameters) {
+    int result = -1;
+    DWORD error = 0;
+    const std::wstring path = OwnPath();
+    const bool comReady =
+        SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_UNICODE;
+    execute.hwnd = nullptr;
+    execute.lpVerb = L"runas";
+    execute.lpFile = path.c_str();
+    execute.lpParameters = parameters.c_str();
+    execute.nShow = SW_SHOW;
+    HANDLE process = nullptr;
+    if (!::ShellExecuteExW(&execute)) {
+        error = ::GetLastError();
+        if (error == kErrorCancelled) {
+            result = 0;
+        } else {
+            LogMessage(L"[197] hwnd=0x%p, path=\"%s\", param=\"%s\"", static_cast<const void*>(nullptr), path,
+                       parameters);
+        }
+    } else if (execute.hProcess == nullptr) {
+        error = ERROR_INVALID_HANDLE;
+    } else {
+        process = execute.hProcess;
+        const DWORD processId = ::GetProcessId(process);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (processId == 0) {
+            error = ::GetLastError();
+            LogMessage(L"[208] path=\"%s\", cmd=\"%s\"", path, parameters);
+        } else if ((descriptor = BuildOpenSecurityDescriptor()) == nullptr) {
+            error = ::GetLastError();
+            LogMessage(L"[209] path=\"%s\", cmd=\"%s\"", path, parameters);
+        } else {
+            HANDLE ready = CreateReadyEvent(processId, descriptor);
+            if (ready == nullptr) {
+                error = ::GetLastError();
+                LogMessage(L"[210] PID=%u, path=\"%s\", cmd=\"%s\"", processId, path, parameters);
+            } else {
+                for (;;) {
+                    const DWORD signalled = ::WaitForSingleObject(ready, kPollMs);
+                    if (signalled == WAIT_OBJECT_0) {
+                        result = 1;
+                        break;
+                    }
+                    if (signalled != WAIT_TIMEOUT) {
+                        error = ::GetLastError();
+                        LogMessage(L"[199] r=%d, path=\"%s\", cmd=\"%s\"", signalled, path, parameters);
+                        break;
+                    }
+                    const DWORD ended = ::WaitForSingleObject(process, 0);
+                    if (ended == WAIT_OBJECT_0) {
+                        DWORD exitCode = static_cast<DWORD>(-1);
+                        if (!::GetExitCodeProcess(process, &exitCode)) {
+                            exitCode = kExitCodeUnreadable;
+                            LogMessage(L"[212] r=%d, path=\"%s\", cmd=\"%s\"", 0, path, parameters);
+                        }
+                        error = exitCode != 0 ? exitCode : kErrorProcessEndedEarly;
+                        SetThreadLastError(error);
+                        LogMessage(L"[213] exitCode=%d, path=\"%s\", cmd=\"%s\"", exitCode, path, parameters);
+                        break;
+                    }
+                    if (ended != WAIT_TIMEOUT) {
+                        error = ::GetLastError();
+                        LogMessage(L"[211] r=%d, path=\"%s\", cmd=\"%s\"", ended, path, parameters);
+                        break;
+                    }
+                    const DWORD quit = ::WaitForSingleObject(TheApp().quitEvent, 0);
+                    if (quit == WAIT_OBJECT_0) {
+                        result = -2;
+                        break;
+                    }
+                    if (quit != WAIT_TIMEOUT) {
+                        error = ::GetLastError();
+                        LogMessage(L"[200] r=%d, path=\"%s\", cmd=\"%s\"", quit, path, parameters);
+                        break;
+                    }
+                    // Keep this window answering while the copy starts.
+                    MSG message{};
+                    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                        ::TranslateMessage(&message);
+                        ::DispatchMessageW(&message);
+                    }
+                }
+                ::CloseHandle(ready);
+            }
+            ::LocalFree(descriptor);
+        }
+    }
+    if (process != nullptr) {
+        ::CloseHandle(process);
+    }
+    if (comReady) {
+        ::CoUninitialize();
+    }
+    SetThreadLastError(error);
+    return result;
+}
+
+int RelaunchAndClose(const std::wstring& parameters, HWND window) {
+    const int result = RelaunchElevated(parameters);
+    if (result == 1) {
+        if (!::PostMessageW(window, WM_CLOSE, 0, 0)) {
+            LogMessage(L"[207] cmd=\"%s\"", parameters);
+        }
+        return 1;
+    }
+    if (result != 0 && result != -2) {
+        LogMessage(L"[201] r=%d, cmd=\"%s\"", result, parameters);
+    }
+    return 0;
+}
+
+} // namespace tarvane::ui
