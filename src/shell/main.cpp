@@ -1,10 +1,19 @@
-// Start-up: common controls, the main window, the exit code.
+// Start-up: the window class, the common controls, the download mark, the
+// command line, the main window, the exit code.
+#include "backup/command_line.h"
+#include "backup/file_api.h"
+#include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "platform/time_zone_api.h"
+#include "platform/zone_identifier.h"
 #include "ui/tarvane_app.h"
 #include "ui/tarvane_dlg.h"
+#include "ui/window_class.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
 
 namespace {
 
@@ -12,17 +21,59 @@ namespace {
 // process's ready event is signalled as early as possible.
 [[maybe_unused]] tarvane::ui::CTarvaneApp& theApp = tarvane::ui::BuildProcessObjects();
 
+// The process's arguments as the standard Windows rules split its command line.
+std::vector<std::wstring> Arguments() {
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    LPWSTR* vector = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (vector != nullptr) {
+        for (int i = 0; i < count; ++i) {
+            arguments.emplace_back(vector[i]);
+        }
+        ::LocalFree(vector);
+    }
+    return arguments;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    using namespace tarvane;
+    ui::CTarvaneApp& app = ui::TheApp();
+    ui::RegisterMainDialogClass(instance);
+
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
 
-    tarvane::ui::MainWindowServices services(tarvane::SystemRegistry(), tarvane::SystemTimeZoneApi());
-    services.facts = tarvane::ReadSystemFacts();
-    tarvane::ui::CTarvaneDlg dialog(services);
-    dialog.DoModal(instance);
-    return 0;
+    DWORD markError = 0;
+    RemoveZoneIdentifier(&markError);
+
+    const std::vector<std::wstring> arguments = Arguments();
+    std::vector<const wchar_t*> argv;
+    for (const auto& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    StartRequest request;
+    ParseCommandLine(static_cast<int>(argv.size()), argv.data(), SystemFiles(), request);
+    app.startRestorePath = request.startRestorePath;
+    app.startAction = request.startAction;
+    app.startZoneKey = request.startZoneKey;
+    app.startBackupPath = request.startBackupPath;
+
+    ui::MainWindowServices services(SystemRegistry(), SystemTimeZoneApi());
+    services.facts.isLegacyOs = app.isLegacyOs;
+    services.facts.is64BitOs = app.is64BitOs;
+    ComputeSettingsLocation(SystemAccountApi(), app.NameComparison(), &services.settingsLocation);
+    services.startZoneKey = app.startZoneKey;
+    services.startAction = [request](ui::CTarvaneDlg& window) {
+        RunStartAction(window.Backup(), request);
+        ui::TheApp().exitCode = 0;
+    };
+    {
+        ui::CTarvaneDlg dialog(services);
+        dialog.DoModal(instance);
+    }
+    return app.exitCode;
 }

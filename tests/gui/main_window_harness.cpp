@@ -6,6 +6,7 @@
 #include "platform/system_facts.h"
 #include "platform/text.h"
 #include "ui/message_box.h"
+#include "ui/window_class.h"
 
 #include <commctrl.h>
 
@@ -71,6 +72,7 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     running = this;
     pendingBody = body;
     // The body runs from the window's own loop once the window is up.
+    ui::RegisterMainDialogClass(::GetModuleHandleW(nullptr));
     ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
         ::KillTimer(nullptr, id);
         MainWindowTest* test = running;

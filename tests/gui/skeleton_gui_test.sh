@@ -26,5 +26,13 @@ if kill -0 "$app" 2>/dev/null; then
     kill "$app"
     echo "FAIL: the program did not close"
     status=1
+else
+    wait "$app"
+    code=$?
+    # The start-up action ran after the first paint, so the exit code is 0.
+    if [ "$code" -ne 0 ]; then
+        echo "FAIL: exit code $code, expected 0"
+        status=1
+    fi
 fi
 exit $status

@@ -17,7 +17,7 @@ namespace {
 HWND FindMainWindow(int seconds) {
     for (int i = 0; i < seconds * 10; ++i) {
         HWND window = nullptr;
-        while ((window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
+        while ((window = ::FindWindowExW(nullptr, window, L"TarvaneLabs.Tarvane.MainDialog", nullptr)) != nullptr) {
             wchar_t title[256] = {};
             ::GetWindowTextW(window, title, 256);
             if (std::wstring(title).rfind(L"Tarvane", 0) == 0 && ::IsWindowVisible(window)) {

@@ -1,0 +1,16 @@
+#include "ui/window_class.h"
+
+namespace tarvane::ui {
+
+bool RegisterMainDialogClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (!::GetClassInfoExW(instance, L"#32770", &windowClass)) {
+        return false;
+    }
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kMainDialogClassName;
+    return ::RegisterClassExW(&windowClass) != 0;
+}
+
+} // namespace tarvane::ui
