@@ -9,6 +9,7 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "ui/icon_menu.h"
 #include "ui/message_box.h"
 #include "ui/relaunch.h"
 #include "ui/tarvane_app.h"
@@ -70,6 +71,26 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     const LONG opened =
         probe.Open(kHkeyLocalMachine, kTimeZonesPath, KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
     registryNotWritable_ = opened != ERROR_SUCCESS && opened != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+    probe.Close();
+    if (!services_.facts.isLegacyOs) {
+        HICON shield = LoadScaledIcon(nullptr, 32518 /* IDI_SHIELD */, ::GetSystemMetrics(SM_CXMENUCHECK),
+                                      ::GetSystemMetrics(SM_CYMENUCHECK), false);
+        shieldBitmap_ = shield != nullptr ? IconToMenuBitmap(shield) : nullptr;
+    }
+}
+
+CTarvaneDlg::~CTarvaneDlg() {
+    for (HICON icon : {largeIcon_}) {
+        if (icon != nullptr) {
+            ::DestroyIcon(icon);
+        }
+    }
+    if (shieldBitmap_ != nullptr) {
+        ::DeleteObject(shieldBitmap_);
+    }
+    if (bandBrush_ != nullptr) {
+        ::DeleteObject(bandBrush_);
+    }
 }
 
 bool CTarvaneDlg::OnInit() {
@@ -104,6 +125,10 @@ bool CTarvaneDlg::OnInit() {
     if (ReadBackupSavedOnce(services_.registry, services_.settingsLocation.root,
                             services_.settingsLocation.path) == kBackupSavedPresent) {
         RemoveBackupNotice();
+    }
+    InstallCommandRules();
+    if (registryNotWritable_) {
+        PutShieldOn(::GetMenu(Hwnd()), {ID_EDIT_TIME_ZONE, ID_FILE_RESTORE});
     }
 
     if (mode_ != 0) {
@@ -266,7 +291,11 @@ void CTarvaneDlg::OnSelectionChanged() {
     });
 }
 
-bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND) {
+bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
+    // From the menu or the keyboard, a disabled command does nothing.
+    if (control == nullptr && (code == 0 || code == 1) && !CommandEnabled(id)) {
+        return true;
+    }
     switch (id) {
     case ID_FILE_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
@@ -284,6 +313,9 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND) {
         if (mode_ == 0 && SelectedZone() != nullptr) {
             SetEditMode(true, true, true);
         }
+        return true;
+    case ID_VIEW_CURRENT_ZONE:
+        GoToCurrentZone();
         return true;
     case ID_VIEW_REFRESH:
         if (mode_ == 0) {
@@ -337,6 +369,12 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
             *result = 0;
             return true;
         }
+        if (header.code == NM_RCLICK) {
+            const POINT point = reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction;
+            ShowContextMenu(&point);
+            *result = 0;
+            return true;
+        }
         if (header.code == NM_DBLCLK) {
             if (mode_ == 0 && SelectedZone() != nullptr) {
                 SetEditMode(true, true, true);
@@ -348,7 +386,7 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
     return false;
 }
 
-bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
+bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case kShowSelectedMessage:
         ShowZone(SelectedZone());
@@ -364,6 +402,15 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result
         Paint();
         *result = 0;
         return true;
+    case WM_INITMENUPOPUP: {
+        // After the default processing: the items of our own menus follow their rules.
+        HMENU popup = reinterpret_cast<HMENU>(wParam);
+        const bool systemMenu = HIWORD(lParam) != 0;
+        if (!systemMenu && IsSubMenu(::GetMenu(Hwnd()), popup)) {
+            UpdateMenuCommandUI(popup, *this, false);
+        }
+        return false;
+    }
     case WM_DROPFILES:
         OnDropFiles(backup_, reinterpret_cast<HDROP>(wParam));
         return false;
@@ -412,6 +459,9 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     if (accelerators_ != nullptr && ::TranslateAcceleratorW(Hwnd(), accelerators_, &message) != 0) {
         return true;
+    }
+    if (message.message == WM_KEYUP && message.wParam == VK_APPS && message.hwnd == zoneList_.Hwnd()) {
+        ShowContextMenuFromKeyboard();
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != 1) {
         // Enter never presses a button or closes the window in view mode.

@@ -17,6 +17,8 @@
 #include "ui/status_bar.h"
 
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +75,7 @@ struct OffsetIds {
 class CTarvaneDlg : public Dialog, public MainWindowOps {
 public:
     explicit CTarvaneDlg(MainWindowServices services);
+    ~CTarvaneDlg() override;
 
     // The zones and the list, as other parts of the program see them.
     std::vector<TimeZoneRecord>& Zones() { return zones_; }
@@ -137,6 +140,14 @@ private:
     void EditHook(UINT message, WPARAM wParam, LPARAM lParam);
     void StoreOffset(const OffsetIds& ids, LONG* bias);
 
+    // Menus and commands.
+    void InstallCommandRules();
+    bool CommandEnabled(UINT id) const;
+    void PutShieldOn(HMENU menu, std::initializer_list<UINT> commands) const;
+    void ShowContextMenu(const POINT* listPoint);
+    void ShowContextMenuFromKeyboard();
+    void GoToCurrentZone();
+
     // Window behaviour.
     void OnSelectionChanged();
     bool DragByBody(UINT message, WPARAM wParam, LPARAM lParam);
@@ -156,6 +167,8 @@ private:
     HICON warningIcon_ = nullptr;
     HBRUSH bandBrush_ = nullptr;
     HACCEL accelerators_ = nullptr;
+    HBITMAP shieldBitmap_ = nullptr;
+    std::map<UINT, std::function<bool()>> enabledWhen_;
     HCURSOR dragPreviousCursor_ = nullptr;
     POINT dragLast_{};
     bool dragging_ = false;

@@ -282,5 +282,93 @@ TEST_F(MainWindowTest, ReloadIsRefusedInEditMode) {
     });
 }
 
+bool Grayed(HMENU menu, UINT command) {
+    return (::GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+TEST_F(MainWindowTest, MenuItemsFollowTheirRulesInViewAndEditMode) {
+    Run([&](CTarvaneDlg& window) {
+        HMENU bar = ::GetMenu(window.Hwnd());
+        ASSERT_NE(bar, nullptr);
+        auto open = [&](int index) {
+            HMENU popup = ::GetSubMenu(bar, index);
+            ::SendMessageW(window.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
+                           MAKELPARAM(index, 0));
+            return popup;
+        };
+        EXPECT_FALSE(Grayed(open(0), ID_FILE_RESTORE));
+        EXPECT_FALSE(Grayed(open(1), ID_EDIT_TIME_ZONE));
+        EXPECT_FALSE(Grayed(open(2), ID_VIEW_REFRESH));
+        EXPECT_FALSE(Grayed(open(2), ID_VIEW_CURRENT_ZONE));
+
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        ASSERT_EQ(window.Mode(), 1);
+        EXPECT_TRUE(Grayed(open(0), ID_FILE_RESTORE));
+        EXPECT_FALSE(Grayed(open(0), ID_FILE_MAKE_BACKUP));
+        EXPECT_TRUE(Grayed(open(1), ID_EDIT_TIME_ZONE));
+        EXPECT_TRUE(Grayed(open(2), ID_VIEW_REFRESH));
+        EXPECT_TRUE(Grayed(open(2), ID_VIEW_CURRENT_ZONE));
+        EXPECT_FALSE(Grayed(open(3), ID_TOOLS_EVENT_LOG));
+    });
+}
+
+TEST_F(MainWindowTest, AnAcceleratorOfADisabledCommandDoesNothing) {
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        Type(IDC_BIAS_HOURS, L"3");
+        // What TranslateAccelerator sends for F5.
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, MAKEWPARAM(ID_VIEW_REFRESH, 1), 0);
+        Pump();
+        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 180) << "no reload in edit mode";
+    });
+}
+
+TEST_F(MainWindowTest, GoToCurrentTimeZoneSelectsTheCurrentZoneAgain) {
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Tokyo Standard Time");
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_VIEW_CURRENT_ZONE, 0);
+        Pump();
+        ASSERT_NE(window.SelectedZone(), nullptr);
+        EXPECT_EQ(window.SelectedZone()->keyName, L"Pacific Standard Time");
+        EXPECT_EQ(::GetFocus(), Item(IDC_ZONE_LIST));
+    });
+}
+
+TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedWithTheZone) {
+    // The Time Zones key refuses writing to this process.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTimeZonesPath, 0, WRITE_DAC | READ_CONTROL, &key),
+              ERROR_SUCCESS);
+    SECURITY_DESCRIPTOR descriptor{};
+    ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    BYTE aclBuffer[256] = {};
+    ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+    ::InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone);
+    ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    const LONG denied = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    ::FreeSid(everyone);
+    ::RegCloseKey(key);
+    if (denied != ERROR_SUCCESS) {
+        GTEST_SKIP() << "cannot restrict the scratch key here";
+    }
+    Run([&](CTarvaneDlg& window) {
+        if (!window.RegistryNotWritable()) {
+            GTEST_SKIP() << "this registry does not enforce key security";
+        }
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        EXPECT_EQ(window.Mode(), 0);
+        ASSERT_EQ(relaunches.size(), 1u);
+        EXPECT_EQ(relaunches[0], L"e \"Pacific Standard Time\"");
+    });
+}
+
 } // namespace
 } // namespace tarvane::test

@@ -1,0 +1,105 @@
+// The main window's menus: the rules that enable each command (the menu bar
+// shows them, and a disabled command does not run from the keyboard either),
+// the zone list's context menu, and the commands whose work is done here.
+#include "resources/resource.h"
+#include "ui/icon_menu.h"
+#include "ui/tarvane_dlg.h"
+
+#include <commctrl.h>
+
+namespace tarvane::ui {
+
+void CTarvaneDlg::InstallCommandRules() {
+    const auto always = [] { return true; };
+    const auto viewMode = [this] { return mode_ == 0; };
+    enabledWhen_ = {
+        {ID_FILE_MAKE_BACKUP, always},
+        {ID_FILE_RESTORE, viewMode},
+        {ID_FILE_EXIT, always},
+        {ID_EDIT_TIME_ZONE, [this] { return mode_ == 0 && SelectedZone() != nullptr; }},
+        {ID_VIEW_CURRENT_ZONE, viewMode},
+        {ID_VIEW_REFRESH, viewMode},
+        {ID_TOOLS_ADJUST_TIME, always},
+        {ID_TOOLS_EVENT_LOG, always},
+        {ID_HELP_ABOUT, always},
+    };
+    for (const auto& [id, enabled] : enabledWhen_) {
+        SetUpdateRule(id, [enabled = enabled](const CommandUI& item) { item.Enable(enabled()); });
+    }
+}
+
+bool CTarvaneDlg::CommandEnabled(UINT id) const {
+    const auto rule = enabledWhen_.find(id);
+    return rule == enabledWhen_.end() || rule->second();
+}
+
+void CTarvaneDlg::PutShieldOn(HMENU menu, std::initializer_list<UINT> commands) const {
+    if (shieldBitmap_ == nullptr || menu == nullptr) {
+        return;
+    }
+    for (UINT command : commands) {
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_BITMAP;
+        item.hbmpItem = shieldBitmap_;
+        ::SetMenuItemInfoW(menu, command, FALSE, &item);
+    }
+}
+
+void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
+    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    bool shown = false;
+    HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
+    HMENU popup = menu != nullptr ? ::GetSubMenu(menu, 0) : nullptr;
+    if (popup != nullptr) {
+        POINT screen{};
+        const POINT* at = nullptr;
+        if (listPoint != nullptr) {
+            screen = *listPoint;
+            ::ClientToScreen(zoneList_.Hwnd(), &screen);
+            at = &screen;
+        }
+        if (registryNotWritable_) {
+            PutShieldOn(popup, {ID_CONTEXT_EDIT_TIME_ZONE});
+        }
+        const bool editable = mode_ != 1 && SelectedZone() != nullptr;
+        ::EnableMenuItem(popup, ID_CONTEXT_EDIT_TIME_ZONE,
+                         MF_BYCOMMAND | (editable ? MF_ENABLED : MF_GRAYED));
+        ::SetMenuDefaultItem(popup, ID_CONTEXT_EDIT_TIME_ZONE, FALSE);
+        UINT command = 0;
+        ::SetCursor(previousCursor);
+        shown = TrackContextMenu(at, Hwnd(), popup, &command);
+        if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != 1) {
+            SetEditMode(true, true, true);
+        }
+    }
+    if (menu != nullptr) {
+        ::DestroyMenu(menu);
+    }
+    if (!shown) {
+        ::MessageBeep(MB_ICONHAND);
+    }
+    ::SetCursor(previousCursor);
+}
+
+void CTarvaneDlg::ShowContextMenuFromKeyboard() {
+    POINT point{0, 0};
+    HWND header = ListView_GetHeader(zoneList_.Hwnd());
+    if (header != nullptr) {
+        RECT rect{};
+        ::GetWindowRect(header, &rect);
+        POINT bottom{rect.left, rect.bottom};
+        ::ScreenToClient(zoneList_.Hwnd(), &bottom);
+        point.y = bottom.y + 1;
+    }
+    ShowContextMenu(&point);
+}
+
+void CTarvaneDlg::GoToCurrentZone() {
+    TimeZoneRecord* current = mode_ == 0 ? CurrentZone() : nullptr;
+    if (current == nullptr || !SelectZoneById(current->id)) {
+        ::MessageBeep(MB_ICONHAND);
+    }
+}
+
+} // namespace tarvane::ui
