@@ -4,6 +4,7 @@
 
 #include "core/time_zone_record.h"
 #include "core/zone_loader.h"
+#include "platform/last_error.h"
 #include "platform/memory_registry.h"
 
 #include <optional>
@@ -65,6 +66,81 @@ public:
         info->dynamicDaylightTimeDisabled = false;
         return result;
     }
+
+    // Setting the zone: what was handed over, in which form, and the answer.
+    bool hasSetDynamic = true;
+    BOOL setResult = TRUE;
+    DWORD setError = ERROR_PRIVILEGE_NOT_HELD; // left as the last error when setResult is FALSE
+    std::vector<TimeZoneInfo> dynamicSets;
+    std::vector<TimeZoneInfo> plainSets;
+
+    // The token: failures to inject, and every adjustment as "+Name" / "-Name".
+    DWORD openTokenError = 0;                         // nonzero: OpenProcessToken fails with it
+    DWORD lookupError = 0;                            // nonzero: LookupPrivilegeValue fails with it
+    DWORD adjustError = 0;                            // left after a nonzero AdjustTokenPrivileges
+    std::set<std::wstring> enableFails, disableFails; // privileges whose adjustment returns FALSE (error 5)
+    std::vector<std::wstring> adjustments;
+    int openTokens = 0; // opened and not closed yet
+
+    std::vector<std::wstring> broadcasts; // the lParam texts, each with its time-out as "intl/2000"
+    // Everything in call order: "+Name", "-Name", "dynamic", "plain", "broadcast".
+    std::vector<std::wstring> calls;
+
+    bool HasSetDynamicTimeZoneInformation() const override { return hasSetDynamic; }
+    BOOL SetDynamicTimeZoneInformation(const TimeZoneInfo& info) override {
+        dynamicSets.push_back(info);
+        calls.push_back(L"dynamic");
+        return Answer();
+    }
+    BOOL SetTimeZoneInformation(const TimeZoneInfo& info) override {
+        plainSets.push_back(info);
+        calls.push_back(L"plain");
+        return Answer();
+    }
+    BOOL OpenProcessToken(DWORD access, TokenHandle* token) override {
+        if (openTokenError != 0 || access != (kTokenAdjustPrivileges | kTokenQuery)) {
+            SetThreadLastError(openTokenError != 0 ? openTokenError : ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        ++openTokens;
+        *token = 0x7700 + static_cast<TokenHandle>(openTokens);
+        SetThreadLastError(0);
+        return TRUE;
+    }
+    BOOL LookupPrivilegeValue(std::wstring_view name, std::uint64_t* luid) override {
+        if (lookupError != 0) {
+            SetThreadLastError(lookupError);
+            return FALSE;
+        }
+        privilegeNames_.emplace_back(name);
+        *luid = privilegeNames_.size() - 1;
+        SetThreadLastError(0);
+        return TRUE;
+    }
+    BOOL AdjustTokenPrivilege(TokenHandle, std::uint64_t luid, DWORD attributes) override {
+        const std::wstring& name = privilegeNames_.at(static_cast<std::size_t>(luid));
+        const bool enable = attributes == kPrivilegeEnabled;
+        adjustments.push_back((enable ? L"+" : L"-") + name);
+        calls.push_back(adjustments.back());
+        if ((enable ? enableFails : disableFails).count(name) != 0) {
+            SetThreadLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        SetThreadLastError(adjustError);
+        return TRUE;
+    }
+    void CloseToken(TokenHandle) override { --openTokens; }
+    void BroadcastSettingChange(std::wstring_view area, UINT timeoutMs) override {
+        broadcasts.push_back(std::wstring(area) + L"/" + std::to_wstring(timeoutMs));
+        calls.push_back(L"broadcast");
+    }
+
+private:
+    BOOL Answer() {
+        SetThreadLastError(setResult ? 0 : setError);
+        return setResult;
+    }
+    std::vector<std::wstring> privilegeNames_;
 };
 
 class FakeListView : public ZoneListView {
