@@ -4,6 +4,8 @@
 #include "backup/file_api.h"
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
+#include "platform/text.h"
+#include "platform/time_sync.h"
 #include "platform/time_zone_api.h"
 #include "platform/zone_identifier.h"
 #include "ui/tarvane_app.h"
@@ -70,6 +72,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     services.startAction = [request](ui::CTarvaneDlg& window) {
         RunStartAction(window.Backup(), request);
         ui::TheApp().exitCode = 0;
+    };
+    services.timeSyncIsAutomatic = [isLegacyOs = app.isLegacyOs] {
+        std::wstring type;
+        return ReadTimeSyncType(SystemRegistry(), isLegacyOs, &type) && !EqualNoCase(type, L"NoSync");
     };
     {
         ui::CTarvaneDlg dialog(services);

@@ -56,6 +56,7 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
             return;
         }
         editedZoneId_ = zone->id;
+        editStartedOnCurrent_ = zone->isCurrent != 0;
         if (allowRelaunch && registryNotWritable_) {
             RelaunchAndClose(Format(L"%s \"%s\"", L"e", EscapeForCommandLine(zone->keyName)));
             ::SetCursor(previousCursor);

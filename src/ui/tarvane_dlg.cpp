@@ -7,6 +7,7 @@
 #include "core/zone_loader.h"
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
+#include "platform/launchers.h"
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/icon_menu.h"
@@ -314,6 +315,12 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
             SetEditMode(true, true, true);
         }
         return true;
+    case ID_TOOLS_ADJUST_TIME:
+        OnAdjustSystemTimeCommand(Hwnd(), services_.facts.isLegacyOs);
+        return true;
+    case ID_TOOLS_EVENT_LOG:
+        OnOpenEventLogCommand(Hwnd());
+        return true;
     case ID_VIEW_CURRENT_ZONE:
         GoToCurrentZone();
         return true;
@@ -325,6 +332,11 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
             }
             UpdateTitle();
             ::SetCursor(previous);
+        }
+        return true;
+    case IDC_SAVE_CHANGES:
+        if (code == BN_CLICKED && mode_ == 1) {
+            SaveChanges();
         }
         return true;
     case IDC_CANCEL_EDIT:
@@ -354,6 +366,11 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
+    if (header.idFrom == IDC_SYNC_LINK && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+        OnInternetTimeLink(Hwnd(), services_.facts.isLegacyOs);
+        *result = 0;
+        return true;
+    }
     if (header.idFrom == IDC_BACKUP_LINK && (header.code == NM_CLICK || header.code == NM_RETURN)) {
         MakeBackup(backup_);
         *result = 0;
@@ -401,6 +418,10 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
     case WM_PAINT:
         Paint();
         *result = 0;
+        return true;
+    case WM_HELP:
+        OpenHelpPage(Hwnd());
+        *result = TRUE;
         return true;
     case WM_INITMENUPOPUP: {
         // After the default processing: the items of our own menus follow their rules.

@@ -136,6 +136,14 @@ private:
     bool CanAddYear();
     bool CanRemoveYear();
 
+    // Save Changes.
+    void SaveChanges();
+    bool CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules);
+    bool CheckTransition(DWORD year, LONG kind, SYSTEMTIME* recurring, const SYSTEMTIME& once,
+                         const struct RuleChecks& checks);
+    void ShowYear(DWORD year);
+    bool Refuse(int focusId, const std::wstring& message);
+
     // Edit mode: every change in a control goes into the edited record.
     void EditHook(UINT message, WPARAM wParam, LPARAM lParam);
     void StoreOffset(const OffsetIds& ids, LONG* bias);
@@ -177,6 +185,7 @@ private:
     int mode_ = -1;
     bool editInProgress_ = false;
     LONG editedZoneId_ = 0;
+    bool editStartedOnCurrent_ = false;
     bool registryNotWritable_ = false;
     DWORD allowEditNames_ = 0;
     int editorUpdates_ = 0;
