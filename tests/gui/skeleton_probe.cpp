@@ -17,7 +17,8 @@ namespace {
 HWND FindMainWindow(int seconds) {
     for (int i = 0; i < seconds * 10; ++i) {
         HWND window = nullptr;
-        while ((window = ::FindWindowExW(nullptr, window, L"TarvaneLabs.Tarvane.MainDialog", nullptr)) != nullptr) {
+        while ((window = ::FindWindowExW(nullptr, window, L"TarvaneLabs.Tarvane.MainDialog", nullptr)) !=
+               nullptr) {
             wchar_t title[256] = {};
             ::GetWindowTextW(window, title, 256);
             if (std::wstring(title).rfind(L"Tarvane", 0) == 0 && ::IsWindowVisible(window)) {
@@ -154,8 +155,72 @@ int CheckStatusBar(HWND window) {
 
 } // namespace
 
+// Lets this prefix's Time Zones key be read but not written by anyone, as a
+// non-elevated user finds it.
+int DenyWrite() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones", 0,
+                        WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS) {
+        return Fail("cannot open the Time Zones key");
+    }
+    SECURITY_DESCRIPTOR descriptor{};
+    ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    BYTE aclBuffer[256] = {};
+    ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+    ::InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC | READ_CONTROL, everyone);
+    ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    const LONG result = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    ::FreeSid(everyone);
+    ::RegCloseKey(key);
+    return result == ERROR_SUCCESS ? 0 : Fail("cannot restrict the Time Zones key");
+}
+
+// Asks the running window to edit its zone; without write access it hands the
+// edit to an elevated copy and closes. The copy must come up in edit mode on
+// the same zone.
+int CheckRelaunch(HWND parent) {
+    DWORD parentId = 0;
+    ::GetWindowThreadProcessId(parent, &parentId);
+    wchar_t expectedName[256] = {};
+    ::GetDlgItemTextW(parent, 1008, expectedName, 256);
+    HANDLE parentProcess = ::OpenProcess(SYNCHRONIZE, FALSE, parentId);
+    ::PostMessageW(parent, WM_COMMAND, 32776, 0);
+    if (parentProcess == nullptr || ::WaitForSingleObject(parentProcess, 60000) != WAIT_OBJECT_0) {
+        return Fail("the first instance did not close");
+    }
+    ::CloseHandle(parentProcess);
+    for (int i = 0; i < 600; ++i) {
+        HWND window = nullptr;
+        while ((window = ::FindWindowExW(nullptr, window, L"TarvaneLabs.Tarvane.MainDialog", nullptr)) !=
+               nullptr) {
+            DWORD id = 0;
+            ::GetWindowThreadProcessId(window, &id);
+            const bool edit = !::IsWindowVisible(::GetDlgItem(window, 1006)) &&
+                              ::IsWindowVisible(::GetDlgItem(window, 1044));
+            if (id != parentId && edit) {
+                wchar_t name[256] = {};
+                ::GetDlgItemTextW(window, 1008, name, 256);
+                if (std::wstring(name) != expectedName) {
+                    return Fail("the copy edits another zone");
+                }
+                std::printf("OK: the elevated copy edits the zone\n");
+                return 0;
+            }
+        }
+        ::Sleep(100);
+    }
+    return Fail("no copy in edit mode appeared");
+}
+
 int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"check";
+    if (command == L"deny-write") {
+        return DenyWrite();
+    }
     HWND window = FindMainWindow(60);
     if (window == nullptr) {
         return Fail("the main window did not appear");
@@ -163,6 +228,9 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"close") {
         ::PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
+    }
+    if (command == L"relaunch") {
+        return CheckRelaunch(window);
     }
     if (command == L"expect-edit" || command == L"expect-view") {
         // Edit mode hides the list and shows Save Changes and Cancel.
