@@ -26,8 +26,12 @@ void MainWindowTest::SetUp() {
     }
     scratch = std::make_unique<ScratchLocalMachine>();
     ASSERT_TRUE(scratch->Ok());
-    ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZonesPath, *scratch));
-    ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZoneInformationPath, *scratch));
+    if (useScratchDatabase) {
+        ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZonesPath, *scratch));
+        ASSERT_TRUE(ScratchLocalMachine::CopyRealKey(kTimeZoneInformationPath, *scratch));
+    } else {
+        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    }
     // The per-user settings go to a scratch key as well.
     const std::wstring userPath = scratch->Path() + L"-user";
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, userPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

@@ -42,6 +42,9 @@ protected:
     // Selects the zone with this key name in the list, as a click would.
     void SelectZone(const std::wstring& keyName);
 
+    // False: the window works on this prefix's own database (only for tests
+    // that run in a throw-away prefix).
+    bool useScratchDatabase = true;
     std::unique_ptr<ScratchLocalMachine> scratch;
     HKEY scratchUser = nullptr; // stands in for HKEY_CURRENT_USER
     ui::CTarvaneDlg* dialog = nullptr;

@@ -1,0 +1,183 @@
+// Backup and restore through the real window, in a throw-away prefix: the
+// registry import tool writes the prefix's own database.
+#include "main_window_harness.h"
+
+#include "core/registry_values.h"
+#include "platform/system_registry.h"
+#include "platform/text.h"
+#include "resources/resource.h"
+#include "ui/message_box.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <vector>
+#include <string>
+
+namespace tarvane::test {
+namespace {
+
+using ui::CTarvaneDlg;
+
+const std::wstring kTokyo = std::wstring(kTimeZonesPath) + L"\\Tokyo Standard Time";
+const std::wstring kPacificYears = std::wstring(kTimeZonesPath) + L"\\Pacific Standard Time\\Dynamic DST";
+
+std::wstring TempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+std::wstring ReadString(const std::wstring& path, const wchar_t* name) {
+    RegKey key(SystemRegistry());
+    std::wstring text;
+    if (key.Open(kHkeyLocalMachine, path, KEY_READ) == ERROR_SUCCESS) {
+        ReadStringValue(key, name, &text);
+    }
+    return text;
+}
+
+bool ValueExists(const std::wstring& path, const wchar_t* name) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool exists = ::RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return exists;
+}
+
+void SetValue(const std::wstring& path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    ::RegCloseKey(key);
+}
+
+// A real HDROP with one file, as the shell hands it over.
+HDROP MakeDrop(const std::wstring& file) {
+    const std::size_t bytes = sizeof(DROPFILES) + (file.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), file.c_str(),
+                file.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+int RunProgram(const std::wstring& commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring line = commandLine;
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &process)) {
+        return -1;
+    }
+    ::WaitForSingleObject(process.hProcess, 30000);
+    DWORD code = static_cast<DWORD>(-1);
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+class ThrowAwayPrefixTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        const char* allowed = std::getenv("TARVANE_THROWAWAY_PREFIX");
+        if (allowed == nullptr || std::string(allowed) != "1") {
+            GTEST_SKIP() << "writes the prefix's own registry: runs only in a prefix of its own";
+        }
+        useScratchDatabase = false;
+        MainWindowTest::SetUp();
+    }
+};
+
+TEST_F(ThrowAwayPrefixTest, ABackupFromTheMenuImportsAndADroppedBackupRestoresTheDatabase) {
+    const std::wstring file = TempPath(L"tarvane-window.trvbkp");
+    ::DeleteFileW(file.c_str());
+    const std::wstring original = ReadString(kTokyo, L"Display");
+    ASSERT_FALSE(original.empty());
+    ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
+        EXPECT_TRUE(save);
+        *path = file;
+        return 0;
+    });
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_MAKE_BACKUP, 0);
+        Pump();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(
+            messages[0].text.rfind(L"Existing time zones information was saved into the following file:", 0),
+            0u);
+        EXPECT_FALSE(Visible(IDC_BACKUP_LINK)) << "the reminder goes after the first backup";
+    });
+    ASSERT_EQ(RunProgram(L"reg.exe import \"" + file + L"\""), 0)
+        << "the registry import tool accepts the file";
+
+    // Damage the database: another display name and a stale dynamic year.
+    const std::wstring changed = L"Changed after the backup";
+    SetValue(kTokyo, L"Display", REG_SZ, changed.c_str(), static_cast<DWORD>((changed.size() + 1) * 2));
+    const BYTE stale[44] = {};
+    SetValue(kPacificYears, L"1999", REG_BINARY, stale, sizeof stale);
+
+    messages.clear();
+    answers = {IDYES};
+    Run([&](CTarvaneDlg& window) {
+        ASSERT_EQ(ReadString(kTokyo, L"Display"), changed);
+        ::PostMessageW(window.Hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(file)), 0);
+        Pump(3000);
+        ASSERT_GE(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text.rfind(
+                      L"Do you want to restore time zones information from the following file?", 0),
+                  0u);
+        bool listed = false;
+        for (const auto& zone : window.Zones()) {
+            if (zone.keyName == L"Tokyo Standard Time") {
+                listed = zone.displayName == original;
+            }
+        }
+        EXPECT_TRUE(listed) << "the list was reloaded from the restored registry";
+    });
+    EXPECT_EQ(ReadString(kTokyo, L"Display"), original);
+    EXPECT_FALSE(ValueExists(kPacificYears, L"1999")) << "stale years are removed";
+    ::DeleteFileW(file.c_str());
+}
+
+TEST_F(ThrowAwayPrefixTest, ACraftedBackupThatWritesElsewhereIsRefusedWithNothingImported) {
+    const std::wstring file = TempPath(L"tarvane-crafted.trvbkp");
+    const std::wstring run = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    {
+        std::wstring text =
+            L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+            L"[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation]\r\n"
+            L"\"TimeZoneKeyName\"=\"Tokyo Standard Time\"\r\n\r\n"
+            L"[HKEY_LOCAL_MACHINE\\" +
+            run + L"]\r\n\"TarvaneCrafted\"=\"calc.exe\"\r\n\r\n";
+        FILE* out = _wfopen(file.c_str(), L"wb");
+        ASSERT_NE(out, nullptr);
+        const std::vector<BYTE> bytes = ToUtf16Le(text, false);
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+    }
+    answers = {IDYES};
+    Run([&](CTarvaneDlg& window) {
+        ::PostMessageW(window.Hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(file)), 0);
+        Pump(1000);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(
+            messages[1].text.rfind(L"ERROR: Failed to restore time zones information from the file:", 0), 0u);
+        EXPECT_NE(messages[1].text.find(L"(11) "), std::wstring::npos);
+    });
+    EXPECT_FALSE(ValueExists(run, L"TarvaneCrafted"));
+    ::DeleteFileW(file.c_str());
+}
+
+} // namespace
+} // namespace tarvane::test
