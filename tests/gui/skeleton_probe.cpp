@@ -2,6 +2,8 @@
 // would: it finds the window, counts the zone list's rows and checks which row
 // is selected, comparing with what the loader reads from the same registry;
 // and it reads the clock panes of the status bar.
+#include "backup/make_backup.h"
+#include "backup/registry_export.h"
 #include "core/zone_loader.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
@@ -221,6 +223,20 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"deny-write") {
         return DenyWrite();
     }
+    if (command == L"export" && argc > 2) {
+        // A backup file as the program writes it, of this prefix's database.
+        std::wstring text;
+        if (!tarvane::ExportTimeZoneDatabase(tarvane::SystemRegistry(), text)) {
+            return Fail("the export failed");
+        }
+        const std::vector<BYTE> bytes = tarvane::BackupFileBytes(text);
+        FILE* out = _wfopen(argv[2], L"wb");
+        if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+            return Fail("cannot write the backup file");
+        }
+        std::fclose(out);
+        return 0;
+    }
     HWND window = FindMainWindow(60);
     if (window == nullptr) {
         return Fail("the main window did not appear");
@@ -231,6 +247,18 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"relaunch") {
         return CheckRelaunch(window);
+    }
+    if (command == L"expect-name" && argc > 2) {
+        wchar_t name[256] = {};
+        for (int i = 0; i < 50; ++i) {
+            ::GetDlgItemTextW(window, 1008, name, 256);
+            if (std::wstring(name) == argv[2]) {
+                std::printf("OK: the window shows the zone\n");
+                return 0;
+            }
+            ::Sleep(100);
+        }
+        return Fail("the window shows another zone");
     }
     if (command == L"expect-edit" || command == L"expect-view") {
         // Edit mode hides the list and shows Save Changes and Cancel.
