@@ -9,19 +9,6 @@
 
 #include <string>
 
-#ifndef _WIN32
-// The message-box flags and answers the commands use, with their Windows values.
-constexpr UINT MB_OK = 0x0;
-constexpr UINT MB_YESNOCANCEL = 0x3;
-constexpr UINT MB_ICONHAND = 0x10;
-constexpr UINT MB_ICONERROR = 0x10;
-constexpr UINT MB_ICONEXCLAMATION = 0x30;
-constexpr UINT MB_ICONINFORMATION = 0x40;
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
-#endif
 
 namespace tarvane {
 

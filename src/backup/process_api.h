@@ -33,10 +33,7 @@ public:
     virtual void Close(const ProcessHandles& handles) = 0;
 };
 
-#ifndef _WIN32
-constexpr DWORD WAIT_OBJECT_0 = 0;
-constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
-#else
+#ifdef _WIN32
 // The system's processes.
 ProcessApi& SystemProcesses();
 #endif

@@ -143,6 +143,20 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::MakePath(std::wstring_view
     return node;
 }
 
+LONG MemoryRegistry::ResolveTarget(RegOp op, RegHandle parent, std::wstring_view subKey, Node** base,
+                                   std::wstring* path) {
+    LONG error = 0;
+    *base = Resolve(parent, 0, &error);
+    if (*base == nullptr) {
+        return error;
+    }
+    *path = Join(**base, subKey);
+    if (const RegFault* fault = MatchFault(op, *path, nullptr, std::nullopt); fault && fault->error) {
+        return fault->error;
+    }
+    return ERROR_SUCCESS;
+}
+
 std::wstring MemoryRegistry::Join(const Node& node, std::wstring_view subKey) {
     std::wstring path = node.fullPath;
     for (const auto& part : SplitPath(subKey)) {
@@ -187,14 +201,10 @@ bool MemoryRegistry::WriteDenied(std::wstring_view fullPath) const {
 
 LONG MemoryRegistry::OpenKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result) {
     ++calls_;
-    LONG error = 0;
-    Node* base = Resolve(parent, 0, &error);
-    if (base == nullptr) {
+    std::wstring path;
+    Node* base = nullptr;
+    if (const LONG error = ResolveTarget(RegOp::Open, parent, subKey, &base, &path); error != ERROR_SUCCESS) {
         return error;
-    }
-    const std::wstring path = Join(*base, subKey);
-    if (const RegFault* fault = MatchFault(RegOp::Open, path, nullptr, std::nullopt); fault && fault->error) {
-        return fault->error;
     }
     auto node = FindPath(path);
     if (!node) {
@@ -213,15 +223,11 @@ LONG MemoryRegistry::OpenKey(RegHandle parent, std::wstring_view subKey, REGSAM 
 LONG MemoryRegistry::CreateKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result,
                                DWORD* disposition) {
     ++calls_;
-    LONG error = 0;
-    Node* base = Resolve(parent, 0, &error);
-    if (base == nullptr) {
+    std::wstring path;
+    Node* base = nullptr;
+    if (const LONG error = ResolveTarget(RegOp::Create, parent, subKey, &base, &path);
+        error != ERROR_SUCCESS) {
         return error;
-    }
-    const std::wstring path = Join(*base, subKey);
-    if (const RegFault* fault = MatchFault(RegOp::Create, path, nullptr, std::nullopt);
-        fault && fault->error) {
-        return fault->error;
     }
     if (WriteDenied(path) && ((access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0 || !FindPath(path))) {
         return static_cast<LONG>(ERROR_ACCESS_DENIED);
@@ -424,15 +430,11 @@ LONG MemoryRegistry::DeleteValue(RegHandle key, std::wstring_view name) {
 
 LONG MemoryRegistry::DeleteKey(RegHandle parent, std::wstring_view subKey) {
     ++calls_;
-    LONG error = 0;
-    Node* base = Resolve(parent, 0, &error);
-    if (base == nullptr) {
+    std::wstring path;
+    Node* base = nullptr;
+    if (const LONG error = ResolveTarget(RegOp::DeleteKey, parent, subKey, &base, &path);
+        error != ERROR_SUCCESS) {
         return error;
-    }
-    const std::wstring path = Join(*base, subKey);
-    if (const RegFault* fault = MatchFault(RegOp::DeleteKey, path, nullptr, std::nullopt);
-        fault && fault->error) {
-        return fault->error;
     }
     auto node = FindPath(path);
     if (!node || node.get() == base) {

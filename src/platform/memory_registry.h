@@ -135,6 +135,9 @@ private:
     std::shared_ptr<Node> FindPath(std::wstring_view path) const;
     std::shared_ptr<Node> MakePath(std::wstring_view path);
     static std::wstring Join(const Node& node, std::wstring_view subKey);
+    // The parent and the full path of the key an operation on `subKey` of
+    // `parent` acts on; the error of a bad handle or an injected fault.
+    LONG ResolveTarget(RegOp op, RegHandle parent, std::wstring_view subKey, Node** base, std::wstring* path);
     const RegFault* MatchFault(RegOp op, std::wstring_view keyPath, const std::wstring* valueName,
                                std::optional<DWORD> index);
     bool WriteDenied(std::wstring_view fullPath) const;

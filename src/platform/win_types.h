@@ -108,6 +108,21 @@ constexpr WORD EVENTLOG_ERROR_TYPE = 1;
 constexpr WORD EVENTLOG_WARNING_TYPE = 2;
 constexpr WORD EVENTLOG_INFORMATION_TYPE = 4;
 
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+// Message-box flags and answers.
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_YESNOCANCEL = 0x3;
+constexpr UINT MB_ICONHAND = 0x10;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
 #endif
 
 static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME is eight 16-bit words");
