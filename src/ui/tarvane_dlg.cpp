@@ -348,7 +348,7 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result
 }
 
 bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    DragByBody(message, wParam, lParam);
+    drag_.Observe(Hwnd(), message, wParam);
     if (message == WM_ERASEBKGND && backupNoticeShown_) {
         *result = EraseBackground(reinterpret_cast<HDC>(wParam)) ? 1 : 0;
         return true;
@@ -410,86 +410,6 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
 
 void CTarvaneDlg::OnCancel() {
     End(IDCANCEL);
-}
-
-bool CTarvaneDlg::DragByBody(UINT message, WPARAM wParam, LPARAM) {
-    HWND window = Hwnd();
-    auto start = [&] {
-        POINT cursor{};
-        if (!::IsWindowVisible(window) || ::IsZoomed(window) || ::GetForegroundWindow() != window ||
-            !::GetCursorPos(&cursor)) {
-            return;
-        }
-        dragLast_ = cursor;
-        dragPreviousCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
-        ::SetCapture(window);
-        dragging_ = true;
-    };
-    auto stop = [&] {
-        if (!dragging_) {
-            return;
-        }
-        ::SetCursor(dragPreviousCursor_);
-        ::ReleaseCapture();
-        dragging_ = false;
-        dragPreviousCursor_ = nullptr;
-        dragLast_ = POINT{};
-    };
-    switch (message) {
-    case WM_LBUTTONDOWN:
-        start();
-        break;
-    case WM_NCLBUTTONDOWN:
-        if (wParam == HTMENU) {
-            POINT cursor{};
-            MENUBARINFO bar{};
-            bar.cbSize = sizeof bar;
-            if (::GetCursorPos(&cursor) && ::GetMenuBarInfo(window, OBJID_MENU, 0, &bar) &&
-                ::PtInRect(&bar.rcBar, cursor)) {
-                HMENU menu = ::GetMenu(window);
-                RECT items{};
-                bool any = false;
-                for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
-                    RECT item{};
-                    if (::GetMenuItemRect(window, menu, static_cast<UINT>(i), &item)) {
-                        if (any) {
-                            ::UnionRect(&items, &items, &item);
-                        } else {
-                            items = item;
-                            any = true;
-                        }
-                    }
-                }
-                if (!any || !::PtInRect(&items, cursor)) {
-                    start();
-                }
-            }
-        }
-        break;
-    case WM_MOUSEMOVE:
-        if (dragging_) {
-            POINT cursor{};
-            if (::GetCursorPos(&cursor) && (cursor.x != dragLast_.x || cursor.y != dragLast_.y)) {
-                RECT rect = ScreenRectOf(window);
-                ::MoveWindow(window, rect.left + cursor.x - dragLast_.x, rect.top + cursor.y - dragLast_.y,
-                             rect.right - rect.left, rect.bottom - rect.top, TRUE);
-                dragLast_ = cursor;
-            }
-        }
-        break;
-    case WM_LBUTTONUP:
-    case WM_NCLBUTTONUP:
-        stop();
-        break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            stop();
-        }
-        break;
-    default:
-        break;
-    }
-    return false;
 }
 
 bool CTarvaneDlg::EraseBackground(HDC dc) {

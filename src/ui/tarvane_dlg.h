@@ -8,6 +8,7 @@
 #include "platform/time_zone_api.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
+#include "ui/drag_by_body.h"
 #include "ui/list_view.h"
 #include "ui/status_bar.h"
 
@@ -127,7 +128,6 @@ private:
 
     // Window behaviour.
     void OnSelectionChanged();
-    bool DragByBody(UINT message, WPARAM wParam, LPARAM lParam);
     bool EraseBackground(HDC dc);
     void Paint();
 
@@ -140,9 +140,7 @@ private:
     HICON warningIcon_ = nullptr;
     HBRUSH bandBrush_ = nullptr;
     HACCEL accelerators_ = nullptr;
-    HCURSOR dragPreviousCursor_ = nullptr;
-    POINT dragLast_{};
-    bool dragging_ = false;
+    DragByBody drag_;
     bool backupNoticeShown_ = true;
     bool syncNoticeShown_ = false;
     int mode_ = -1;
