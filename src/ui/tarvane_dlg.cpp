@@ -32,6 +32,17 @@ RECT ClientRectOf(HWND dialog, HWND control) {
     return rect;
 }
 
+// The band's colour for the backup link. Some link controls delete the brush
+// their parent hands them after painting, which must not take the band's own
+// brush with it: this one is made again whenever it is gone.
+HBRUSH BandBrushForLink() {
+    static HBRUSH brush = nullptr;
+    if (brush == nullptr || ::GetObjectType(brush) != OBJ_BRUSH) {
+        brush = ::CreateSolidBrush(RGB(252, 250, 122));
+    }
+    return brush;
+}
+
 } // namespace
 
 CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
@@ -358,7 +369,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         HDC dc = reinterpret_cast<HDC>(wParam);
         if (control == Item(IDC_BACKUP_LINK) && backupNoticeShown_) {
             ::SetBkMode(dc, TRANSPARENT);
-            *result = reinterpret_cast<LRESULT>(bandBrush_);
+            *result = reinterpret_cast<LRESULT>(BandBrushForLink());
             return true;
         }
         if (control == Item(IDC_SYNC_LINK)) {
