@@ -81,6 +81,7 @@ bool CTarvaneDlg::OnInit() {
     statusBar_.Create(Hwnd(), IDW_STATUS_BAR);
 
     FillFixedLists();
+    InstallYearCommandRules();
 
     zoneList_.Attach(Item(IDC_ZONE_LIST));
     zoneList_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
@@ -259,6 +260,9 @@ void CTarvaneDlg::OnSelectionChanged() {
 }
 
 bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND) {
+    if (OnYearCommand(id, code)) {
+        return true;
+    }
     switch (id) {
     case ID_FILE_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);

@@ -6,6 +6,7 @@
 #include "platform/clock_api.h"
 #include "platform/registry.h"
 #include "platform/time_zone_api.h"
+#include "ui/add_year_dlg.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/drag_by_body.h"
@@ -153,6 +154,28 @@ private:
     StatusBar statusBar_;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
+
+    // Dynamic years commands.
+public:
+    // Add Year, Remove Year, Copy and Paste Year Settings on the selected
+    // zone's record in memory; Save Changes writes them.
+    void AddYear();
+    void RemoveYear();
+    void CopyYearSettings();
+    void PasteYearSettings();
+    // When the commands are available (the menu's update rules and the "+"
+    // and "-" buttons ask these).
+    bool CanCopyYear();
+    bool CanPasteYear();
+    // Runs the Add Year dialog modally over the main window: IDOK, IDCANCEL,
+    // or -1 when it could not be shown. Tests drive or answer it here.
+    std::function<INT_PTR(HWND owner, AddYearExchange& exchange)> runAddYearDialog = RunAddYearDialog;
+
+private:
+    // The year commands from the menu, the accelerators and the buttons;
+    // true when `id` was one of them.
+    bool OnYearCommand(WORD id, WORD code);
+    void InstallYearCommandRules();
 };
 
 } // namespace tarvane::ui
