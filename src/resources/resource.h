@@ -19,6 +19,7 @@
 #define IDC_ABOUT_NOTICE 1001
 #define IDC_ABOUT_NAME 1002
 #define IDC_ABOUT_VERSION 1003
+#define IDC_ABOUT_ICON 1004
 
 // Main window.
 #define IDC_BACKUP_ICON 1004

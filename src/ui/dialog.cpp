@@ -152,6 +152,17 @@ void CALLBACK Dialog::TimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     }
 }
 
+namespace {
+
+// Messages whose result a dialog procedure returns itself instead of through
+// DWLP_MSGRESULT (a control's brush, above all).
+bool ReturnsResultDirectly(UINT message) {
+    return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_COMPAREITEM ||
+           message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON;
+}
+
+} // namespace
+
 void Dialog::SetResult(LRESULT result) const {
     ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
 }
@@ -172,6 +183,9 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     try {
         LRESULT result = 0;
         if (self->PreDispatch(message, wParam, lParam, &result)) {
+            if (ReturnsResultDirectly(message)) {
+                return static_cast<INT_PTR>(result);
+            }
             self->SetResult(result);
             return TRUE;
         }
@@ -218,6 +232,9 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     default: {
         LRESULT result = 0;
         if (OnMessage(message, wParam, lParam, &result)) {
+            if (ReturnsResultDirectly(message)) {
+                return static_cast<INT_PTR>(result);
+            }
             SetResult(result);
             return TRUE;
         }

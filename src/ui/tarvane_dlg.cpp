@@ -39,6 +39,17 @@ RECT ClientRectOf(HWND dialog, HWND control) {
     return rect;
 }
 
+// The band's colour for the backup link. Some link controls delete the brush
+// their parent hands them after painting, which must not take the band's own
+// brush with it: this one is made again whenever it is gone.
+HBRUSH BandBrushForLink() {
+    static HBRUSH brush = nullptr;
+    if (brush == nullptr || ::GetObjectType(brush) != OBJ_BRUSH) {
+        brush = ::CreateSolidBrush(RGB(252, 250, 122));
+    }
+    return brush;
+}
+
 } // namespace
 
 CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
@@ -106,6 +117,7 @@ bool CTarvaneDlg::OnInit() {
     statusBar_.Create(Hwnd(), IDW_STATUS_BAR);
 
     FillFixedLists();
+    InstallYearCommandRules();
 
     zoneList_.Attach(Item(IDC_ZONE_LIST));
     zoneList_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
@@ -297,6 +309,9 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
     if (control == nullptr && (code == 0 || code == 1) && !CommandEnabled(id)) {
         return true;
     }
+    if (OnYearCommand(id, code)) {
+        return true;
+    }
     switch (id) {
     case ID_FILE_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
@@ -451,7 +466,7 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 }
 
 bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    DragByBody(message, wParam, lParam);
+    drag_.Observe(Hwnd(), message, wParam);
     if (message == WM_ERASEBKGND && backupNoticeShown_) {
         *result = EraseBackground(reinterpret_cast<HDC>(wParam)) ? 1 : 0;
         return true;
@@ -461,7 +476,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         HDC dc = reinterpret_cast<HDC>(wParam);
         if (control == Item(IDC_BACKUP_LINK) && backupNoticeShown_) {
             ::SetBkMode(dc, TRANSPARENT);
-            *result = reinterpret_cast<LRESULT>(bandBrush_);
+            *result = reinterpret_cast<LRESULT>(BandBrushForLink());
             return true;
         }
         if (control == Item(IDC_SYNC_LINK)) {
@@ -525,86 +540,6 @@ void CTarvaneDlg::OnCancel() {
         LogMessage(L"[198] h=0x%p", static_cast<const void*>(quit));
     }
     End(IDCANCEL);
-}
-
-bool CTarvaneDlg::DragByBody(UINT message, WPARAM wParam, LPARAM) {
-    HWND window = Hwnd();
-    auto start = [&] {
-        POINT cursor{};
-        if (!::IsWindowVisible(window) || ::IsZoomed(window) || ::GetForegroundWindow() != window ||
-            !::GetCursorPos(&cursor)) {
-            return;
-        }
-        dragLast_ = cursor;
-        dragPreviousCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
-        ::SetCapture(window);
-        dragging_ = true;
-    };
-    auto stop = [&] {
-        if (!dragging_) {
-            return;
-        }
-        ::SetCursor(dragPreviousCursor_);
-        ::ReleaseCapture();
-        dragging_ = false;
-        dragPreviousCursor_ = nullptr;
-        dragLast_ = POINT{};
-    };
-    switch (message) {
-    case WM_LBUTTONDOWN:
-        start();
-        break;
-    case WM_NCLBUTTONDOWN:
-        if (wParam == HTMENU) {
-            POINT cursor{};
-            MENUBARINFO bar{};
-            bar.cbSize = sizeof bar;
-            if (::GetCursorPos(&cursor) && ::GetMenuBarInfo(window, OBJID_MENU, 0, &bar) &&
-                ::PtInRect(&bar.rcBar, cursor)) {
-                HMENU menu = ::GetMenu(window);
-                RECT items{};
-                bool any = false;
-                for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
-                    RECT item{};
-                    if (::GetMenuItemRect(window, menu, static_cast<UINT>(i), &item)) {
-                        if (any) {
-                            ::UnionRect(&items, &items, &item);
-                        } else {
-                            items = item;
-                            any = true;
-                        }
-                    }
-                }
-                if (!any || !::PtInRect(&items, cursor)) {
-                    start();
-                }
-            }
-        }
-        break;
-    case WM_MOUSEMOVE:
-        if (dragging_) {
-            POINT cursor{};
-            if (::GetCursorPos(&cursor) && (cursor.x != dragLast_.x || cursor.y != dragLast_.y)) {
-                RECT rect = ScreenRectOf(window);
-                ::MoveWindow(window, rect.left + cursor.x - dragLast_.x, rect.top + cursor.y - dragLast_.y,
-                             rect.right - rect.left, rect.bottom - rect.top, TRUE);
-                dragLast_ = cursor;
-            }
-        }
-        break;
-    case WM_LBUTTONUP:
-    case WM_NCLBUTTONUP:
-        stop();
-        break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            stop();
-        }
-        break;
-    default:
-        break;
-    }
-    return false;
 }
 
 bool CTarvaneDlg::EraseBackground(HDC dc) {

@@ -10,8 +10,10 @@
 #include "platform/settings_store.h"
 #include "platform/system_facts.h"
 #include "platform/time_zone_api.h"
+#include "ui/add_year_dlg.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
+#include "ui/drag_by_body.h"
 #include "ui/list_view.h"
 #include "ui/main_window_host.h"
 #include "ui/status_bar.h"
@@ -158,7 +160,6 @@ private:
 
     // Window behaviour.
     void OnSelectionChanged();
-    bool DragByBody(UINT message, WPARAM wParam, LPARAM lParam);
     bool EraseBackground(HDC dc);
     void Paint();
 
@@ -177,9 +178,7 @@ private:
     HACCEL accelerators_ = nullptr;
     HBITMAP shieldBitmap_ = nullptr;
     std::map<UINT, std::function<bool()>> enabledWhen_;
-    HCURSOR dragPreviousCursor_ = nullptr;
-    POINT dragLast_{};
-    bool dragging_ = false;
+    DragByBody drag_;
     bool backupNoticeShown_ = true;
     bool syncNoticeShown_ = false;
     int mode_ = -1;
@@ -193,6 +192,28 @@ private:
     StatusBar statusBar_;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
+
+    // Dynamic years commands.
+public:
+    // Add Year, Remove Year, Copy and Paste Year Settings on the selected
+    // zone's record in memory; Save Changes writes them.
+    void AddYear();
+    void RemoveYear();
+    void CopyYearSettings();
+    void PasteYearSettings();
+    // When the commands are available (the menu's update rules and the "+"
+    // and "-" buttons ask these).
+    bool CanCopyYear();
+    bool CanPasteYear();
+    // Runs the Add Year dialog modally over the main window: IDOK, IDCANCEL,
+    // or -1 when it could not be shown. Tests drive or answer it here.
+    std::function<INT_PTR(HWND owner, AddYearExchange& exchange)> runAddYearDialog = RunAddYearDialog;
+
+private:
+    // The year commands from the menu, the accelerators and the buttons;
+    // true when `id` was one of them.
+    bool OnYearCommand(WORD id, WORD code);
+    void InstallYearCommandRules();
 };
 
 } // namespace tarvane::ui

@@ -1,0 +1,109 @@
+#include "ui/about_dlg.h"
+
+#include "platform/format.h"
+#include "resources/resource.h"
+#include "ui/help_request.h"
+#include "ui/icon_menu.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace tarvane::ui {
+namespace {
+
+CAboutDlg::ShellOpener& Opener() {
+    static CAboutDlg::ShellOpener opener;
+    return opener;
+}
+
+INT_PTR ShellOpen(HWND owner, const wchar_t* verb, const wchar_t* file) {
+    if (Opener()) {
+        return Opener()(owner, verb, file);
+    }
+    return reinterpret_cast<INT_PTR>(::ShellExecuteW(owner, verb, file, nullptr, nullptr, SW_SHOWNORMAL));
+}
+
+} // namespace
+
+CAboutDlg::CAboutDlg() : Dialog(IDD_ABOUTBOX) {
+    icon_ = LoadScaledIcon(OwnModule(), IDR_MAINFRAME, 48, 48, true);
+    if (icon_ != nullptr && !GetIconSize(icon_, &iconWidth_, &iconHeight_)) {
+        ::DestroyIcon(icon_);
+        icon_ = nullptr;
+    }
+}
+
+CAboutDlg::~CAboutDlg() {
+    if (icon_ != nullptr) {
+        ::DestroyIcon(icon_);
+    }
+}
+
+CAboutDlg::ShellOpener CAboutDlg::SetShellOpener(ShellOpener opener) {
+    ShellOpener previous = std::move(Opener());
+    Opener() = std::move(opener);
+    return previous;
+}
+
+bool CAboutDlg::OnInit() {
+    SetItemText(IDC_ABOUT_NAME, kProductDescription);
+    SetItemText(IDC_ABOUT_VERSION, Format(L"Version: %s", kProductVersion));
+    SetItemText(IDC_ABOUT_NOTICE, kAboutNotice);
+    SetItemText(IDC_ABOUT_LINK, Format(L"<a>%s</a>", kMakerAddress));
+    return true;
+}
+
+void CAboutDlg::OpenMakerPage() {
+    if (ShellOpen(Hwnd(), L"open", kMakerAddress) <= 32) {
+        ::MessageBeep(MB_ICONHAND);
+    }
+}
+
+bool CAboutDlg::OnNotify(const NMHDR& header, LRESULT* result) {
+    if (header.idFrom == IDC_ABOUT_LINK && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+        OpenMakerPage();
+        *result = 0;
+        return true;
+    }
+    return false;
+}
+
+bool CAboutDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {
+    drag_.Observe(Hwnd(), message, wParam);
+    return false;
+}
+
+bool CAboutDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        *result = 0;
+        return true;
+    case WM_HELP:
+        RequestHelp(Hwnd());
+        *result = TRUE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CAboutDlg::Paint() {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(Hwnd(), &paint);
+    if (icon_ != nullptr) {
+        RECT place{};
+        ::GetWindowRect(Item(IDC_ABOUT_ICON), &place);
+        ::MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        ::DrawIconEx(dc, (place.left + place.right - iconWidth_) / 2, place.top, icon_, iconWidth_,
+                     iconHeight_, 0, nullptr, DI_NORMAL);
+    }
+    ::EndPaint(Hwnd(), &paint);
+}
+
+INT_PTR ShowAboutBox(HWND owner) {
+    CAboutDlg dialog;
+    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+}
+
+} // namespace tarvane::ui

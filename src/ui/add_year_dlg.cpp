@@ -1,0 +1,208 @@
+#include "ui/add_year_dlg.h"
+
+#include "platform/format.h"
+#include "platform/text.h"
+#include "resources/resource.h"
+#include "ui/controls.h"
+#include "ui/help_request.h"
+#include "ui/message_box.h"
+#include "ui/tarvane_app.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace tarvane::ui {
+namespace {
+
+HICON LoadSmallSystemIcon(LPCWSTR id) {
+    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+RECT ClientRectOf(HWND dialog, HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The leading decimal digits of `text` as a number; past the year range the
+// exact value does not matter, so it stops growing there.
+long long LeadingNumber(const std::wstring& text) {
+    long long value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') {
+            break;
+        }
+        if (value <= kLastDynamicYear) {
+            value = value * 10 + (c - L'0');
+        }
+    }
+    return value;
+}
+
+} // namespace
+
+CAddYearDlg::CAddYearDlg(AddYearExchange& exchange, bool legacyOs)
+    : Dialog(IDD_ADD_YEAR), exchange_(exchange), legacyOs_(legacyOs) {
+    informationIcon_ = LoadSmallSystemIcon(IDI_INFORMATION);
+    warningIcon_ = LoadSmallSystemIcon(IDI_WARNING);
+}
+
+bool CAddYearDlg::HasYear(LONG year) const {
+    if (exchange_.zone == nullptr) {
+        return false;
+    }
+    return std::any_of(
+        exchange_.zone->years.begin(), exchange_.zone->years.end(),
+        [year](const DynamicYearRecord& record) { return static_cast<LONG>(record.year) == year; });
+}
+
+bool CAddYearDlg::OnInit() {
+    zoneHasYears_ = exchange_.zone != nullptr && !exchange_.zone->years.empty();
+    ComboBox yearList(Item(IDC_ADD_YEAR_COMBO));
+    if (zoneHasYears_) {
+        // Years only grow at either end of the group, so only those two are offered.
+        ShowItem(IDC_ADD_YEAR_EDIT, false);
+        ShowItem(IDC_ADD_YEAR_SPIN, false);
+        long long lowest = kLastDynamicYear;
+        long long highest = 100;
+        for (const DynamicYearRecord& record : exchange_.zone->years) {
+            const auto year = static_cast<LONG>(record.year);
+            lowest = std::min<long long>(lowest, year);
+            highest = std::max<long long>(highest, year);
+        }
+        yearList.Reset();
+        yearList.AddItem(Format(L"%u", static_cast<DWORD>(lowest - 1)), static_cast<LPARAM>(lowest - 1));
+        yearList.AddItem(Format(L"%u", static_cast<DWORD>(highest + 1)), static_cast<LPARAM>(highest + 1));
+        yearList.Select(1);
+        inputId_ = IDC_ADD_YEAR_COMBO;
+    } else {
+        HWND edit = Item(IDC_ADD_YEAR_EDIT);
+        const RECT place = ClientRectOf(Hwnd(), yearList.Hwnd());
+        const RECT own = ClientRectOf(Hwnd(), edit);
+        ::SetWindowPos(edit, nullptr, place.left, place.top, place.right - place.left, own.bottom - own.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        HWND spin = Item(IDC_ADD_YEAR_SPIN);
+        ::SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+        ::SendMessageW(spin, UDM_SETRANGE32, kFirstDynamicYear, kLastDynamicYear);
+        ::SendMessageW(edit, EM_LIMITTEXT, 4, 0);
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        ::SendMessageW(spin, UDM_SETPOS32, 0, now.wYear);
+        SetItemText(IDC_ADD_YEAR_EDIT, Format(L"%u", static_cast<DWORD>(now.wYear)));
+        ShowItem(IDC_ADD_YEAR_COMBO, false);
+        inputId_ = IDC_ADD_YEAR_EDIT;
+    }
+
+    ComboBox copyList(Item(IDC_COPY_FROM_YEAR));
+    copyList.Reset();
+    copyList.AddItem(L"Default", 0);
+    if (exchange_.zone != nullptr) {
+        for (const DynamicYearRecord& record : exchange_.zone->years) {
+            copyList.AddItem(Format(L"%u", record.year), static_cast<LPARAM>(record.year));
+        }
+    }
+    copyList.SelectData(static_cast<LPARAM>(exchange_.selectedYear));
+
+    ShowItem(IDC_ADD_YEAR_WARNING, legacyOs_);
+    EnableItem(IDC_COPY_FROM_YEAR, IsChecked(IDC_COPY_FROM_CHECK));
+    ::SetFocus(Item(inputId_));
+    return false;
+}
+
+bool CAddYearDlg::OnCommand(WORD id, WORD code, HWND) {
+    if (id == IDC_COPY_FROM_CHECK && code == BN_CLICKED) {
+        EnableItem(IDC_COPY_FROM_YEAR, IsChecked(IDC_COPY_FROM_CHECK));
+        return true;
+    }
+    return false;
+}
+
+void CAddYearDlg::OnOK() {
+    const long long year = LeadingNumber(TrimWhiteSpace(ItemText(inputId_)));
+    if (year < kFirstDynamicYear || year > kLastDynamicYear) {
+        ::SetFocus(Item(inputId_));
+        const wchar_t* text = zoneHasYears_ ? L"Provide select a year between %u and %u."
+                                            : L"Provide a year between %u and %u.";
+        ShowMessage(Hwnd(),
+                    Format(text, static_cast<DWORD>(kFirstDynamicYear), static_cast<DWORD>(kLastDynamicYear)),
+                    MB_OK | MB_ICONERROR);
+        return;
+    }
+    const bool copy = IsChecked(IDC_COPY_FROM_CHECK);
+    LONG copyFrom = 0;
+    if (copy) {
+        copyFrom = static_cast<LONG>(ComboBox(Item(IDC_COPY_FROM_YEAR)).SelectedData(-1));
+        if (copyFrom != 0 && !HasYear(copyFrom)) {
+            ::SetFocus(Item(IDC_COPY_FROM_YEAR));
+            ShowMessage(Hwnd(),
+                        Format(L"Cannot locate provided year %u to copy settings from...",
+                               static_cast<DWORD>(copyFrom)),
+                        MB_OK | MB_ICONERROR);
+            return;
+        }
+    }
+    exchange_.year = static_cast<LONG>(year);
+    exchange_.copy = copy;
+    exchange_.copyFrom = copyFrom;
+    End(IDOK);
+}
+
+bool CAddYearDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    drag_.Observe(Hwnd(), message, wParam);
+    if (message == WM_CTLCOLORSTATIC) {
+        HWND control = reinterpret_cast<HWND>(lParam);
+        if (control == Item(IDC_ADD_YEAR_NOTE) || control == Item(IDC_ADD_YEAR_WARNING)) {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
+            ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+            *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CAddYearDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        *result = 0;
+        return true;
+    case WM_HELP:
+        RequestHelp(Hwnd());
+        *result = TRUE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CAddYearDlg::Paint() {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(Hwnd(), &paint);
+    const int width = ::GetSystemMetrics(SM_CXSMICON);
+    const int height = ::GetSystemMetrics(SM_CYSMICON);
+    auto draw = [&](int placeId, HICON icon) {
+        if (icon == nullptr) {
+            return;
+        }
+        const RECT place = ClientRectOf(Hwnd(), Item(placeId));
+        ::DrawIconEx(dc, (place.left + place.right - width) / 2, place.top, icon, width, height, 0, nullptr,
+                     DI_NORMAL);
+    };
+    draw(IDC_ADD_YEAR_INFO_ICON, informationIcon_);
+    if (legacyOs_) {
+        draw(IDC_ADD_YEAR_WARNING_ICON, warningIcon_);
+    }
+    ::EndPaint(Hwnd(), &paint);
+}
+
+INT_PTR RunAddYearDialog(HWND owner, AddYearExchange& exchange) {
+    CAddYearDlg dialog(exchange, TheApp().isLegacyOs);
+    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+}
+
+} // namespace tarvane::ui

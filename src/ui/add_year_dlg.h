@@ -1,0 +1,54 @@
+// The Add Year dialog: asks for the dynamic year to add to a zone, and
+// whether to start it from the rules of the zone or of one of its years.
+#pragma once
+
+#include "core/time_zone_record.h"
+#include "ui/dialog.h"
+#include "ui/drag_by_body.h"
+
+namespace tarvane::ui {
+
+// What the dialog is given and what it hands back.
+struct AddYearExchange {
+    const TimeZoneRecord* zone = nullptr; // in: the zone to add to
+    DWORD selectedYear = 0;               // in: the main window's year (0: "Default")
+    LONG year = 0;                        // out: the year to add
+    bool copy = false;                    // out: start from existing rules
+    LONG copyFrom = 0;                    // out: the year to copy (0: the zone's own rules)
+};
+
+// The years a zone may have.
+constexpr LONG kFirstDynamicYear = 1000;
+constexpr LONG kLastDynamicYear = 9999;
+
+class CAddYearDlg : public Dialog {
+public:
+    // `legacyOs`: the system is of major version 5 or lower, which may ignore
+    // dynamic years; the dialog then says so.
+    CAddYearDlg(AddYearExchange& exchange, bool legacyOs);
+
+protected:
+    bool OnInit() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    void OnOK() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    void Paint();
+    bool HasYear(LONG year) const;
+
+    AddYearExchange& exchange_;
+    bool legacyOs_;
+    bool zoneHasYears_ = false;
+    int inputId_ = 0;
+    HICON informationIcon_ = nullptr;
+    HICON warningIcon_ = nullptr;
+    DragByBody drag_;
+};
+
+// Shows the dialog modally over `owner`: IDOK, IDCANCEL, or -1 when it could
+// not be shown (the last error tells why).
+INT_PTR RunAddYearDialog(HWND owner, AddYearExchange& exchange);
+
+} // namespace tarvane::ui

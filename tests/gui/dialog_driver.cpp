@@ -1,0 +1,123 @@
+#include "dialog_driver.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+namespace tarvane::test {
+namespace {
+
+std::wstring pendingCaption;
+std::function<void(HWND)> pendingDrive;
+int triesLeft = 0;
+
+HWND FindVisibleWindow(const std::wstring& caption) {
+    struct Search {
+        const std::wstring* caption;
+        HWND found;
+    } search{&caption, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t text[256] = {};
+            ::GetWindowTextW(window, text, 256);
+            if (::IsWindowVisible(window) && *s->caption == text) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void CALLBACK DriveWhenFound(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = FindVisibleWindow(pendingCaption);
+    if (dialog == nullptr && --triesLeft > 0) {
+        return;
+    }
+    ::KillTimer(nullptr, id);
+    auto drive = std::move(pendingDrive);
+    pendingDrive = nullptr;
+    if (dialog != nullptr && drive) {
+        drive(dialog);
+    }
+}
+
+} // namespace
+
+void WhenDialogOpens(const std::wstring& caption, std::function<void(HWND dialog)> drive) {
+    pendingCaption = caption;
+    pendingDrive = std::move(drive);
+    triesLeft = 200;
+    ::SetTimer(nullptr, 0, 20, DriveWhenFound);
+}
+
+void PressButton(HWND dialog, int id) {
+    ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+    std::vector<std::wstring> items;
+    const auto count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[64] = {};
+        ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        items.emplace_back(text);
+    }
+    return items;
+}
+
+bool SaveWindowShot(HWND window, const std::wstring& name) {
+    const char* folder = std::getenv("TARVANE_ARTIFACTS");
+    if (folder == nullptr || *folder == '\0') {
+        return false;
+    }
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::Sleep(200);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
+    ::SelectObject(memory, old);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<char> pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
+    const int lines = ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+                                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    if (lines != height) {
+        return false;
+    }
+    std::string path = folder;
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path; // a Unix path, as the build passes it
+    }
+    ::CreateDirectoryA(path.c_str(), nullptr);
+    path += "/" + std::string(name.begin(), name.end()) + ".bmp";
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return out.good();
+}
+
+} // namespace tarvane::test

@@ -1,0 +1,26 @@
+// Drives a modal dialog that the code under test opens: the given function
+// runs inside the dialog's own message loop once a visible window with the
+// caption exists, and must close the dialog itself.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarvane::test {
+
+void WhenDialogOpens(const std::wstring& caption, std::function<void(HWND dialog)> drive);
+
+// Presses a dialog's button as a click would.
+void PressButton(HWND dialog, int id);
+
+// The items of a combo box, as texts.
+std::vector<std::wstring> ComboItems(HWND combo);
+
+// Saves what the screen shows of `window` as a 24-bit BMP file in the
+// artifacts folder (TARVANE_ARTIFACTS); false when there is none or it fails.
+bool SaveWindowShot(HWND window, const std::wstring& name);
+
+} // namespace tarvane::test
