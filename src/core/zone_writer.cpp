@@ -213,7 +213,7 @@ void ZoneWriter::RemoveOldYears(const RegKey& dynamicKey) {
         if (r != ERROR_SUCCESS) {
             // The years not seen stay; the new ones are still written.
             Fail(static_cast<DWORD>(r));
-            LogMessage(L"[183] err=%d, key=%s", r, key_);
+            LogMessage(L"[217] err=%d, key=%s", r, key_);
             break;
         }
         if (const std::optional<DWORD> year = YearOfValueName(name);

@@ -418,7 +418,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  }},
                       FailureRow{
                           "EnumerateOldYears", Inject(DynamicFault(RegOp::EnumValue).At(2).Error(1018)), kNew,
-                          L"[183] err=1018, key=Test Standard Time", 1018, false, 1018, ExpectNamesWritten}),
+                          L"[217] err=1018, key=Test Standard Time", 1018, false, 1018, ExpectNamesWritten}),
     [](const ::testing::TestParamInfo<FailureRow>& info) { return std::string(info.param.name); });
 
 } // namespace
