@@ -9,7 +9,6 @@
 
 #include <string>
 
-
 namespace tarvane {
 
 // The application's name: the caption of every message box.

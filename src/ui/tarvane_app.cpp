@@ -1,5 +1,7 @@
 #include "ui/tarvane_app.h"
 
+#include "platform/os_version.h"
+
 #include "platform/diagnostic_log.h"
 #include "platform/late_bound_functions.h"
 #include "platform/paths.h"
@@ -55,25 +57,12 @@ bool CompareNamesWith(RtlCompareUnicodeStringFn compare, const wchar_t* a, const
 }
 
 std::optional<DWORD> ReadOsMajorVersion() {
-    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-    if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
-        const auto getVersion = reinterpret_cast<RtlGetVersionFn>(
-            reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
-        OSVERSIONINFOEXW info{};
-        info.dwOSVersionInfoSize = sizeof info;
-        if (getVersion != nullptr && getVersion(reinterpret_cast<OSVERSIONINFOW*>(&info)) == 0) {
-            return info.dwMajorVersion;
-        }
-    }
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (::GetVersionExW(&info)) {
-        return info.dwMajorVersion;
+    if (!GetOsVersion(&info)) {
+        return std::nullopt;
     }
-#pragma GCC diagnostic pop
-    return std::nullopt;
+    return info.dwMajorVersion;
 }
 
 PSECURITY_DESCRIPTOR BuildOpenSecurityDescriptor(std::optional<DWORD> majorVersion) {

@@ -10,6 +10,7 @@
 #include "platform/launchers.h"
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "ui/about_dlg.h"
 #include "ui/icon_menu.h"
 #include "ui/message_box.h"
 #include "ui/relaunch.h"
@@ -329,6 +330,9 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         if (mode_ == 0 && SelectedZone() != nullptr) {
             SetEditMode(true, true, true);
         }
+        return true;
+    case ID_HELP_ABOUT:
+        ShowAboutBox(Hwnd());
         return true;
     case ID_TOOLS_ADJUST_TIME:
         OnAdjustSystemTimeCommand(Hwnd(), services_.facts.isLegacyOs);
