@@ -337,6 +337,54 @@ TEST_F(MainWindowTest, GoToCurrentTimeZoneSelectsTheCurrentZoneAgain) {
     });
 }
 
+// What the context menu looked like while it was open, and how it was closed.
+struct OpenMenu {
+    bool seen = false;
+    bool grayed = false;
+    UINT defaultItem = 0;
+    bool choose = false;
+};
+OpenMenu* openMenu = nullptr;
+
+void CALLBACK InspectOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
+    if (menuWindow == nullptr || openMenu == nullptr) {
+        return;
+    }
+    ::KillTimer(nullptr, id);
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    openMenu->seen = menu != nullptr;
+    openMenu->grayed = (::GetMenuState(menu, ID_CONTEXT_EDIT_TIME_ZONE, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    openMenu->defaultItem = ::GetMenuDefaultItem(menu, FALSE, 0);
+    if (openMenu->choose) {
+        ::PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+    } else {
+        ::EndMenu();
+    }
+}
+
+TEST_F(MainWindowTest, TheContextMenuOffersEditTimeZoneAsItsDefaultItem) {
+    Run([&](CTarvaneDlg& window) {
+        OpenMenu menu;
+        menu.choose = true;
+        openMenu = &menu;
+        ::SetTimer(nullptr, 0, 200, InspectOpenMenu);
+        NMITEMACTIVATE click{};
+        click.hdr.hwndFrom = Item(IDC_ZONE_LIST);
+        click.hdr.idFrom = IDC_ZONE_LIST;
+        click.hdr.code = NM_RCLICK;
+        click.ptAction = POINT{20, 40};
+        ::SendMessageW(window.Hwnd(), WM_NOTIFY, IDC_ZONE_LIST, reinterpret_cast<LPARAM>(&click));
+        Pump();
+        openMenu = nullptr;
+        EXPECT_TRUE(menu.seen);
+        EXPECT_FALSE(menu.grayed);
+        EXPECT_EQ(menu.defaultItem, static_cast<UINT>(ID_CONTEXT_EDIT_TIME_ZONE));
+        EXPECT_EQ(window.Mode(), 1) << "choosing the item enters edit mode";
+    });
+}
+
 TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedWithTheZone) {
     // The Time Zones key refuses writing to this process.
     HKEY key = nullptr;
