@@ -387,22 +387,7 @@ TEST_F(MainWindowTest, TheContextMenuOffersEditTimeZoneAsItsDefaultItem) {
 
 TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedWithTheZone) {
     // The Time Zones key refuses writing to this process.
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTimeZonesPath, 0, WRITE_DAC | READ_CONTROL, &key),
-              ERROR_SUCCESS);
-    SECURITY_DESCRIPTOR descriptor{};
-    ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    BYTE aclBuffer[256] = {};
-    ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
-    ::InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone);
-    ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    const LONG denied = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
-    ::FreeSid(everyone);
-    ::RegCloseKey(key);
+    const LONG denied = RestrictToReading(kTimeZonesPath);
     if (denied != ERROR_SUCCESS) {
         GTEST_SKIP() << "cannot restrict the scratch key here";
     }

@@ -7,6 +7,7 @@
 #include "core/zone_loader.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
+#include "scratch_registry.h"
 #include "zone_fixtures.h"
 
 #include <commctrl.h>
@@ -160,24 +161,8 @@ int CheckStatusBar(HWND window) {
 // Lets this prefix's Time Zones key be read but not written by anyone, as a
 // non-elevated user finds it.
 int DenyWrite() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones", 0,
-                        WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS) {
-        return Fail("cannot open the Time Zones key");
-    }
-    SECURITY_DESCRIPTOR descriptor{};
-    ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    BYTE aclBuffer[256] = {};
-    ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
-    ::InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC | READ_CONTROL, everyone);
-    ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    const LONG result = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
-    ::FreeSid(everyone);
-    ::RegCloseKey(key);
+    const LONG result = tarvane::test::RestrictToReading(
+        L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones", WRITE_DAC | READ_CONTROL);
     return result == ERROR_SUCCESS ? 0 : Fail("cannot restrict the Time Zones key");
 }
 

@@ -47,4 +47,26 @@ bool ScratchLocalMachine::CopyRealKey(const std::wstring& path, ScratchLocalMach
     return result == ERROR_SUCCESS;
 }
 
+LONG RestrictToReading(const wchar_t* path, REGSAM extra) {
+    HKEY key = nullptr;
+    LONG result = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, WRITE_DAC | READ_CONTROL, &key);
+    if (result != ERROR_SUCCESS) {
+        return result;
+    }
+    SECURITY_DESCRIPTOR descriptor{};
+    ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    BYTE aclBuffer[256] = {};
+    ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+    ::InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | extra, everyone);
+    ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    result = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    ::FreeSid(everyone);
+    ::RegCloseKey(key);
+    return result;
+}
+
 } // namespace tarvane::test

@@ -29,4 +29,9 @@ private:
     bool ok_ = false;
 };
 
+// Lets everyone read `path` below HKEY_LOCAL_MACHINE but not write it, as a
+// user without administrative rights finds the key; `extra` rights are kept
+// for everyone as well. The Windows error, 0 on success.
+LONG RestrictToReading(const wchar_t* path, REGSAM extra = 0);
+
 } // namespace tarvane::test
