@@ -3,6 +3,7 @@
 
 #include "log_capture.h"
 #include "platform/format.h"
+#include "platform/launchers.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
@@ -382,6 +383,50 @@ TEST_F(MainWindowTest, TheContextMenuOffersEditTimeZoneAsItsDefaultItem) {
         EXPECT_FALSE(menu.grayed);
         EXPECT_EQ(menu.defaultItem, static_cast<UINT>(ID_CONTEXT_EDIT_TIME_ZONE));
         EXPECT_EQ(window.Mode(), 1) << "choosing the item enters edit mode";
+    });
+}
+
+TEST_F(MainWindowTest, DoubleClickingAZoneEditsIt) {
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Tokyo Standard Time");
+        NMITEMACTIVATE click{};
+        click.hdr.hwndFrom = Item(IDC_ZONE_LIST);
+        click.hdr.idFrom = IDC_ZONE_LIST;
+        click.hdr.code = NM_DBLCLK;
+        ::SendMessageW(window.Hwnd(), WM_NOTIFY, IDC_ZONE_LIST, reinterpret_cast<LPARAM>(&click));
+        Pump();
+        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.EditedZoneId(), window.SelectedZone()->id);
+    });
+}
+
+std::wstring openedAddress;
+
+TEST_F(MainWindowTest, F1OpensTheHelpPage) {
+    openedAddress.clear();
+    const auto previous = SetShellExecuteFunction([](HWND, const std::wstring& address) -> INT_PTR {
+        openedAddress = address;
+        return 42;
+    });
+    Run([&](CTarvaneDlg& window) {
+        HELPINFO help{};
+        help.cbSize = sizeof help;
+        ::SendMessageW(window.Hwnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+        Pump();
+    });
+    SetShellExecuteFunction(previous);
+    EXPECT_EQ(openedAddress, L"https://tarvane.example/help");
+}
+
+TEST_F(MainWindowTest, EnterInEditModePressesSaveChanges) {
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Tokyo Standard Time");
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        ::SetFocus(Item(IDC_BIAS_HOURS));
+        PressKey(Item(IDC_BIAS_HOURS), VK_RETURN);
+        EXPECT_EQ(window.Mode(), 0) << "saved and back in view mode";
+        EXPECT_TRUE(messages.empty());
     });
 }
 
