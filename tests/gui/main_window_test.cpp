@@ -386,6 +386,20 @@ TEST_F(MainWindowTest, TheContextMenuOffersEditTimeZoneAsItsDefaultItem) {
     });
 }
 
+TEST_F(MainWindowTest, TheContextMenuKeyOpensTheMenuBelowTheHeader) {
+    Run([&](CTarvaneDlg& window) {
+        OpenMenu menu;
+        openMenu = &menu;
+        ::SetTimer(nullptr, 0, 200, InspectOpenMenu);
+        ::SetFocus(Item(IDC_ZONE_LIST));
+        ::PostMessageW(Item(IDC_ZONE_LIST), WM_KEYUP, VK_APPS, 0xC0000001);
+        Pump(500);
+        openMenu = nullptr;
+        EXPECT_TRUE(menu.seen);
+        EXPECT_EQ(window.Mode(), 0) << "closed without a choice";
+    });
+}
+
 TEST_F(MainWindowTest, DoubleClickingAZoneEditsIt) {
     Run([&](CTarvaneDlg& window) {
         SelectZone(L"Tokyo Standard Time");
