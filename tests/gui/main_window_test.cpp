@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <map>
+
 namespace tarvane::test {
 namespace {
 
@@ -280,6 +282,60 @@ TEST_F(MainWindowTest, ReloadIsRefusedInEditMode) {
         Pump();
         EXPECT_FALSE(window.ReloadZoneList(false));
         EXPECT_EQ(window.Mode(), 1);
+    });
+}
+
+// The key of a label: the character after a single "&", upper-cased; 0 for none.
+wchar_t Mnemonic(const std::wstring& text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == L'&' && text[++i] != L'&') {
+            return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
+                ::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(text[i])))));
+        }
+    }
+    return 0;
+}
+
+TEST_F(MainWindowTest, NoLabelTakesTheKeyOfAMenuOrOfAnotherLabelShownWithIt) {
+    Run([&](CTarvaneDlg& window) {
+        HMENU bar = ::GetMenu(window.Hwnd());
+        std::map<wchar_t, std::wstring> menuKeys;
+        for (int index = 0; index < ::GetMenuItemCount(bar); ++index) {
+            wchar_t text[64] = {};
+            ::GetMenuStringW(bar, static_cast<UINT>(index), text, 64, MF_BYPOSITION);
+            menuKeys.emplace(Mnemonic(text), text);
+        }
+        ASSERT_EQ(menuKeys.size(), 5u);
+        for (const int mode : {0, 1}) {
+            if (mode == 1) {
+                ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+                Pump();
+                ASSERT_EQ(window.Mode(), 1);
+            }
+            std::map<wchar_t, std::wstring> labelKeys;
+            for (HWND child = ::GetWindow(window.Hwnd(), GW_CHILD); child != nullptr;
+                 child = ::GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t className[32] = {};
+                wchar_t buffer[256] = {};
+                ::GetClassNameW(child, className, 32);
+                ::GetWindowTextW(child, buffer, 256);
+                const std::wstring text = buffer;
+                const bool label = std::wstring(className) == L"Button" ||
+                                   (std::wstring(className) == L"Static" &&
+                                    (::GetWindowLongPtrW(child, GWL_STYLE) & SS_NOPREFIX) == 0);
+                const wchar_t key = Mnemonic(text);
+                if (!label || key == 0 || !::IsWindowVisible(child)) {
+                    continue;
+                }
+                const std::string shown =
+                    "mode " + std::to_string(mode) + ": " + testing::PrintToString(text);
+                EXPECT_EQ(menuKeys.count(key), 0u) << shown << " takes the key of a menu";
+                const auto [other, fresh] = labelKeys.emplace(key, text);
+                EXPECT_TRUE(fresh) << shown << " shares its key with "
+                                   << testing::PrintToString(other->second);
+            }
+            EXPECT_GE(labelKeys.size(), mode == 0 ? 15u : 17u) << "the labels were found";
+        }
     });
 }
 
