@@ -14,6 +14,7 @@
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/drag_by_body.h"
+#include "ui/icon_menu.h"
 #include "ui/list_view.h"
 #include "ui/main_window_host.h"
 #include "ui/status_bar.h"
@@ -169,11 +170,11 @@ private:
     SystemZoneActivator activator_;
     BackupContext backup_;
     HICON appIcon_ = nullptr;
-    HICON largeIcon_ = nullptr;
+    ScaledIcon largeIcon_;
     int largeIconWidth_ = 0;
     int largeIconHeight_ = 0;
-    HICON informationIcon_ = nullptr;
-    HICON warningIcon_ = nullptr;
+    ScaledIcon informationIcon_;
+    ScaledIcon warningIcon_;
     HBRUSH bandBrush_ = nullptr;
     HACCEL accelerators_ = nullptr;
     HBITMAP shieldBitmap_ = nullptr;
