@@ -129,6 +129,8 @@ protected:
 private:
     // Editor panel pieces.
     void FillFixedLists();
+    // The setting AllowEditDSTzNames, as the registry holds it now.
+    bool NamesEditable() const;
     void ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked);
     void ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled);
     void ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once, const TransitionIds& ids);
@@ -187,7 +189,6 @@ private:
     LONG editedZoneId_ = 0;
     bool editStartedOnCurrent_ = false;
     bool registryNotWritable_ = false;
-    DWORD allowEditNames_ = 0;
     int editorUpdates_ = 0;
     ClockApi& clock_ = SystemClock();
     StatusBar statusBar_;

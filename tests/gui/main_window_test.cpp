@@ -4,6 +4,8 @@
 #include "log_capture.h"
 #include "platform/format.h"
 #include "platform/launchers.h"
+#include "platform/settings_store.h"
+#include "platform/system_registry.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
@@ -118,6 +120,21 @@ TEST_F(MainWindowTest, WithAllowEditNamesTheNamesAreLiveAndTypingWritesTheRecord
         EXPECT_TRUE(ReadOnly(IDC_DST_NAME)) << "group names are live only while DST is checked";
         EXPECT_FALSE(Enabled(IDC_STD_SIGN)) << "unchecking DST locks the standard offset too";
         EXPECT_EQ(::SendMessageW(Item(IDC_STD_OCCURS), CB_GETCURSEL, 0, 0), CB_ERR);
+    });
+}
+
+TEST_F(MainWindowTest, AChangedAllowEditNamesTakesEffectAtTheNextYearOrDaylightSavingClick) {
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        ASSERT_TRUE(ReadOnly(IDC_DST_NAME));
+        WriteAllowEditDSTzNames(SystemRegistry(), 1);
+        ChooseListItem(IDC_YEAR, 2006);
+        EXPECT_FALSE(ReadOnly(IDC_DST_NAME)) << "read again at the year change";
+        WriteAllowEditDSTzNames(SystemRegistry(), 0);
+        Click(IDC_DST_ENABLED);
+        Click(IDC_DST_ENABLED);
+        EXPECT_TRUE(ReadOnly(IDC_DST_NAME)) << "read again at the daylight saving click";
     });
 }
 
