@@ -304,13 +304,13 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         MakeBackup(backup_);
         return true;
     case ID_FILE_RESTORE:
-        if (mode_ == 0) {
+        if (mode_ == 0 && !relaunching_) {
             RestoreFromBackup(backup_, std::wstring(), true);
         }
         return true;
     case ID_EDIT_TIME_ZONE:
     case ID_CONTEXT_EDIT_TIME_ZONE:
-        if (mode_ == 0 && SelectedZone() != nullptr) {
+        if (mode_ == 0 && SelectedZone() != nullptr && !relaunching_) {
             SetEditMode(true, true, true);
         }
         return true;
@@ -395,7 +395,7 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
             return true;
         }
         if (header.code == NM_DBLCLK) {
-            if (mode_ == 0 && SelectedZone() != nullptr) {
+            if (mode_ == 0 && SelectedZone() != nullptr && !relaunching_) {
                 SetEditMode(true, true, true);
             }
             *result = 0;
@@ -435,7 +435,9 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         return false;
     }
     case WM_DROPFILES:
-        OnDropFiles(backup_, reinterpret_cast<HDROP>(wParam));
+        if (!relaunching_) {
+            OnDropFiles(backup_, reinterpret_cast<HDROP>(wParam));
+        }
         return false;
     case WM_QUERYDRAGICON:
         *result = reinterpret_cast<LRESULT>(appIcon_);
@@ -517,7 +519,16 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
 }
 
 int CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
-    return services_.relaunchAndClose(parameters, Hwnd());
+    // The wait for the copy keeps this window answering: a second command
+    // that writes must not start a second copy. Once a copy runs this window
+    // only closes, so it stays refused.
+    if (relaunching_) {
+        return 0;
+    }
+    relaunching_ = true;
+    const int result = services_.relaunchAndClose(parameters, Hwnd());
+    relaunching_ = result == 1;
+    return result;
 }
 
 void CTarvaneDlg::OnCancel() {

@@ -189,6 +189,8 @@ private:
     LONG editedZoneId_ = 0;
     bool editStartedOnCurrent_ = false;
     bool registryNotWritable_ = false;
+    // An elevated copy is being started; its wait dispatches this window's messages.
+    bool relaunching_ = false;
     int editorUpdates_ = 0;
     ClockApi& clock_ = SystemClock();
     StatusBar statusBar_;

@@ -230,6 +230,14 @@ TEST_F(MainWindowTest, EnterInViewModeDoesNothing) {
     });
 }
 
+void DoubleClickZoneList(HWND window) {
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = ::GetDlgItem(window, IDC_ZONE_LIST);
+    click.hdr.idFrom = IDC_ZONE_LIST;
+    click.hdr.code = NM_DBLCLK;
+    ::SendMessageW(window, WM_NOTIFY, IDC_ZONE_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
 TEST_F(MainWindowTest, EditWithoutASelectedZoneIsRefused) {
     Run([&](CTarvaneDlg& window) {
         const int rows = static_cast<int>(::SendMessageW(Item(IDC_ZONE_LIST), LVM_GETITEMCOUNT, 0, 0));
@@ -360,16 +368,17 @@ bool Grayed(HMENU menu, UINT command) {
     return (::GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
+// The menu bar's popup at `index` as the window prepares it for showing.
+HMENU PreparedPopup(HWND window, int index) {
+    HMENU popup = ::GetSubMenu(::GetMenu(window), index);
+    ::SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(index, 0));
+    return popup;
+}
+
 TEST_F(MainWindowTest, MenuItemsFollowTheirRulesInViewAndEditMode) {
     Run([&](CTarvaneDlg& window) {
-        HMENU bar = ::GetMenu(window.Hwnd());
-        ASSERT_NE(bar, nullptr);
-        auto open = [&](int index) {
-            HMENU popup = ::GetSubMenu(bar, index);
-            ::SendMessageW(window.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
-                           MAKELPARAM(index, 0));
-            return popup;
-        };
+        ASSERT_NE(::GetMenu(window.Hwnd()), nullptr);
+        auto open = [&](int index) { return PreparedPopup(window.Hwnd(), index); };
         EXPECT_FALSE(Grayed(open(0), ID_FILE_RESTORE));
         EXPECT_FALSE(Grayed(open(1), ID_EDIT_TIME_ZONE));
         EXPECT_FALSE(Grayed(open(2), ID_VIEW_REFRESH));
@@ -476,11 +485,7 @@ TEST_F(MainWindowTest, TheContextMenuKeyOpensTheMenuBelowTheHeader) {
 TEST_F(MainWindowTest, DoubleClickingAZoneEditsIt) {
     Run([&](CTarvaneDlg& window) {
         SelectZone(L"Tokyo Standard Time");
-        NMITEMACTIVATE click{};
-        click.hdr.hwndFrom = Item(IDC_ZONE_LIST);
-        click.hdr.idFrom = IDC_ZONE_LIST;
-        click.hdr.code = NM_DBLCLK;
-        ::SendMessageW(window.Hwnd(), WM_NOTIFY, IDC_ZONE_LIST, reinterpret_cast<LPARAM>(&click));
+        DoubleClickZoneList(window.Hwnd());
         Pump();
         EXPECT_EQ(window.Mode(), 1);
         EXPECT_EQ(window.EditedZoneId(), window.SelectedZone()->id);
@@ -517,22 +522,49 @@ TEST_F(MainWindowTest, EnterInEditModePressesSaveChanges) {
     });
 }
 
-TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedWithTheZone) {
+TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedOnceWithTheZone) {
     // The Time Zones key refuses writing to this process.
     const LONG denied = RestrictToReading(kTimeZonesPath);
     if (denied != ERROR_SUCCESS) {
         GTEST_SKIP() << "cannot restrict the scratch key here";
     }
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    const std::wstring backup = std::wstring(folder) + L"tarvane-relaunch-guard.trvbkp";
+    ::CloseHandle(::CreateFileW(backup.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Run([&](CTarvaneDlg& window) {
         if (!window.RegistryNotWritable()) {
             GTEST_SKIP() << "this registry does not enforce key security";
         }
+        // While the copy starts, everything that would relaunch or restore again.
+        bool restoreGrayed = false;
+        bool editGrayed = false;
+        whileRelaunching = [&] {
+            const HWND hwnd = window.Hwnd();
+            ::SendMessageW(hwnd, WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+            ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_EDIT_TIME_ZONE, 1), 0);
+            DoubleClickZoneList(hwnd);
+            ::SendMessageW(hwnd, WM_COMMAND, ID_FILE_RESTORE, 0);
+            ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(backup)), 0);
+            restoreGrayed = Grayed(PreparedPopup(hwnd, 0), ID_FILE_RESTORE);
+            editGrayed = Grayed(PreparedPopup(hwnd, 1), ID_EDIT_TIME_ZONE);
+        };
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
         EXPECT_EQ(window.Mode(), 0);
         ASSERT_EQ(relaunches.size(), 1u);
         EXPECT_EQ(relaunches[0], L"e \"Pacific Standard Time\"");
+        EXPECT_TRUE(restoreGrayed);
+        EXPECT_TRUE(editGrayed);
+        EXPECT_TRUE(messages.empty());
+
+        // The user declined the elevation: the commands are back.
+        EXPECT_FALSE(Grayed(PreparedPopup(window.Hwnd(), 0), ID_FILE_RESTORE));
+        DoubleClickZoneList(window.Hwnd());
+        Pump();
+        EXPECT_EQ(relaunches.size(), 2u);
     });
+    ::DeleteFileW(backup.c_str());
 }
 
 } // namespace
