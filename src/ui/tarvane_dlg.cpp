@@ -395,7 +395,8 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
             return true;
         }
         if (header.code == NM_DBLCLK) {
-            if (mode_ == 0 && SelectedZone() != nullptr && !relaunching_) {
+            // As Edit Time Zone, which tells the user to select a zone first.
+            if (mode_ == 0 && !relaunching_) {
                 SetEditMode(true, true, true);
             }
             *result = 0;

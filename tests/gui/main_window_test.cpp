@@ -248,11 +248,22 @@ TEST_F(MainWindowTest, EditWithoutASelectedZoneIsRefused) {
                            reinterpret_cast<LPARAM>(&item));
         }
         Pump();
-        window.SetEditMode(true, true, true);
-        EXPECT_EQ(window.Mode(), 0);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, L"Select time zone first to be able to edit it");
-        EXPECT_EQ(messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        // Edit Time Zone is greyed then; a double-click on the list asks for it all the same.
+        for (const bool doubleClick : {false, true}) {
+            LogCapture capture;
+            messages.clear();
+            if (doubleClick) {
+                DoubleClickZoneList(window.Hwnd());
+                Pump();
+            } else {
+                window.SetEditMode(true, true, true);
+            }
+            EXPECT_EQ(window.Mode(), 0);
+            EXPECT_TRUE(capture.Has(L"[106]")) << capture.Dump();
+            ASSERT_EQ(messages.size(), 1u) << doubleClick;
+            EXPECT_EQ(messages[0].text, L"Select time zone first to be able to edit it");
+            EXPECT_EQ(messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        }
     });
 }
 
