@@ -47,8 +47,9 @@ start_display() {
 }
 
 stop_everything() {
-    if [ -d "$root/build/windows/wineprefix" ]; then
-        WINEPREFIX="$root/build/windows/wineprefix" "$WINESERVER" -k >/dev/null 2>&1 || true
+    local prefix="${TARVANE_WINEPREFIX:-$root/build/windows/wineprefix}"
+    if [ -d "$prefix" ]; then
+        WINEPREFIX="$prefix" "$WINESERVER" -k >/dev/null 2>&1 || true
     fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" >/dev/null 2>&1 || true
@@ -76,11 +77,18 @@ run_program() {
     fi
     "$root/tools/wine-run.sh" "$exe" "$@" &
     local app=$!
-    sleep 10
+    # A new Wine prefix is made on first use, and the program's first start in
+    # it is slow: wait for the window rather than for a fixed time.
+    log "no display was set: Tarvane runs on Xvfb ($DISPLAY); waiting up to 90 s for its window"
+    if ! "$root/tools/wait-window.sh" 90 '^Tarvane' "$app" >/dev/null; then
+        log "no Tarvane window appeared within 90 s: no screenshot taken"
+        kill "$app" >/dev/null 2>&1 || true
+        return 1
+    fi
     mkdir -p "$root/build/windows/artifacts"
     local shot="$root/build/windows/artifacts/run.png"
     import -window root "$shot"
-    log "no display was set: Tarvane ran on Xvfb; screenshot saved to $shot"
+    log "the Tarvane window is up; screenshot saved to $shot"
     kill "$app" >/dev/null 2>&1 || true
 }
 

@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "ui/controls.h"
 #include "ui/help_request.h"
+#include "ui/icon_menu.h"
 #include "ui/message_box.h"
 #include "ui/tarvane_app.h"
 
@@ -14,11 +15,6 @@
 
 namespace tarvane::ui {
 namespace {
-
-HICON LoadSmallSystemIcon(LPCWSTR id) {
-    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
 
 RECT ClientRectOf(HWND dialog, HWND control) {
     RECT rect{};
@@ -46,8 +42,8 @@ long long LeadingNumber(const std::wstring& text) {
 
 CAddYearDlg::CAddYearDlg(AddYearExchange& exchange, bool legacyOs)
     : Dialog(IDD_ADD_YEAR), exchange_(exchange), legacyOs_(legacyOs) {
-    informationIcon_ = LoadSmallSystemIcon(IDI_INFORMATION);
-    warningIcon_ = LoadSmallSystemIcon(IDI_WARNING);
+    informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
+    warningIcon_ = LoadSmallSystemIcon(kWarningIconId);
 }
 
 bool CAddYearDlg::HasYear(LONG year) const {
@@ -193,9 +189,9 @@ void CAddYearDlg::Paint() {
         ::DrawIconEx(dc, (place.left + place.right - width) / 2, place.top, icon, width, height, 0, nullptr,
                      DI_NORMAL);
     };
-    draw(IDC_ADD_YEAR_INFO_ICON, informationIcon_);
+    draw(IDC_ADD_YEAR_INFO_ICON, informationIcon_.Get());
     if (legacyOs_) {
-        draw(IDC_ADD_YEAR_WARNING_ICON, warningIcon_);
+        draw(IDC_ADD_YEAR_WARNING_ICON, warningIcon_.Get());
     }
     ::EndPaint(Hwnd(), &paint);
 }

@@ -5,6 +5,7 @@
 #include "core/time_zone_record.h"
 #include "ui/dialog.h"
 #include "ui/drag_by_body.h"
+#include "ui/icon_menu.h"
 
 namespace tarvane::ui {
 
@@ -42,8 +43,8 @@ private:
     bool legacyOs_;
     bool zoneHasYears_ = false;
     int inputId_ = 0;
-    HICON informationIcon_ = nullptr;
-    HICON warningIcon_ = nullptr;
+    ScaledIcon informationIcon_;
+    ScaledIcon warningIcon_;
     DragByBody drag_;
 };
 

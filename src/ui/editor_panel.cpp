@@ -16,6 +16,11 @@ constexpr DWORD kMaxDynamicYears = 1000;
 
 } // namespace
 
+bool CTarvaneDlg::NamesEditable() const {
+    // Read at every fill, so a change in the registry shows at the next one.
+    return ReadAllowEditDSTzNames(services_.registry) != 0;
+}
+
 void CTarvaneDlg::FillFixedLists() {
     auto fillSign = [this](int id, const wchar_t* prefix) {
         ComboBox list(Item(id));
@@ -88,11 +93,10 @@ DWORD CTarvaneDlg::SelectedYear() const {
 void CTarvaneDlg::ShowZone(TimeZoneRecord* zone) {
     ++editorUpdates_;
     const bool editing = mode_ == 1 && zone != nullptr;
-    allowEditNames_ = static_cast<DWORD>(ReadAllowEditDSTzNames(services_.registry));
     SetChecked(IDC_CURRENT_ZONE, zone != nullptr && zone->isCurrent != 0);
     EnableItem(IDC_CURRENT_ZONE, editing);
     SetItemText(IDC_DISPLAY_NAME, zone ? zone->displayName : std::wstring());
-    SetItemReadOnly(IDC_DISPLAY_NAME, !(editing && allowEditNames_ != 0));
+    SetItemReadOnly(IDC_DISPLAY_NAME, !(editing && NamesEditable()));
 
     ComboBox years(Item(IDC_YEAR));
     EnableItem(IDC_YEAR, zone != nullptr);
@@ -141,6 +145,7 @@ void CTarvaneDlg::ShowRules(TimeZoneRecord* zone, DWORD year) {
 void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked) {
     const bool locked = !(mode_ == 1 && dstChecked && rules != nullptr);
     const bool shown = dstChecked && rules != nullptr;
+    const bool namesEditable = NamesEditable();
     struct Group {
         int nameId;
         const std::wstring* name;
@@ -164,7 +169,7 @@ void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChe
     };
     for (const Group& group : groups) {
         SetItemText(group.nameId, rules != nullptr && group.name != nullptr ? *group.name : std::wstring());
-        SetItemReadOnly(group.nameId, locked || allowEditNames_ == 0);
+        SetItemReadOnly(group.nameId, locked || !namesEditable);
         ShowOffset(group.offset, group.bias, !locked);
         ComboBox occurs(Item(group.occursId));
         LONG kind = 0;

@@ -6,6 +6,7 @@
 #include <uxtheme.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace tarvane::ui {
 namespace {
@@ -46,13 +47,8 @@ bool HasAlpha(const std::uint32_t* pixels, int width, int height, int rowWidth) 
     return false;
 }
 
-// An icon without alpha gets its transparency from its mask: transparent
-// where the mask is set, opaque elsewhere.
-HRESULT AlphaFromMask(HDC dc, HICON icon, std::uint32_t* pixels, int width, int height, int rowWidth) {
-    IconBitmaps bitmaps(icon);
-    if (!bitmaps.Ok() || bitmaps.Mask() == nullptr) {
-        return E_FAIL;
-    }
+// The header of a 32-bit image, bottom row first, without a palette.
+BITMAPINFO BottomUp32BitImage(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -60,6 +56,17 @@ HRESULT AlphaFromMask(HDC dc, HICON icon, std::uint32_t* pixels, int width, int 
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// An icon without alpha gets its transparency from its mask: transparent
+// where the mask is set, opaque elsewhere.
+HRESULT AlphaFromMask(HDC dc, HICON icon, std::uint32_t* pixels, int width, int height, int rowWidth) {
+    IconBitmaps bitmaps(icon);
+    if (!bitmaps.Ok() || bitmaps.Mask() == nullptr) {
+        return E_FAIL;
+    }
+    BITMAPINFO info = BottomUp32BitImage(width, height);
     const SIZE_T bytes = static_cast<SIZE_T>(width) * static_cast<SIZE_T>(height) * 4;
     auto* mask = static_cast<std::uint32_t*>(::HeapAlloc(::GetProcessHeap(), 0, bytes));
     if (mask == nullptr) {
@@ -104,6 +111,66 @@ HRESULT PremultipliedAlpha(const BufferedPaintFunctions& paint, HANDLE buffer, H
     return AlphaFromMask(dc, icon, pixels, width, height, rowWidth);
 }
 
+// IconToMenuBitmap; `taken` tells whether it got past its first checks and
+// so destroyed the icon.
+HBITMAP MenuBitmapOf(HICON icon, const BufferedPaintFunctions& paint, bool* taken) {
+    *taken = false;
+    int width = 0;
+    int height = 0;
+    if (paint.begin == nullptr || paint.end == nullptr || icon == nullptr ||
+        !GetIconSize(icon, &width, &height)) {
+        return nullptr;
+    }
+    *taken = true;
+    HRESULT result = S_OK;
+    HBITMAP bitmap = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    if (dc == nullptr) {
+        result = E_OUTOFMEMORY;
+    } else {
+        BITMAPINFO info = BottomUp32BitImage(width, height);
+        void* bits = nullptr;
+        bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bitmap == nullptr) {
+            result = E_OUTOFMEMORY;
+        } else {
+            HGDIOBJ previous = ::SelectObject(dc, bitmap);
+            if (previous == nullptr || previous == HGDI_ERROR) {
+                result = E_FAIL;
+            } else {
+                BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                BP_PAINTPARAMS params{};
+                params.cbSize = sizeof params;
+                params.dwFlags = BPPF_ERASE;
+                params.pBlendFunction = &blend;
+                RECT rect{0, 0, width, height};
+                HDC paintDc = nullptr;
+                HANDLE buffer = paint.begin(dc, &rect, BPBF_DIB, &params, &paintDc);
+                if (buffer == nullptr) {
+                    result = E_FAIL;
+                } else {
+                    if (!::DrawIconEx(paintDc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) {
+                        result = E_FAIL;
+                    } else {
+                        result = PremultipliedAlpha(paint, buffer, dc, icon, width, height);
+                    }
+                    paint.end(buffer, TRUE);
+                }
+                ::SelectObject(dc, previous);
+            }
+        }
+        ::DeleteDC(dc);
+    }
+    ::DestroyIcon(icon);
+    if (FAILED(result)) {
+        if (bitmap != nullptr) {
+            ::DeleteObject(bitmap);
+        }
+        return nullptr;
+    }
+    return bitmap;
+}
+
 } // namespace
 
 HINSTANCE OwnModule() {
@@ -117,6 +184,44 @@ IconLoadPlan PlanScaledIcon(HINSTANCE module, int width, int height, int dpiX, i
     plan.width = dpiX > 0 ? static_cast<int>(dpiX / 96.0 * width) : width;
     plan.height = dpiY > 0 ? static_cast<int>(dpiY / 96.0 * height) : height;
     return plan;
+}
+
+ScaledIcon& ScaledIcon::operator=(ScaledIcon&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        icon_ = other.icon_;
+        shared_ = other.shared_;
+        other.icon_ = nullptr;
+    }
+    return *this;
+}
+
+HICON ScaledIcon::Release() {
+    HICON icon = icon_;
+    icon_ = nullptr;
+    return icon;
+}
+
+void ScaledIcon::Reset() {
+    if (icon_ != nullptr && !shared_) {
+        ::DestroyIcon(icon_);
+    }
+    icon_ = nullptr;
+}
+
+ScaledIcon ScaledIcon::Load(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module,
+                            UINT resource, int width, int height, bool scale) {
+    const bool shared = scaleDown == nullptr && module == nullptr;
+    return ScaledIcon(LoadScaledIcon(scaleDown, module, resource, width, height, scale), shared);
+}
+
+ScaledIcon ScaledIcon::Load(HINSTANCE module, UINT resource, int width, int height, bool scale) {
+    return Load(TheLateBoundFunctions().loadIconWithScaleDown, module, resource, width, height, scale);
+}
+
+ScaledIcon LoadSmallSystemIcon(UINT resource) {
+    return ScaledIcon::Load(nullptr, resource, ::GetSystemMetrics(SM_CXSMICON),
+                            ::GetSystemMetrics(SM_CYSMICON), false);
 }
 
 HICON LoadScaledIcon(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module, UINT resource,
@@ -178,66 +283,22 @@ HBITMAP IconToMenuBitmap(HICON icon) {
     return IconToMenuBitmap(icon, SystemBufferedPaint());
 }
 
-HBITMAP IconToMenuBitmap(HICON icon, const BufferedPaintFunctions& paint) {
-    int width = 0;
-    int height = 0;
-    if (paint.begin == nullptr || paint.end == nullptr || icon == nullptr ||
-        !GetIconSize(icon, &width, &height)) {
-        return nullptr;
-    }
-    HRESULT result = S_OK;
-    HBITMAP bitmap = nullptr;
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    if (dc == nullptr) {
-        result = E_OUTOFMEMORY;
-    } else {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bitmap == nullptr) {
-            result = E_OUTOFMEMORY;
-        } else {
-            HGDIOBJ previous = ::SelectObject(dc, bitmap);
-            if (previous == nullptr || previous == HGDI_ERROR) {
-                result = E_FAIL;
-            } else {
-                BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-                BP_PAINTPARAMS params{};
-                params.cbSize = sizeof params;
-                params.dwFlags = BPPF_ERASE;
-                params.pBlendFunction = &blend;
-                RECT rect{0, 0, width, height};
-                HDC paintDc = nullptr;
-                HANDLE buffer = paint.begin(dc, &rect, BPBF_DIB, &params, &paintDc);
-                if (buffer == nullptr) {
-                    result = E_FAIL;
-                } else {
-                    if (!::DrawIconEx(paintDc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) {
-                        result = E_FAIL;
-                    } else {
-                        result = PremultipliedAlpha(paint, buffer, dc, icon, width, height);
-                    }
-                    paint.end(buffer, TRUE);
-                }
-                ::SelectObject(dc, previous);
-            }
-        }
-        ::DeleteDC(dc);
-    }
-    ::DestroyIcon(icon);
-    if (FAILED(result)) {
-        if (bitmap != nullptr) {
-            ::DeleteObject(bitmap);
-        }
-        return nullptr;
+HBITMAP IconToMenuBitmap(ScaledIcon icon) {
+    return IconToMenuBitmap(std::move(icon), SystemBufferedPaint());
+}
+
+HBITMAP IconToMenuBitmap(ScaledIcon icon, const BufferedPaintFunctions& paint) {
+    bool taken = false;
+    HBITMAP bitmap = MenuBitmapOf(icon.Get(), paint, &taken);
+    if (taken) {
+        icon.Release();
     }
     return bitmap;
+}
+
+HBITMAP IconToMenuBitmap(HICON icon, const BufferedPaintFunctions& paint) {
+    bool taken = false;
+    return MenuBitmapOf(icon, paint, &taken);
 }
 
 bool IsSubMenu(HMENU menu, HMENU popup) {

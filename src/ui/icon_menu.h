@@ -35,6 +35,45 @@ HICON LoadScaledIcon(HINSTANCE module, UINT resource, int width, int height, boo
 HICON LoadScaledIcon(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module, UINT resource,
                      int width, int height, bool scale);
 
+// The system's icons the windows draw.
+constexpr UINT kWarningIconId = 32515;     // IDI_WARNING
+constexpr UINT kInformationIconId = 32516; // IDI_INFORMATION
+constexpr UINT kShieldIconId = 32518;      // IDI_SHIELD
+
+// An icon from LoadScaledIcon, destroyed with this object. A system icon that
+// LoadImageW hands out (no scale-down loader) is shared and must never be
+// destroyed; every other icon is this program's to destroy.
+class ScaledIcon {
+public:
+    ScaledIcon() = default;
+    ScaledIcon(HICON icon, bool shared) : icon_(icon), shared_(shared) {}
+    ~ScaledIcon() { Reset(); }
+    ScaledIcon(ScaledIcon&& other) noexcept : icon_(other.icon_), shared_(other.shared_) {
+        other.icon_ = nullptr;
+    }
+    ScaledIcon& operator=(ScaledIcon&& other) noexcept;
+    ScaledIcon(const ScaledIcon&) = delete;
+    ScaledIcon& operator=(const ScaledIcon&) = delete;
+
+    // LoadScaledIcon, held.
+    static ScaledIcon Load(HINSTANCE module, UINT resource, int width, int height, bool scale);
+    static ScaledIcon Load(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module,
+                           UINT resource, int width, int height, bool scale);
+
+    HICON Get() const { return icon_; }
+    bool Shared() const { return shared_; }
+    // Hands the icon to a new owner, which destroys it.
+    HICON Release();
+    void Reset();
+
+private:
+    HICON icon_ = nullptr;
+    bool shared_ = false;
+};
+
+// A system icon at small-icon size (SM_CXSMICON x SM_CYSMICON).
+ScaledIcon LoadSmallSystemIcon(UINT resource);
+
 // The icon's size in pixels; false with both 0 on failure.
 bool GetIconSize(HICON icon, int* width, int* height);
 
@@ -52,6 +91,10 @@ BufferedPaintFunctions SystemBufferedPaint();
 // painting, no icon, no size: the icon stays alive and null is returned).
 HBITMAP IconToMenuBitmap(HICON icon);
 HBITMAP IconToMenuBitmap(HICON icon, const BufferedPaintFunctions& paint);
+// The same for a held icon, which does not outlive the call on any path:
+// where IconToMenuBitmap leaves the icon alive, the holder destroys it.
+HBITMAP IconToMenuBitmap(ScaledIcon icon);
+HBITMAP IconToMenuBitmap(ScaledIcon icon, const BufferedPaintFunctions& paint);
 
 // True when `popup` is `menu` or one of its submenus at any depth.
 bool IsSubMenu(HMENU menu, HMENU popup);

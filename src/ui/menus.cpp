@@ -12,11 +12,12 @@ namespace tarvane::ui {
 void CTarvaneDlg::InstallCommandRules() {
     const auto always = [] { return true; };
     const auto viewMode = [this] { return mode_ == 0; };
+    // Restoring and editing may relaunch elevated: not while a relaunch waits.
     enabledWhen_ = {
         {ID_FILE_MAKE_BACKUP, always},
-        {ID_FILE_RESTORE, viewMode},
+        {ID_FILE_RESTORE, [this] { return mode_ == 0 && !relaunching_; }},
         {ID_FILE_EXIT, always},
-        {ID_EDIT_TIME_ZONE, [this] { return mode_ == 0 && SelectedZone() != nullptr; }},
+        {ID_EDIT_TIME_ZONE, [this] { return mode_ == 0 && SelectedZone() != nullptr && !relaunching_; }},
         {ID_VIEW_CURRENT_ZONE, viewMode},
         {ID_VIEW_REFRESH, viewMode},
         {ID_TOOLS_ADJUST_TIME, always},
@@ -62,14 +63,14 @@ void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
         if (registryNotWritable_) {
             PutShieldOn(popup, {ID_CONTEXT_EDIT_TIME_ZONE});
         }
-        const bool editable = mode_ != 1 && SelectedZone() != nullptr;
+        const bool editable = mode_ != 1 && SelectedZone() != nullptr && !relaunching_;
         ::EnableMenuItem(popup, ID_CONTEXT_EDIT_TIME_ZONE,
                          MF_BYCOMMAND | (editable ? MF_ENABLED : MF_GRAYED));
         ::SetMenuDefaultItem(popup, ID_CONTEXT_EDIT_TIME_ZONE, FALSE);
         UINT command = 0;
         ::SetCursor(previousCursor);
         shown = TrackContextMenu(at, Hwnd(), popup, &command);
-        if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != 1) {
+        if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != 1 && !relaunching_) {
             SetEditMode(true, true, true);
         }
     }

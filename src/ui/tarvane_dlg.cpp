@@ -22,11 +22,6 @@
 namespace tarvane::ui {
 namespace {
 
-HICON LoadSmallSystemIcon(LPCWSTR id) {
-    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
 RECT ScreenRectOf(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
@@ -62,21 +57,14 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     if (!services_.relaunchAndClose) {
         services_.relaunchAndClose = ui::RelaunchAndClose;
     }
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    appIcon_ = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-    informationIcon_ = LoadSmallSystemIcon(IDI_INFORMATION);
-    warningIcon_ = LoadSmallSystemIcon(IDI_WARNING);
+    appIcon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
+    warningIcon_ = LoadSmallSystemIcon(kWarningIconId);
     bandBrush_ = ::CreateSolidBrush(RGB(252, 250, 122));
-    HDC screen = ::GetDC(nullptr);
-    const int dpiX = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    const int dpiY = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) {
-        ::ReleaseDC(nullptr, screen);
+    largeIcon_ = ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 64, 64, true);
+    if (!GetIconSize(largeIcon_.Get(), &largeIconWidth_, &largeIconHeight_)) {
+        largeIcon_.Reset();
     }
-    largeIconWidth_ = ::MulDiv(64, dpiX, 96);
-    largeIconHeight_ = ::MulDiv(64, dpiY, 96);
-    largeIcon_ = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                 largeIconWidth_, largeIconHeight_, 0));
 
     // Writable means the Time Zones key opens for writing; a missing key
     // would be created on the first save, so that does not count.
@@ -86,18 +74,13 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     registryNotWritable_ = opened != ERROR_SUCCESS && opened != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     probe.Close();
     if (!services_.facts.isLegacyOs) {
-        HICON shield = LoadScaledIcon(nullptr, 32518 /* IDI_SHIELD */, ::GetSystemMetrics(SM_CXMENUCHECK),
-                                      ::GetSystemMetrics(SM_CYMENUCHECK), false);
-        shieldBitmap_ = shield != nullptr ? IconToMenuBitmap(shield) : nullptr;
+        shieldBitmap_ =
+            IconToMenuBitmap(ScaledIcon::Load(nullptr, kShieldIconId, ::GetSystemMetrics(SM_CXMENUCHECK),
+                                              ::GetSystemMetrics(SM_CYMENUCHECK), false));
     }
 }
 
 CTarvaneDlg::~CTarvaneDlg() {
-    for (HICON icon : {largeIcon_}) {
-        if (icon != nullptr) {
-            ::DestroyIcon(icon);
-        }
-    }
     if (shieldBitmap_ != nullptr) {
         ::DeleteObject(shieldBitmap_);
     }
@@ -321,13 +304,13 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         MakeBackup(backup_);
         return true;
     case ID_FILE_RESTORE:
-        if (mode_ == 0) {
+        if (mode_ == 0 && !relaunching_) {
             RestoreFromBackup(backup_, std::wstring(), true);
         }
         return true;
     case ID_EDIT_TIME_ZONE:
     case ID_CONTEXT_EDIT_TIME_ZONE:
-        if (mode_ == 0 && SelectedZone() != nullptr) {
+        if (mode_ == 0 && SelectedZone() != nullptr && !relaunching_) {
             SetEditMode(true, true, true);
         }
         return true;
@@ -412,7 +395,8 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
             return true;
         }
         if (header.code == NM_DBLCLK) {
-            if (mode_ == 0 && SelectedZone() != nullptr) {
+            // As Edit Time Zone, which tells the user to select a zone first.
+            if (mode_ == 0 && !relaunching_) {
                 SetEditMode(true, true, true);
             }
             *result = 0;
@@ -452,7 +436,9 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         return false;
     }
     case WM_DROPFILES:
-        OnDropFiles(backup_, reinterpret_cast<HDROP>(wParam));
+        if (!relaunching_) {
+            OnDropFiles(backup_, reinterpret_cast<HDROP>(wParam));
+        }
         return false;
     case WM_QUERYDRAGICON:
         *result = reinterpret_cast<LRESULT>(appIcon_);
@@ -534,7 +520,16 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
 }
 
 int CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
-    return services_.relaunchAndClose(parameters, Hwnd());
+    // The wait for the copy keeps this window answering: a second command
+    // that writes must not start a second copy. Once a copy runs this window
+    // only closes, so it stays refused.
+    if (relaunching_) {
+        return 0;
+    }
+    relaunching_ = true;
+    const int result = services_.relaunchAndClose(parameters, Hwnd());
+    relaunching_ = result == 1;
+    return result;
 }
 
 void CTarvaneDlg::OnCancel() {
@@ -576,10 +571,10 @@ void CTarvaneDlg::Paint() {
         const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
         ::DrawIcon(dc, x, y, appIcon_);
     } else {
-        if (largeIcon_ != nullptr) {
+        if (largeIcon_.Get() != nullptr) {
             const RECT place = ClientRectOf(Hwnd(), Item(IDC_APP_ICON));
             const int x = (place.left + place.right - largeIconWidth_) / 2;
-            ::DrawIconEx(dc, x, place.top, largeIcon_, largeIconWidth_, largeIconHeight_, 0, nullptr,
+            ::DrawIconEx(dc, x, place.top, largeIcon_.Get(), largeIconWidth_, largeIconHeight_, 0, nullptr,
                          DI_NORMAL);
         }
         const int small = ::GetSystemMetrics(SM_CXSMICON);
@@ -590,11 +585,11 @@ void CTarvaneDlg::Paint() {
                          (place.top + place.bottom - smallHeight) / 2, icon, small, smallHeight, 0, nullptr,
                          DI_NORMAL);
         };
-        if (backupNoticeShown_ && informationIcon_ != nullptr) {
-            drawCentered(IDC_BACKUP_ICON, informationIcon_);
+        if (backupNoticeShown_ && informationIcon_.Get() != nullptr) {
+            drawCentered(IDC_BACKUP_ICON, informationIcon_.Get());
         }
-        if (syncNoticeShown_ && warningIcon_ != nullptr) {
-            drawCentered(IDC_SYNC_ICON, warningIcon_);
+        if (syncNoticeShown_ && warningIcon_.Get() != nullptr) {
+            drawCentered(IDC_SYNC_ICON, warningIcon_.Get());
         }
     }
     ::EndPaint(Hwnd(), &paint);

@@ -14,6 +14,7 @@
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/drag_by_body.h"
+#include "ui/icon_menu.h"
 #include "ui/list_view.h"
 #include "ui/main_window_host.h"
 #include "ui/status_bar.h"
@@ -128,6 +129,8 @@ protected:
 private:
     // Editor panel pieces.
     void FillFixedLists();
+    // The setting AllowEditDSTzNames, as the registry holds it now.
+    bool NamesEditable() const;
     void ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked);
     void ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled);
     void ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once, const TransitionIds& ids);
@@ -169,11 +172,11 @@ private:
     SystemZoneActivator activator_;
     BackupContext backup_;
     HICON appIcon_ = nullptr;
-    HICON largeIcon_ = nullptr;
+    ScaledIcon largeIcon_;
     int largeIconWidth_ = 0;
     int largeIconHeight_ = 0;
-    HICON informationIcon_ = nullptr;
-    HICON warningIcon_ = nullptr;
+    ScaledIcon informationIcon_;
+    ScaledIcon warningIcon_;
     HBRUSH bandBrush_ = nullptr;
     HACCEL accelerators_ = nullptr;
     HBITMAP shieldBitmap_ = nullptr;
@@ -186,7 +189,8 @@ private:
     LONG editedZoneId_ = 0;
     bool editStartedOnCurrent_ = false;
     bool registryNotWritable_ = false;
-    DWORD allowEditNames_ = 0;
+    // An elevated copy is being started; its wait dispatches this window's messages.
+    bool relaunching_ = false;
     int editorUpdates_ = 0;
     ClockApi& clock_ = SystemClock();
     StatusBar statusBar_;

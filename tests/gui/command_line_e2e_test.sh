@@ -61,8 +61,12 @@ original=$("$runner" reg query "$tokyo" /v Display | tr -d '\r' | grep Display)
 
 "$runner" "$program" "$backup" &
 app=$!
-sleep 5
-import -window root "$artifacts/command_line_restore.png"
+# The restore asks first: the picture shows that question once it is up.
+if "$(dirname "$runner")/wait-window.sh" 60 '^Tarvane$' "$app" >/dev/null; then
+    import -window root "$artifacts/command_line_restore.png"
+else
+    fail "no confirmation of the restore appeared"
+fi
 answer_boxes "$app"
 wait "$app"
 code=$?

@@ -9,8 +9,10 @@
 #include "ui/window_class.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace tarvane::test {
 namespace {
@@ -68,6 +70,10 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     services.settingsLocation.path = PerUserSettingsPath();
     services.relaunchAndClose = [this](const std::wstring& parameters, HWND) {
         relaunches.push_back(parameters);
+        if (auto during = std::move(whileRelaunching)) {
+            whileRelaunching = nullptr;
+            during();
+        }
         return relaunchResult;
     };
     WriteAllowEditDSTzNames(SystemRegistry(), static_cast<int>(allowEditNames));
@@ -91,6 +97,18 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     window.DoModal(::GetModuleHandleW(nullptr));
     dialog = nullptr;
     running = nullptr;
+}
+
+HDROP MakeDrop(const std::wstring& file) {
+    const std::size_t bytes = sizeof(DROPFILES) + (file.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), file.c_str(),
+                file.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }
 
 void MainWindowTest::Pump(int milliseconds) {

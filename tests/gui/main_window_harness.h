@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -53,6 +55,12 @@ protected:
     std::deque<int> answers;              // buttons the next message boxes return (default IDOK)
     std::vector<std::wstring> relaunches; // parameters of elevated relaunches asked for
     int relaunchResult = 0;
+    // Runs once inside the next relaunch, where the real one waits for its
+    // copy while it dispatches the window's messages.
+    std::function<void()> whileRelaunching;
 };
+
+// A real HDROP with one file, as the shell hands it over.
+HDROP MakeDrop(const std::wstring& file);
 
 } // namespace tarvane::test

@@ -4,9 +4,13 @@
 #include "log_capture.h"
 #include "platform/format.h"
 #include "platform/launchers.h"
+#include "platform/settings_store.h"
+#include "platform/system_registry.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
+
+#include <map>
 
 namespace tarvane::test {
 namespace {
@@ -119,6 +123,21 @@ TEST_F(MainWindowTest, WithAllowEditNamesTheNamesAreLiveAndTypingWritesTheRecord
     });
 }
 
+TEST_F(MainWindowTest, AChangedAllowEditNamesTakesEffectAtTheNextYearOrDaylightSavingClick) {
+    Run([&](CTarvaneDlg& window) {
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+        Pump();
+        ASSERT_TRUE(ReadOnly(IDC_DST_NAME));
+        WriteAllowEditDSTzNames(SystemRegistry(), 1);
+        ChooseListItem(IDC_YEAR, 2006);
+        EXPECT_FALSE(ReadOnly(IDC_DST_NAME)) << "read again at the year change";
+        WriteAllowEditDSTzNames(SystemRegistry(), 0);
+        Click(IDC_DST_ENABLED);
+        Click(IDC_DST_ENABLED);
+        EXPECT_TRUE(ReadOnly(IDC_DST_NAME)) << "read again at the daylight saving click";
+    });
+}
+
 TEST_F(MainWindowTest, OffsetsAndRulesChangedThroughTheControlsReachTheRecord) {
     Run([&](CTarvaneDlg& window) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
@@ -211,6 +230,14 @@ TEST_F(MainWindowTest, EnterInViewModeDoesNothing) {
     });
 }
 
+void DoubleClickZoneList(HWND window) {
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = ::GetDlgItem(window, IDC_ZONE_LIST);
+    click.hdr.idFrom = IDC_ZONE_LIST;
+    click.hdr.code = NM_DBLCLK;
+    ::SendMessageW(window, WM_NOTIFY, IDC_ZONE_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
 TEST_F(MainWindowTest, EditWithoutASelectedZoneIsRefused) {
     Run([&](CTarvaneDlg& window) {
         const int rows = static_cast<int>(::SendMessageW(Item(IDC_ZONE_LIST), LVM_GETITEMCOUNT, 0, 0));
@@ -221,11 +248,22 @@ TEST_F(MainWindowTest, EditWithoutASelectedZoneIsRefused) {
                            reinterpret_cast<LPARAM>(&item));
         }
         Pump();
-        window.SetEditMode(true, true, true);
-        EXPECT_EQ(window.Mode(), 0);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, L"Select time zone first to be able to edit it");
-        EXPECT_EQ(messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        // Edit Time Zone is greyed then; a double-click on the list asks for it all the same.
+        for (const bool doubleClick : {false, true}) {
+            LogCapture capture;
+            messages.clear();
+            if (doubleClick) {
+                DoubleClickZoneList(window.Hwnd());
+                Pump();
+            } else {
+                window.SetEditMode(true, true, true);
+            }
+            EXPECT_EQ(window.Mode(), 0);
+            EXPECT_TRUE(capture.Has(L"[106]")) << capture.Dump();
+            ASSERT_EQ(messages.size(), 1u) << doubleClick;
+            EXPECT_EQ(messages[0].text, L"Select time zone first to be able to edit it");
+            EXPECT_EQ(messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        }
     });
 }
 
@@ -283,20 +321,75 @@ TEST_F(MainWindowTest, ReloadIsRefusedInEditMode) {
     });
 }
 
+// The key of a label: the character after a single "&", upper-cased; 0 for none.
+wchar_t Mnemonic(const std::wstring& text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == L'&' && text[++i] != L'&') {
+            return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
+                ::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(text[i])))));
+        }
+    }
+    return 0;
+}
+
+TEST_F(MainWindowTest, NoLabelTakesTheKeyOfAMenuOrOfAnotherLabelShownWithIt) {
+    Run([&](CTarvaneDlg& window) {
+        HMENU bar = ::GetMenu(window.Hwnd());
+        std::map<wchar_t, std::wstring> menuKeys;
+        for (int index = 0; index < ::GetMenuItemCount(bar); ++index) {
+            wchar_t text[64] = {};
+            ::GetMenuStringW(bar, static_cast<UINT>(index), text, 64, MF_BYPOSITION);
+            menuKeys.emplace(Mnemonic(text), text);
+        }
+        ASSERT_EQ(menuKeys.size(), 5u);
+        for (const int mode : {0, 1}) {
+            if (mode == 1) {
+                ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+                Pump();
+                ASSERT_EQ(window.Mode(), 1);
+            }
+            std::map<wchar_t, std::wstring> labelKeys;
+            for (HWND child = ::GetWindow(window.Hwnd(), GW_CHILD); child != nullptr;
+                 child = ::GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t className[32] = {};
+                wchar_t buffer[256] = {};
+                ::GetClassNameW(child, className, 32);
+                ::GetWindowTextW(child, buffer, 256);
+                const std::wstring text = buffer;
+                const bool label = std::wstring(className) == L"Button" ||
+                                   (std::wstring(className) == L"Static" &&
+                                    (::GetWindowLongPtrW(child, GWL_STYLE) & SS_NOPREFIX) == 0);
+                const wchar_t key = Mnemonic(text);
+                if (!label || key == 0 || !::IsWindowVisible(child)) {
+                    continue;
+                }
+                const std::string shown =
+                    "mode " + std::to_string(mode) + ": " + testing::PrintToString(text);
+                EXPECT_EQ(menuKeys.count(key), 0u) << shown << " takes the key of a menu";
+                const auto [other, fresh] = labelKeys.emplace(key, text);
+                EXPECT_TRUE(fresh) << shown << " shares its key with "
+                                   << testing::PrintToString(other->second);
+            }
+            EXPECT_GE(labelKeys.size(), mode == 0 ? 15u : 17u) << "the labels were found";
+        }
+    });
+}
+
 bool Grayed(HMENU menu, UINT command) {
     return (::GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
+// The menu bar's popup at `index` as the window prepares it for showing.
+HMENU PreparedPopup(HWND window, int index) {
+    HMENU popup = ::GetSubMenu(::GetMenu(window), index);
+    ::SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(index, 0));
+    return popup;
+}
+
 TEST_F(MainWindowTest, MenuItemsFollowTheirRulesInViewAndEditMode) {
     Run([&](CTarvaneDlg& window) {
-        HMENU bar = ::GetMenu(window.Hwnd());
-        ASSERT_NE(bar, nullptr);
-        auto open = [&](int index) {
-            HMENU popup = ::GetSubMenu(bar, index);
-            ::SendMessageW(window.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
-                           MAKELPARAM(index, 0));
-            return popup;
-        };
+        ASSERT_NE(::GetMenu(window.Hwnd()), nullptr);
+        auto open = [&](int index) { return PreparedPopup(window.Hwnd(), index); };
         EXPECT_FALSE(Grayed(open(0), ID_FILE_RESTORE));
         EXPECT_FALSE(Grayed(open(1), ID_EDIT_TIME_ZONE));
         EXPECT_FALSE(Grayed(open(2), ID_VIEW_REFRESH));
@@ -403,11 +496,7 @@ TEST_F(MainWindowTest, TheContextMenuKeyOpensTheMenuBelowTheHeader) {
 TEST_F(MainWindowTest, DoubleClickingAZoneEditsIt) {
     Run([&](CTarvaneDlg& window) {
         SelectZone(L"Tokyo Standard Time");
-        NMITEMACTIVATE click{};
-        click.hdr.hwndFrom = Item(IDC_ZONE_LIST);
-        click.hdr.idFrom = IDC_ZONE_LIST;
-        click.hdr.code = NM_DBLCLK;
-        ::SendMessageW(window.Hwnd(), WM_NOTIFY, IDC_ZONE_LIST, reinterpret_cast<LPARAM>(&click));
+        DoubleClickZoneList(window.Hwnd());
         Pump();
         EXPECT_EQ(window.Mode(), 1);
         EXPECT_EQ(window.EditedZoneId(), window.SelectedZone()->id);
@@ -444,22 +533,49 @@ TEST_F(MainWindowTest, EnterInEditModePressesSaveChanges) {
     });
 }
 
-TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedWithTheZone) {
+TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedOnceWithTheZone) {
     // The Time Zones key refuses writing to this process.
     const LONG denied = RestrictToReading(kTimeZonesPath);
     if (denied != ERROR_SUCCESS) {
         GTEST_SKIP() << "cannot restrict the scratch key here";
     }
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    const std::wstring backup = std::wstring(folder) + L"tarvane-relaunch-guard.trvbkp";
+    ::CloseHandle(::CreateFileW(backup.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Run([&](CTarvaneDlg& window) {
         if (!window.RegistryNotWritable()) {
             GTEST_SKIP() << "this registry does not enforce key security";
         }
+        // While the copy starts, everything that would relaunch or restore again.
+        bool restoreGrayed = false;
+        bool editGrayed = false;
+        whileRelaunching = [&] {
+            const HWND hwnd = window.Hwnd();
+            ::SendMessageW(hwnd, WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+            ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_EDIT_TIME_ZONE, 1), 0);
+            DoubleClickZoneList(hwnd);
+            ::SendMessageW(hwnd, WM_COMMAND, ID_FILE_RESTORE, 0);
+            ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(backup)), 0);
+            restoreGrayed = Grayed(PreparedPopup(hwnd, 0), ID_FILE_RESTORE);
+            editGrayed = Grayed(PreparedPopup(hwnd, 1), ID_EDIT_TIME_ZONE);
+        };
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
         EXPECT_EQ(window.Mode(), 0);
         ASSERT_EQ(relaunches.size(), 1u);
         EXPECT_EQ(relaunches[0], L"e \"Pacific Standard Time\"");
+        EXPECT_TRUE(restoreGrayed);
+        EXPECT_TRUE(editGrayed);
+        EXPECT_TRUE(messages.empty());
+
+        // The user declined the elevation: the commands are back.
+        EXPECT_FALSE(Grayed(PreparedPopup(window.Hwnd(), 0), ID_FILE_RESTORE));
+        DoubleClickZoneList(window.Hwnd());
+        Pump();
+        EXPECT_EQ(relaunches.size(), 2u);
     });
+    ::DeleteFileW(backup.c_str());
 }
 
 } // namespace

@@ -12,7 +12,6 @@
 #include <shlobj.h>
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
 #include <vector>
 #include <string>
@@ -55,19 +54,6 @@ void SetValue(const std::wstring& path, const wchar_t* name, DWORD type, const v
     ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
     ASSERT_EQ(::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
     ::RegCloseKey(key);
-}
-
-// A real HDROP with one file, as the shell hands it over.
-HDROP MakeDrop(const std::wstring& file) {
-    const std::size_t bytes = sizeof(DROPFILES) + (file.size() + 2) * sizeof(wchar_t);
-    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), file.c_str(),
-                file.size() * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
 }
 
 int RunProgram(const std::wstring& commandLine) {

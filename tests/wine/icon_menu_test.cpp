@@ -78,7 +78,9 @@ bool IconAlive(HICON icon) {
 }
 
 TEST(LoadScaledIcon, SizeFollowsTheScreensDotsPerInch) {
-    for (const auto& [dpi, side] : {std::pair{96, 64}, std::pair{120, 80}, std::pair{144, 96}}) {
+    // Truncated, not rounded: 86.67 pixels at 130 dots per inch are 86.
+    for (const auto& [dpi, side] :
+         {std::pair{96, 64}, std::pair{120, 80}, std::pair{130, 86}, std::pair{144, 96}}) {
         const IconLoadPlan plan = PlanScaledIcon(OwnModule(), 64, 64, dpi, dpi);
         EXPECT_EQ(plan.width, side) << dpi;
         EXPECT_EQ(plan.height, side) << dpi;
@@ -182,6 +184,32 @@ TEST(IconToMenuBitmap, WithoutBufferedPaintingThereIsNoBitmapAndTheIconLives) {
     EXPECT_TRUE(IconAlive(icon));
     EXPECT_EQ(IconToMenuBitmap(nullptr), nullptr);
     ::DestroyIcon(icon);
+}
+
+TEST(IconToMenuBitmap, AHeldIconNeverOutlivesTheCallButASharedOneIsLeftToTheSystem) {
+    const std::vector<std::uint32_t> pixels(kSide * kSide, 0xFF112233);
+    for (const bool painting : {false, true}) {
+        const BufferedPaintFunctions paint = painting ? SystemBufferedPaint() : BufferedPaintFunctions{};
+        HICON owned = MakeIcon(pixels, std::vector<bool>(kSide * kSide));
+        HBITMAP bitmap = IconToMenuBitmap(ScaledIcon(owned, false), paint);
+        EXPECT_EQ(bitmap != nullptr, painting);
+        EXPECT_FALSE(IconAlive(owned)) << painting;
+        ::DeleteObject(bitmap);
+    }
+    HICON shared = MakeIcon(pixels, std::vector<bool>(kSide * kSide));
+    EXPECT_EQ(IconToMenuBitmap(ScaledIcon(shared, true), BufferedPaintFunctions{}), nullptr);
+    EXPECT_TRUE(IconAlive(shared));
+    ::DestroyIcon(shared);
+
+    // What decides it: a system icon is shared only when LoadImageW loads it.
+    EXPECT_TRUE(ScaledIcon::Load(nullptr, nullptr, kShieldIconId, 16, 16, false).Shared());
+    EXPECT_FALSE(ScaledIcon::Load(nullptr, OwnModule(), IDR_MAINFRAME, 16, 16, false).Shared());
+    const auto scaleDown = TheLateBoundFunctions().loadIconWithScaleDown;
+    if (scaleDown != nullptr) {
+        const ScaledIcon shield = ScaledIcon::Load(scaleDown, nullptr, kShieldIconId, 16, 16, false);
+        EXPECT_NE(shield.Get(), nullptr);
+        EXPECT_FALSE(shield.Shared());
+    }
 }
 
 struct Menus {
