@@ -12,11 +12,13 @@ namespace tarvane::ui {
 void CTarvaneDlg::InstallCommandRules() {
     const auto always = [] { return true; };
     const auto viewMode = [this] { return mode_ == 0; };
+    const auto viewModeWithZone = [this] { return mode_ == 0 && SelectedZone() != nullptr; };
     enabledWhen_ = {
         {ID_FILE_MAKE_BACKUP, always},
         {ID_FILE_RESTORE, viewMode},
+        {ID_FILE_EXPORT_ZONE, viewModeWithZone},
         {ID_FILE_EXIT, always},
-        {ID_EDIT_TIME_ZONE, [this] { return mode_ == 0 && SelectedZone() != nullptr; }},
+        {ID_EDIT_TIME_ZONE, viewModeWithZone},
         {ID_VIEW_CURRENT_ZONE, viewMode},
         {ID_VIEW_REFRESH, viewMode},
         {ID_TOOLS_ADJUST_TIME, always},
