@@ -74,7 +74,8 @@ const wchar_t* PlatformTag() {
 }
 
 DiagnosticLog::DiagnosticLog()
-    : sourceName_(L"Tarvane"), versionText_(L"" TARVANE_VERSION_TEXT), sink_(&SystemEventSink()), clock_(CurrentUtcTime) {}
+    : sourceName_(L"Tarvane"), versionText_(L"" TARVANE_VERSION_TEXT), sink_(&SystemEventSink()),
+      clock_(CurrentUtcTime) {}
 
 void DiagnosticLog::SetClock(std::function<SYSTEMTIME()> clock) {
     clock_ = clock ? std::move(clock) : std::function<SYSTEMTIME()>(CurrentUtcTime);
