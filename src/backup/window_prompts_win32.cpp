@@ -4,6 +4,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
@@ -14,9 +15,18 @@ namespace {
 constexpr DWORD kPathCapacity = 32767;
 constexpr DWORD kSizingFlag = 0x00800000; // OFN_ENABLESIZING
 
+// What tells the dialogs apart.
+struct FileDialogSpec {
+    const wchar_t* filter; // entries separated by "|"
+    const wchar_t* defaultExtension;
+    const wchar_t* title;  // null: the system's own
+    std::wstring fileName; // proposed; empty for none
+    bool save;
+};
+
 // "|" separates the entries; the dialog wants NULs.
-std::wstring FilterText() {
-    std::wstring filter = L"Time Zones Backup Files (*.trvbkp)|*.trvbkp|All Files (*.*)|*.*|";
+std::wstring FilterText(const wchar_t* entries) {
+    std::wstring filter = entries;
     for (wchar_t& ch : filter) {
         if (ch == L'|') {
             ch = L'\0';
@@ -25,13 +35,20 @@ std::wstring FilterText() {
     return filter;
 }
 
-int AskBackupPath(HWND owner, std::wstring& path, bool save) {
+int AskPath(HWND owner, std::wstring& path, const FileDialogSpec& spec) {
     path.clear();
-    const std::wstring filter = FilterText();
+    const std::wstring filter = FilterText(spec.filter);
     std::unique_ptr<wchar_t[]> own(new (std::nothrow) wchar_t[kPathCapacity]());
     wchar_t fallback[MAX_PATH] = {};
     wchar_t* buffer = own ? own.get() : fallback;
     const DWORD capacity = own ? kPathCapacity : MAX_PATH;
+    // The proposed name goes into the buffer, where the dialog reads it from.
+    const auto propose = [&] {
+        const std::size_t length = std::min<std::size_t>(spec.fileName.size(), capacity - 1);
+        spec.fileName.copy(buffer, length);
+        buffer[length] = 0;
+    };
+    propose();
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -40,20 +57,20 @@ int AskBackupPath(HWND owner, std::wstring& path, bool save) {
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = buffer;
     dialog.nMaxFile = capacity;
+    dialog.lpstrTitle = spec.title;
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ENABLESIZING;
-    if (save) {
-        dialog.lpstrDefExt = L"trvbkp";
+    if (spec.save) {
+        dialog.lpstrDefExt = spec.defaultExtension;
     } else {
         dialog.Flags |= OFN_FILEMUSTEXIST;
-        dialog.lpstrTitle = L"Select Time Zones Backup File";
     }
-    auto show = [&] { return save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog); };
+    auto show = [&] { return spec.save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog); };
     BOOL ok = show();
     if (!ok && ::CommDlgExtendedError() != 0) {
         // Older dialog code knows only the short structure and no sizing.
         dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
         dialog.Flags &= ~kSizingFlag;
-        buffer[0] = 0;
+        propose();
         ok = show();
     }
     if (ok) {
@@ -64,14 +81,23 @@ int AskBackupPath(HWND owner, std::wstring& path, bool save) {
     return ::CommDlgExtendedError() == 0 ? 1 : 2;
 }
 
+constexpr wchar_t kBackupFilter[] = L"Time Zones Backup Files (*.trvbkp)|*.trvbkp|All Files (*.*)|*.*|";
+
 } // namespace
 
 int AskBackupSavePath(HWND owner, std::wstring& path) {
-    return AskBackupPath(owner, path, true);
+    return AskPath(owner, path, {kBackupFilter, L"trvbkp", nullptr, std::wstring(), true});
 }
 
 int AskBackupOpenPath(HWND owner, std::wstring& path) {
-    return AskBackupPath(owner, path, false);
+    return AskPath(owner, path,
+                   {kBackupFilter, nullptr, L"Select Time Zones Backup File", std::wstring(), false});
+}
+
+int AskZoneFileSavePath(HWND owner, const std::wstring& fileName, std::wstring& path) {
+    return AskPath(owner, path,
+                   {L"Registration Files (*.reg)|*.reg|All Files (*.*)|*.*|", L"reg", L"Export Time Zone",
+                    fileName, true});
 }
 
 int WindowPrompts::ShowMessage(const std::wstring& text, UINT flags) {

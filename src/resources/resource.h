@@ -103,3 +103,6 @@
 #define ID_VIEW_REFRESH 32789
 #define ID_TOOLS_ADJUST_TIME 32792
 #define ID_TOOLS_EVENT_LOG 32793
+
+// Release commands, in a block of their own (32810-32819).
+#define ID_FILE_EXPORT_ZONE 32810

@@ -37,6 +37,14 @@ int AskBackupPath(HWND owner, bool save, std::wstring* path) {
     return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
 }
 
+int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
+    if (FileHandler()) {
+        *path = fileName;
+        return FileHandler()(owner, true, path);
+    }
+    return AskZoneFileSavePath(owner, fileName, *path);
+}
+
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
     FileDialogHandler previous = std::move(FileHandler());
     FileHandler() = std::move(handler);

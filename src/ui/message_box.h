@@ -19,9 +19,12 @@ int ShowMessage(HWND owner, const std::wstring& text, UINT type);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
 // The save and open dialogs of a backup file: 0 chosen (`path` set), 1
-// cancelled, 2 the dialog could not be shown.
+// cancelled, 2 the dialog could not be shown. A handler that replaces them
+// finds in `path` the file name the dialog proposes (empty for a backup).
 using FileDialogHandler = std::function<int(HWND owner, bool save, std::wstring* path)>;
 int AskBackupPath(HWND owner, bool save, std::wstring* path);
+// The save dialog of an exported zone, proposing `fileName`; the same results.
+int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path);
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 
 } // namespace tarvane::ui

@@ -1,5 +1,6 @@
 #include "ui/tarvane_dlg.h"
 
+#include "backup/export_zone.h"
 #include "backup/make_backup.h"
 #include "backup/restore.h"
 #include "backup/window_prompts.h"
@@ -306,6 +307,13 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
     case ID_FILE_RESTORE:
         if (mode_ == 0 && !relaunching_) {
             RestoreFromBackup(backup_, std::wstring(), true);
+        }
+        return true;
+    case ID_FILE_EXPORT_ZONE:
+        // The zone as the registry holds it, so only in view mode, where no
+        // unsaved edit can differ from it.
+        if (mode_ == 0 && SelectedZone() != nullptr) {
+            ExportTimeZone(backup_, SelectedZone()->keyName);
         }
         return true;
     case ID_EDIT_TIME_ZONE:

@@ -6,6 +6,7 @@
 #include "backup/process_api.h"
 #include "backup/backup_file.h"
 #include "backup/command_line.h"
+#include "backup/export_zone.h"
 #include "backup/make_backup.h"
 #include "backup/registry_export.h"
 #include "backup/restore.h"
@@ -130,11 +131,15 @@ TEST(CommandLineOnWine, EveryEscapedValueArrivesAsOneArgument) {
 // The tests below write the prefix's real HKEY_LOCAL_MACHINE, because
 // reg.exe runs as a process of its own and sees no redirection. They run only
 // in the throw-away prefix that their ctest entry names.
+bool InThrowAwayPrefix() {
+    const char* allowed = std::getenv("TARVANE_THROWAWAY_PREFIX");
+    return allowed != nullptr && std::string(allowed) == "1";
+}
+
 class RestoreOnThrowAwayPrefix : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* allowed = std::getenv("TARVANE_THROWAWAY_PREFIX");
-        if (allowed == nullptr || std::string(allowed) != "1") {
+        if (!InThrowAwayPrefix()) {
             GTEST_SKIP() << "writes the real registry: runs only in its own prefix";
         }
         path = TempFile(L"restore.trvbkp");
@@ -301,6 +306,51 @@ TEST_F(RestoreOnThrowAwayPrefix, BackupThatAlsoWritesTheRunKeyIsRefusedAndTheKey
     ::RegDeleteValueW(run, L"TarvaneProbe");
     ::RegCloseKey(run);
     ::DeleteFileW(crafted.c_str());
+}
+
+// One zone exported by File -> Export Time Zone, deleted and imported again
+// with the real reg.exe, which writes the real HKEY_LOCAL_MACHINE: only in the
+// throw-away prefix that its ctest entry names.
+TEST(ZoneExportOnThrowAwayPrefix, AZoneDeletedAndImportedFromItsExportHoldsTheSameValues) {
+    if (!InThrowAwayPrefix()) {
+        GTEST_SKIP() << "writes the real registry: runs only in its own prefix";
+    }
+    const std::wstring zone = L"Pacific Standard Time";
+    const std::wstring key = L"HKLM\\" + std::wstring(kTimeZonesPath) + L"\\" + zone;
+    // Texts that only the hexadecimal form and the escapes carry across.
+    HKEY zoneKey = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTimeZonesPath) + L"\\" + zone).c_str(), 0,
+                              KEY_ALL_ACCESS, &zoneKey),
+              ERROR_SUCCESS);
+    for (const auto& [name, text] :
+         {std::pair<const wchar_t*, std::wstring>{L"Std", L"Pacific \x00e9t\x00e9"},
+          {L"Dlt", L"Pacific \"Daylight\" C:\\tz\\"}}) {
+        ::RegSetValueExW(zoneKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    ::RegCloseKey(zoneKey);
+    const RegFile before = RegExeExport(key);
+    ASSERT_EQ(before.size(), 2u) << "the zone and its Dynamic DST key";
+
+    FakePrompts prompts;
+    prompts.savePath = TempFile(L"zone.reg");
+    FakeWindow window;
+    FakeSettings settings;
+    FakeActivator activator;
+    BackupContext context{SystemRegistry(), SystemFiles(), SystemProcesses(), prompts,
+                          window,           settings,      activator};
+    LogCapture log;
+    ExportTimeZone(context, zone);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    ASSERT_EQ(prompts.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION)) << log.Dump();
+
+    // As the README tells an administrator to apply it.
+    ASSERT_EQ(RunToEnd(Format(L"\"%s\" delete \"%s\" /f /reg:64", RegExe(), key)), 0);
+    ASSERT_NE(RunToEnd(Format(L"\"%s\" query \"%s\"", RegExe(), key)), 0) << "the zone is gone";
+    ASSERT_EQ(RunToEnd(Format(L"\"%s\" import \"%s\" /reg:64", RegExe(), prompts.savePath)), 0);
+    const std::string diff = DiffRegFiles(before, RegExeExport(key));
+    EXPECT_TRUE(diff.empty()) << diff;
+    ::DeleteFileW(prompts.savePath.c_str());
 }
 
 } // namespace
