@@ -6,8 +6,6 @@
 namespace tarvane {
 namespace {
 
-const wchar_t* const kColumns[] = {L"Zone Key", L"IANA Zone", L"Status", L"First Difference"};
-
 // "3/14 2:00", with seconds when there are any.
 std::wstring WallClockText(std::int64_t local) {
     const SYSTEMTIME t = CivilTime(local);
@@ -74,7 +72,7 @@ std::wstring Join(const std::vector<const ZoneCheck*>& rows, wchar_t separator,
         }
         text += L"\r\n";
     };
-    line(std::vector<std::wstring>(std::begin(kColumns), std::end(kColumns)));
+    line(std::vector<std::wstring>(std::begin(kCheckColumns), std::end(kCheckColumns)));
     for (const ZoneCheck* row : rows) {
         line(Fields(*row));
     }

@@ -17,6 +17,9 @@ constexpr int kCheckedYears = 6;
 
 enum class TzCheckStatus { kMatches, kDiffers, kNoMapping };
 
+// The columns of the list, its CSV and its clipboard text.
+inline constexpr const wchar_t* kCheckColumns[] = {L"Zone Key", L"IANA Zone", L"Status", L"First Difference"};
+
 struct ZoneCheck {
     std::wstring key;
     std::wstring tzName; // empty without a mapping

@@ -15,18 +15,6 @@
 namespace tarvane::ui {
 namespace {
 
-HICON LoadSmallSystemIcon(LPCWSTR id) {
-    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
-RECT ClientRectOf(HWND dialog, HWND control) {
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // The leading decimal digits of `text` as a number; past the year range the
 // exact value does not matter, so it stops growing there.
 long long LeadingNumber(const std::wstring& text) {

@@ -2,6 +2,18 @@
 
 namespace tarvane::ui {
 
+RECT ClientRectOf(HWND dialog, HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+HICON LoadSmallSystemIcon(LPCWSTR id) {
+    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
 int ComboBox::AddItem(const std::wstring& text, LPARAM data) const {
     const int index = InsertItem(-1, text);
     if (index >= 0 && !SetItemData(index, data)) {

@@ -9,6 +9,12 @@
 
 namespace tarvane::ui {
 
+// The control's rectangle in its dialog's client coordinates.
+RECT ClientRectOf(HWND dialog, HWND control);
+
+// A system icon (IDI_...) at the small-icon size, shared.
+HICON LoadSmallSystemIcon(LPCWSTR id);
+
 class ComboBox {
 public:
     ComboBox() = default;

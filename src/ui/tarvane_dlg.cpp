@@ -22,21 +22,9 @@
 namespace tarvane::ui {
 namespace {
 
-HICON LoadSmallSystemIcon(LPCWSTR id) {
-    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
 RECT ScreenRectOf(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    return rect;
-}
-
-// The control's rectangle in the dialog's client coordinates.
-RECT ClientRectOf(HWND dialog, HWND control) {
-    RECT rect = ScreenRectOf(control);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
 
@@ -310,7 +298,7 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
     if (control == nullptr && (code == 0 || code == 1) && !CommandEnabled(id)) {
         return true;
     }
-    if (OnYearCommand(id, code)) {
+    if (OnYearCommand(id, code) || OnTzCommand(id, code)) {
         return true;
     }
     switch (id) {
