@@ -117,6 +117,25 @@ bool ReadZone(ByteReader& in, TzZone* zone) {
     return true;
 }
 
+// A count, then that many pairs of a text that is not empty and an index
+// below `limit`.
+bool ReadIndexedTexts(ByteReader& in, std::uint16_t limit,
+                      std::vector<std::pair<std::wstring, std::uint16_t>>* out) {
+    std::uint16_t count = 0;
+    if (!in.U16(&count)) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::wstring text;
+        std::uint16_t index = 0;
+        if (!in.Text(&text) || text.empty() || !in.U16(&index) || index >= limit) {
+            return false;
+        }
+        out->emplace_back(std::move(text), index);
+    }
+    return true;
+}
+
 // The rule's changes in the years around [from, to], after the last listed
 // transition.
 void AppendRuleChanges(const TzZone& zone, std::int64_t from, std::int64_t to, std::vector<TzChange>* out) {
@@ -161,29 +180,9 @@ bool ReadTzTable(const BYTE* data, std::size_t size, TzTable* table) {
             return false;
         }
     }
-    std::uint16_t nameCount = 0;
-    if (!in.U16(&nameCount)) {
+    if (!ReadIndexedTexts(in, zoneCount, &read.names) ||
+        !ReadIndexedTexts(in, static_cast<std::uint16_t>(read.names.size()), &read.windowsKeys)) {
         return false;
-    }
-    for (int i = 0; i < nameCount; ++i) {
-        std::wstring name;
-        std::uint16_t zone = 0;
-        if (!in.Text(&name) || name.empty() || !in.U16(&zone) || zone >= zoneCount) {
-            return false;
-        }
-        read.names.emplace_back(std::move(name), zone);
-    }
-    std::uint16_t keyCount = 0;
-    if (!in.U16(&keyCount)) {
-        return false;
-    }
-    for (int i = 0; i < keyCount; ++i) {
-        std::wstring key;
-        std::uint16_t name = 0;
-        if (!in.Text(&key) || key.empty() || !in.U16(&name) || name >= nameCount) {
-            return false;
-        }
-        read.windowsKeys.emplace_back(std::move(key), name);
     }
     if (!in.AtEnd()) {
         return false;

@@ -143,10 +143,7 @@ bool CAddYearDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     if (message == WM_CTLCOLORSTATIC) {
         HWND control = reinterpret_cast<HWND>(lParam);
         if (control == Item(IDC_ADD_YEAR_NOTE) || control == Item(IDC_ADD_YEAR_WARNING)) {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-            *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            *result = NoteColors(reinterpret_cast<HDC>(wParam));
             return true;
         }
     }
@@ -154,36 +151,20 @@ bool CAddYearDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 }
 
 bool CAddYearDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    switch (message) {
-    case WM_PAINT:
+    if (message == WM_PAINT) {
         Paint();
         *result = 0;
         return true;
-    case WM_HELP:
-        RequestHelp(Hwnd());
-        *result = TRUE;
-        return true;
-    default:
-        return false;
     }
+    return AnswerHelp(Hwnd(), message, result);
 }
 
 void CAddYearDlg::Paint() {
     PAINTSTRUCT paint{};
     HDC dc = ::BeginPaint(Hwnd(), &paint);
-    const int width = ::GetSystemMetrics(SM_CXSMICON);
-    const int height = ::GetSystemMetrics(SM_CYSMICON);
-    auto draw = [&](int placeId, HICON icon) {
-        if (icon == nullptr) {
-            return;
-        }
-        const RECT place = ClientRectOf(Hwnd(), Item(placeId));
-        ::DrawIconEx(dc, (place.left + place.right - width) / 2, place.top, icon, width, height, 0, nullptr,
-                     DI_NORMAL);
-    };
-    draw(IDC_ADD_YEAR_INFO_ICON, informationIcon_);
+    DrawSmallIconOnTop(Hwnd(), dc, IDC_ADD_YEAR_INFO_ICON, informationIcon_);
     if (legacyOs_) {
-        draw(IDC_ADD_YEAR_WARNING_ICON, warningIcon_);
+        DrawSmallIconOnTop(Hwnd(), dc, IDC_ADD_YEAR_WARNING_ICON, warningIcon_);
     }
     ::EndPaint(Hwnd(), &paint);
 }

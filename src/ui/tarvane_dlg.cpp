@@ -472,9 +472,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
         if (control == Item(IDC_SYNC_LINK)) {
-            ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-            *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            *result = NoteColors(dc);
             return true;
         }
     }

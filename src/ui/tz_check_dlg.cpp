@@ -152,18 +152,12 @@ bool CTzCheckDlg::OnNotify(const NMHDR& header, LRESULT* result) {
 }
 
 bool CTzCheckDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    switch (message) {
-    case WM_COPY:
+    if (message == WM_COPY) {
         CopyRows();
         *result = 0;
         return true;
-    case WM_HELP:
-        RequestHelp(Hwnd());
-        *result = TRUE;
-        return true;
-    default:
-        return false;
     }
+    return AnswerHelp(Hwnd(), message, result);
 }
 
 bool CTzCheckDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {

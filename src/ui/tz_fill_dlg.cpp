@@ -82,40 +82,22 @@ void CTzFillDlg::OnOK() {
 bool CTzFillDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     drag_.Observe(Hwnd(), message, wParam);
     if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_TZ_FILL_NOTE)) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
-        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-        *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        *result = NoteColors(reinterpret_cast<HDC>(wParam));
         return true;
     }
     return false;
 }
 
 bool CTzFillDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    switch (message) {
-    case WM_PAINT:
-        Paint();
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(Hwnd(), &paint);
+        DrawSmallIconOnTop(Hwnd(), dc, IDC_TZ_FILL_INFO_ICON, informationIcon_);
+        ::EndPaint(Hwnd(), &paint);
         *result = 0;
         return true;
-    case WM_HELP:
-        RequestHelp(Hwnd());
-        *result = TRUE;
-        return true;
-    default:
-        return false;
     }
-}
-
-void CTzFillDlg::Paint() {
-    PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(Hwnd(), &paint);
-    if (informationIcon_ != nullptr) {
-        const int width = ::GetSystemMetrics(SM_CXSMICON);
-        const RECT place = ClientRectOf(Hwnd(), Item(IDC_TZ_FILL_INFO_ICON));
-        ::DrawIconEx(dc, (place.left + place.right - width) / 2, place.top, informationIcon_, width,
-                     ::GetSystemMetrics(SM_CYSMICON), 0, nullptr, DI_NORMAL);
-    }
-    ::EndPaint(Hwnd(), &paint);
+    return AnswerHelp(Hwnd(), message, result);
 }
 
 INT_PTR RunTzFillDialog(HWND owner, TzFillExchange& exchange) {

@@ -28,7 +28,6 @@ protected:
     bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
-    void Paint();
     // Refuses the dialog's input with `message`, the focus on `id`.
     void Refuse(int id, const std::wstring& message);
 

@@ -44,13 +44,6 @@ std::string Narrow(const std::wstring& text) {
 
 class TzDatabaseTest : public MainWindowTest {
 protected:
-    void Edit(CTarvaneDlg& window, const std::wstring& keyName) {
-        SelectZone(keyName);
-        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
-        Pump();
-        ASSERT_EQ(window.Mode(), 1);
-    }
-
     // The state the menu bar's popup `index` would show for `id`.
     bool MenuEnabled(CTarvaneDlg& window, int index, UINT id) {
         HMENU popup = ::GetSubMenu(::GetMenu(window.Hwnd()), index);
@@ -171,7 +164,7 @@ TEST_F(TzDatabaseTest, FillThroughItsDialogThenSaveWritesRulesThatMatch) {
     Run([&](CTarvaneDlg& window) {
         EXPECT_FALSE(MenuEnabled(window, 1, ID_EDIT_TZ_FILL)) << "view mode";
         // Not the current zone: Wine refuses to activate one.
-        Edit(window, L"Eastern Standard Time");
+        EditZone(L"Eastern Standard Time");
         EXPECT_TRUE(Visible(IDC_TZ_FILL));
         SaveWindowShot(window.Hwnd(), L"tz_fill_button");
         EXPECT_TRUE(MenuEnabled(window, 1, ID_EDIT_TZ_FILL));
@@ -219,7 +212,7 @@ TEST_F(TzDatabaseTest, FillThroughItsDialogThenSaveWritesRulesThatMatch) {
 
 TEST_F(TzDatabaseTest, YearsTheFormCannotHoldAreListedFirstAndCancelLeavesTheRegistryAlone) {
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Pacific Standard Time");
+        EditZone(L"Pacific Standard Time");
         const TimeZoneRecord before = *window.SelectedZone();
         LogCapture capture;
 
