@@ -3,12 +3,17 @@
 
 #include "tzdb/tz_table.h"
 
+#include <optional>
 #include <string>
 
 namespace tarvane::ui {
 
-// The table, read from the resource on first use and kept; null when the
-// resource is missing or damaged, which the first use logs.
+// The table in RCDATA resource `id` of the program file; none, and a line in
+// the diagnostic log, when the resource is missing or no whole table.
+std::optional<TzTable> ReadTzTableResource(int id);
+
+// The program's table, read on first use and kept; null when it is missing
+// or damaged, which the first use logs.
 const TzTable* ProgramTzTable();
 
 // The About box's line: "IANA tz database: 2026f".

@@ -5,8 +5,11 @@
 #include "dialog_driver.h"
 #include "log_capture.h"
 #include "main_window_harness.h"
+#include "tz_fixtures.h"
 
 #include "platform/clipboard.h"
+#include "platform/format.h"
+#include "platform/module_resource.h"
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
 #include "ui/about_dlg.h"
@@ -90,10 +93,27 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             }
         }
 
+        // The dialog cannot be shown.
+        LogCapture capture;
+        window.runTzCheckDialog = [](HWND, ui::TzCheckExchange&) {
+            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return INT_PTR{-1};
+        };
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_CHECK, 0);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, L"ERROR: Can't display window to check against the tz database");
+        EXPECT_TRUE(capture.Has(Format(L"[258] dlg=%d", IDD_TZ_CHECK))) << capture.Dump();
+        messages.clear();
+        window.runTzCheckDialog = ui::RunTzCheckDialog;
+
+        // Save As CSV: the file dialog fails, then a file that cannot be made, then the file.
+        const std::wstring unwritable = TempPath(L"no-such-folder\\list.csv");
+        int saves = 0;
         ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
             EXPECT_TRUE(save);
-            *path = csv;
-            return 0;
+            ++saves;
+            *path = saves == 2 ? unwritable : csv;
+            return saves == 1 ? 2 : 0;
         });
         EXPECT_TRUE(MenuEnabled(window, 3, ID_TOOLS_TZ_CHECK));
         HWND shown = nullptr;
@@ -133,6 +153,8 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             copied = GetClipboardText(dialog);
 
             PressButton(dialog, IDC_TZ_CHECK_SAVE);
+            PressButton(dialog, IDC_TZ_CHECK_SAVE);
+            PressButton(dialog, IDC_TZ_CHECK_SAVE);
 
             // A double click on Tokyo goes to it.
             ListView_EnsureVisible(list, tokyo, FALSE);
@@ -148,7 +170,13 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
         Pump();
         ASSERT_NE(shown, nullptr);
         EXPECT_FALSE(::IsWindow(shown));
-        EXPECT_TRUE(messages.empty());
+        EXPECT_TRUE(capture.Has(L"[255] res=2")) << capture.Dump();
+        EXPECT_TRUE(capture.Has(L"[253] file=\"" + unwritable + L"\"")) << capture.Dump();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(
+            messages[0].text.rfind(L"ERROR: Failed to save the list to:\n\n" + unwritable + L"\n\n(3) ", 0),
+            0u)
+            << Narrow(messages[0].text);
         EXPECT_EQ(copied, L"Zone Key\tIANA Zone\tStatus\tFirst Difference\r\n" + pacificRow + L"\r\n");
         ASSERT_NE(window.SelectedZone(), nullptr);
         EXPECT_EQ(window.SelectedZone()->keyName, L"Tokyo Standard Time");
@@ -163,6 +191,14 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
 TEST_F(TzDatabaseTest, FillThroughItsDialogThenSaveWritesRulesThatMatch) {
     Run([&](CTarvaneDlg& window) {
         EXPECT_FALSE(MenuEnabled(window, 1, ID_EDIT_TZ_FILL)) << "view mode";
+        {
+            LogCapture capture;
+            window.FillFromTzDatabase();
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].text, L"There's no time zone selected");
+            EXPECT_TRUE(capture.Has(L"[257] id=0")) << capture.Dump();
+            messages.clear();
+        }
         // Not the current zone: Wine refuses to activate one.
         EditZone(L"Eastern Standard Time");
         EXPECT_TRUE(Visible(IDC_TZ_FILL));
@@ -262,7 +298,19 @@ TEST_F(TzDatabaseTest, YearsTheFormCannotHoldAreListedFirstAndCancelLeavesTheReg
     });
 }
 
-TEST_F(TzDatabaseTest, TheAboutBoxNamesTheTzDatabasesVersion) {
+TEST_F(TzDatabaseTest, TheProgramCarriesTheTestedTableAndTheAboutBoxNamesItsVersion) {
+    const BYTE* data = nullptr;
+    std::size_t size = 0;
+    ASSERT_TRUE(ReadModuleResource(IDR_TZ_TABLE, &data, &size));
+    EXPECT_TRUE(std::vector<BYTE>(data, data + size) == GeneratedTzTableBytes())
+        << "the resource is the file the tests read";
+    {
+        LogCapture capture;
+        EXPECT_FALSE(ui::ReadTzTableResource(1198).has_value());
+        EXPECT_FALSE(ui::ReadTzTableResource(1199).has_value()) << "gui_tests.rc: not a table";
+        EXPECT_EQ(capture.Messages(), (std::vector<std::wstring>{L"[250] id=1198", L"[251] id=1199, sz=14"}));
+        EXPECT_NE(capture.LastErrorOf(L"[250] id=1198"), 0);
+    }
     const TzTable* table = ui::ProgramTzTable();
     ASSERT_NE(table, nullptr);
     std::wstring line;
