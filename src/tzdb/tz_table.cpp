@@ -1,5 +1,6 @@
 #include "tzdb/tz_table.h"
 
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tzdb/civil_time.h"
 
@@ -45,8 +46,7 @@ public:
         if (!Bytes(4, &p)) {
             return false;
         }
-        *value = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                 (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        *value = ReadDwordLe(p);
         return true;
     }
     // A length byte and that many printable ASCII characters.
