@@ -24,11 +24,20 @@ std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator);
 // The text of `units` UTF-16 units read little-endian from `data`. NULs are kept.
 std::wstring FromUtf16Le(const BYTE* data, std::size_t units);
 
+// UTF-8 bytes of `text`, without a byte-order mark; an unpaired surrogate
+// becomes U+FFFD.
+std::string ToUtf8(std::wstring_view text);
+
 // Number of UTF-16 units `text` takes.
 std::size_t Utf16Length(std::wstring_view text);
 
 // `text` without the white space (as iswspace classifies it) at both ends.
 std::wstring TrimWhiteSpace(std::wstring_view text);
+
+// The number at the start of `text`: leading blanks and tabs and a sign, then
+// digits up to the first other character; no digits reads 0. Saturates
+// instead of overflowing.
+long long ReadDecimal(std::wstring_view text);
 
 // Every occurrence of `from` in `text` replaced by `to`.
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to);

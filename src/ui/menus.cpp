@@ -24,6 +24,8 @@ void CTarvaneDlg::InstallCommandRules() {
         {ID_VIEW_REFRESH, viewMode},
         {ID_TOOLS_ADJUST_TIME, always},
         {ID_TOOLS_EVENT_LOG, always},
+        {ID_TOOLS_TZ_CHECK, viewMode},
+        {ID_EDIT_TZ_FILL, [this] { return CanFillFromTzDatabase(); }},
         {ID_HELP_ABOUT, always},
     };
     for (const auto& [id, enabled] : enabledWhen_) {

@@ -29,13 +29,6 @@ RECT ScreenRectOf(HWND window) {
     return rect;
 }
 
-// The control's rectangle in the dialog's client coordinates.
-RECT ClientRectOf(HWND dialog, HWND control) {
-    RECT rect = ScreenRectOf(control);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // The band's colour for the backup link. Some link controls delete the brush
 // their parent hands them after painting, which must not take the band's own
 // brush with it: this one is made again whenever it is gone.
@@ -294,7 +287,7 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
     if (control == nullptr && (code == 0 || code == 1) && !CommandEnabled(id)) {
         return true;
     }
-    if (OnYearCommand(id, code)) {
+    if (OnYearCommand(id, code) || OnTzCommand(id, code)) {
         return true;
     }
     switch (id) {
@@ -478,9 +471,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
         if (control == Item(IDC_SYNC_LINK)) {
-            ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-            *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            *result = NoteColors(dc);
             return true;
         }
     }

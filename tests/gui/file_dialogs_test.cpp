@@ -25,12 +25,6 @@ void TypeFileName(HWND dialog, const std::wstring& name) {
     PressButton(dialog, IDOK);
 }
 
-std::wstring TempPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
-
 TEST_F(MainWindowTest, MakeBackupSavesWhereTheSaveDialogSaysAddingTheExtension) {
     const std::wstring typed = TempPath(L"tarvane-real-dialog");
     const std::wstring saved = typed + L".trvbkp";

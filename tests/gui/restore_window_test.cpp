@@ -1,5 +1,6 @@
 // Backup and restore through the real window, in a throw-away prefix: the
 // registry import tool writes the prefix's own database.
+#include "dialog_driver.h"
 #include "main_window_harness.h"
 
 #include "core/registry_values.h"
@@ -23,12 +24,6 @@ using ui::CTarvaneDlg;
 
 const std::wstring kTokyo = std::wstring(kTimeZonesPath) + L"\\Tokyo Standard Time";
 const std::wstring kPacificYears = std::wstring(kTimeZonesPath) + L"\\Pacific Standard Time\\Dynamic DST";
-
-std::wstring TempPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
 
 std::wstring ReadString(const std::wstring& path, const wchar_t* name) {
     RegKey key(SystemRegistry());
