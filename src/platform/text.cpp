@@ -33,6 +33,21 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b) {
 #endif
 }
 
+bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const auto upper = [](wchar_t ch) {
+        return ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - 32) : ch;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upper(a[i]) != upper(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator) {
     std::vector<BYTE> bytes;
     bytes.reserve((text.size() + 1) * 2);
