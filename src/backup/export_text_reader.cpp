@@ -37,19 +37,6 @@ bool OnlyBlanksFrom(std::wstring_view text, std::size_t pos) {
     return SkipBlanks(text, pos) == text.size();
 }
 
-int HexDigit(wchar_t ch) {
-    if (ch >= L'0' && ch <= L'9') {
-        return ch - L'0';
-    }
-    if (ch >= L'a' && ch <= L'f') {
-        return ch - L'a' + 10;
-    }
-    if (ch >= L'A' && ch <= L'F') {
-        return ch - L'A' + 10;
-    }
-    return -1;
-}
-
 // The line as a log line can show it.
 std::wstring ShownLine(std::wstring_view text) {
     std::size_t begin = SkipBlanks(text, 0);
@@ -263,7 +250,7 @@ private:
     static bool ReadDword(const std::wstring& text, std::size_t pos, std::vector<BYTE>* data) {
         DWORD number = 0;
         for (std::size_t i = 0; i < 8; ++i, ++pos) {
-            const int digit = pos < text.size() ? HexDigit(text[pos]) : -1;
+            const int digit = pos < text.size() ? HexDigitValue(text[pos]) : -1;
             if (digit < 0) {
                 return false;
             }
@@ -279,8 +266,8 @@ private:
         std::size_t i = *pos + 4;
         DWORD number = 0;
         std::size_t digits = 0;
-        for (; i < text.size() && HexDigit(text[i]) >= 0; ++i, ++digits) {
-            number = number * 16 + static_cast<DWORD>(HexDigit(text[i]));
+        for (; i < text.size() && HexDigitValue(text[i]) >= 0; ++i, ++digits) {
+            number = number * 16 + static_cast<DWORD>(HexDigitValue(text[i]));
         }
         if (digits == 0 || digits > 8 || text.compare(i, 2, L"):") != 0) {
             return false;
@@ -326,9 +313,9 @@ private:
                 }
                 continue;
             }
-            const int high = HexDigit((*text)[pos]);
-            const int low = pos + 1 < text->size() ? HexDigit((*text)[pos + 1]) : -1;
-            if (high < 0 || low < 0 || (pos + 2 < text->size() && HexDigit((*text)[pos + 2]) >= 0)) {
+            const int high = HexDigitValue((*text)[pos]);
+            const int low = pos + 1 < text->size() ? HexDigitValue((*text)[pos + 1]) : -1;
+            if (high < 0 || low < 0 || (pos + 2 < text->size() && HexDigitValue((*text)[pos + 2]) >= 0)) {
                 return false;
             }
             bytes->push_back(static_cast<BYTE>(high * 16 + low));
