@@ -462,7 +462,7 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwards
     EXPECT_EQ(watched.copy.rfind(ProgramDataFolder() + L"\\Tarvane-", 0), 0u);
     // Wine keeps of a folder's DACL only what its file mode can hold: there,
     // without the protected DACL, everyone could read the folder.
-    EXPECT_NE(watched.folderSddl.find(L"(A;OICI;FA;;;SY)"), std::wstring::npos) << watched.folderSddl.size();
+    EXPECT_NE(watched.folderSddl.find(L"(A;OICI;FA;;;SY)"), std::wstring::npos) << watched.folderSddl;
     EXPECT_EQ(watched.folderSddl.find(L";WD)"), std::wstring::npos);
     EXPECT_TRUE(LeftPrivateFolders().empty());
 
@@ -490,11 +490,11 @@ TEST_F(RestoreOnThrowAwayPrefix, BackupsRestoreAsWhenTheImportToolReadTheFileIts
         ChangeZones();
         prompts.answers = {IDYES};
         ASSERT_EQ(RestoreFromBackup(context, file, false), 1) << log.Dump();
-        const RegFile restored = RegExeExportOfBoth();
+        const RegFile restored = ExportNow();
         ChangeZones();
         ASSERT_EQ(RunToEnd(Format(L"\"%s\" import \"%s\"", RegExe(), file)), 0);
         ASSERT_TRUE(ResetDynamicYears(SystemRegistry()));
-        const std::string diff = DiffRegFiles(RegExeExportOfBoth(), restored);
+        const std::string diff = DiffRegFiles(ExportNow(), restored);
         EXPECT_TRUE(diff.empty()) << diff;
     }
     ::DeleteFileW(exported.c_str());
