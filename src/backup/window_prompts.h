@@ -38,8 +38,9 @@ private:
     HCURSOR previous_ = nullptr;
 };
 
-// WM_DROPFILES: the dropped names handed to DropBackupFiles. The caller then
-// passes the message on to the default processing.
+// WM_DROPFILES: the dropped names handed to DropBackupFiles; the drop is
+// freed (DragFinish) on every path. The caller then passes the message on to
+// the default processing.
 void OnDropFiles(BackupContext& context, HDROP drop);
 
 } // namespace tarvane

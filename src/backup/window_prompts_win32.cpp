@@ -17,6 +17,18 @@ int AskBackupPath(HWND owner, std::wstring& path, bool save) {
     return AskFileName(owner, options, path);
 }
 
+// The drop's memory, freed on every path out of the handler.
+class DropHolder {
+public:
+    explicit DropHolder(HDROP drop) : drop_(drop) {}
+    ~DropHolder() { ::DragFinish(drop_); }
+    DropHolder(const DropHolder&) = delete;
+    DropHolder& operator=(const DropHolder&) = delete;
+
+private:
+    HDROP drop_;
+};
+
 } // namespace
 
 int AskBackupSavePath(HWND owner, std::wstring& path) {
@@ -59,6 +71,7 @@ void WindowPrompts::Beep() {
 }
 
 void OnDropFiles(BackupContext& context, HDROP drop) {
+    const DropHolder holder(drop);
     const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     std::vector<std::wstring> names;
     for (UINT i = 0; i < count; ++i) {

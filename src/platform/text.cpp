@@ -34,6 +34,34 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b) {
 #endif
 }
 
+bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const auto upper = [](wchar_t ch) {
+        return ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - 32) : ch;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upper(a[i]) != upper(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int HexDigitValue(wchar_t ch) {
+    if (ch >= L'0' && ch <= L'9') {
+        return ch - L'0';
+    }
+    if (ch >= L'a' && ch <= L'f') {
+        return ch - L'a' + 10;
+    }
+    if (ch >= L'A' && ch <= L'F') {
+        return ch - L'A' + 10;
+    }
+    return -1;
+}
+
 std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator) {
     std::vector<BYTE> bytes;
     bytes.reserve((text.size() + 1) * 2);

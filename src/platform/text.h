@@ -18,6 +18,14 @@ inline bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
     return CompareNoCase(a, b) == 0;
 }
 
+// Equal when only ASCII letters differ in case. For names that decide what a
+// file may do: a name that matches only through some other folding (a dotless
+// i, a Turkish locale) does not match.
+bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b);
+
+// The value of a hexadecimal digit (either case), or -1.
+int HexDigitValue(wchar_t ch);
+
 // UTF-16 little-endian bytes of `text`, with a terminating NUL when asked.
 std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator);
 

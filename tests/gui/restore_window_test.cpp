@@ -3,6 +3,8 @@
 #include "dialog_driver.h"
 #include "main_window_harness.h"
 
+#include "backup/window_prompts.h"
+#include "backup_fakes.h"
 #include "core/registry_values.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
@@ -66,6 +68,25 @@ int RunProgram(const std::wstring& commandLine) {
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return static_cast<int>(code);
+}
+
+TEST(DropHandler, TheDropIsFreedOnEveryPath) {
+    MemoryRegistry registry;
+    MemoryFiles files;
+    files.files[L"C:\\b.trvbkp"] = {1};
+    FakeImportTool tool{registry, files};
+    FakePrompts prompts;
+    FakeWindow window;
+    window.mode = 1; // a backup dropped in edit mode is left alone
+    FakeSettings settings;
+    FakeActivator activator;
+    BackupContext context{registry, files, tool, prompts, window, settings, activator};
+    for (const wchar_t* name : {L"", L"C:\\none.txt", L"C:\\b.trvbkp"}) {
+        const HDROP drop = MakeDrop(name);
+        OnDropFiles(context, drop);
+        EXPECT_EQ(::GlobalFlags(drop), static_cast<UINT>(GMEM_INVALID_HANDLE)) << "freed";
+    }
+    EXPECT_EQ(prompts.beeps, 2) << "nothing dropped, nothing usable";
 }
 
 class ThrowAwayPrefixTest : public MainWindowTest {

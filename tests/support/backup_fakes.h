@@ -123,7 +123,8 @@ public:
 
     std::wstring systemDirectory = L"C:\\Windows\\system32";
     std::vector<std::wstring> commandLines;
-    DWORD startError = 0; // Start fails with this code
+    std::vector<std::vector<BYTE>> importedFiles; // the bytes of each file it was given
+    DWORD startError = 0;                         // Start fails with this code
     bool noProcessHandle = false;
     DWORD waitResult = 0;          // WAIT_OBJECT_0 unless set
     DWORD waitError = 0;           // the last error a failed wait leaves
