@@ -92,6 +92,32 @@ TziBlock ComposeTzi(const ZoneRules& rules) {
     return tzi;
 }
 
+bool SameStoredZone(const TimeZoneRecord& a, const TimeZoneRecord& b) {
+    if (a.displayName != b.displayName || a.standardName != b.standardName ||
+        a.daylightName != b.daylightName || a.years.size() != b.years.size() ||
+        TziToBytes(ComposeTzi(a.rules)) != TziToBytes(ComposeTzi(b.rules))) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.years.size(); ++i) {
+        if (a.years[i].year != b.years[i].year ||
+            TziToBytes(ComposeTzi(a.years[i].rules)) != TziToBytes(ComposeTzi(b.years[i].rules))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::wstring YearRunsText(const std::vector<YearRun>& runs) {
+    std::wstring text;
+    for (const YearRun& run : runs) {
+        if (!text.empty()) {
+            text += L", ";
+        }
+        text += run.first == run.last ? Format(L"%u", run.first) : Format(L"%u-%u", run.first, run.last);
+    }
+    return text;
+}
+
 std::wstring DumpRecord(const TimeZoneRecord& record) {
     const TziBlock& tzi = record.rules.tzi;
     const SYSTEMTIME& sd = tzi.StandardDate;

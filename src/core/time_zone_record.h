@@ -53,6 +53,12 @@ struct DynamicYearRecord {
 };
 static_assert(sizeof(DynamicYearRecord) == 92);
 
+// Consecutive years, both ends included.
+struct YearRun {
+    DWORD first;
+    DWORD last;
+};
+
 struct TimeZoneRecord {
     LONG id = 0;        // unique in one loaded list, never 0 or -1; the list row's item data
     LONG isCurrent = 0; // 1 for the machine's current zone
@@ -62,6 +68,10 @@ struct TimeZoneRecord {
     std::wstring daylightName;
     ZoneRules rules{};
     std::vector<DynamicYearRecord> years; // ascending by year
+    // Years of the stored FirstEntry..LastEntry range whose values could not
+    // be read (missing, or of the wrong type or size), ascending. Known to
+    // the loader only; a save writes `years` and so drops exactly these.
+    std::vector<YearRun> damagedYears;
 };
 
 // Stored form to edited form.
@@ -71,6 +81,14 @@ ZoneRules DeriveRules(const TziBlock& tzi);
 // system. A recurring-yearly transition goes out with wYear 0, whatever date
 // the block held when it was read.
 TziBlock ComposeTzi(const ZoneRules& rules);
+
+// The two records would leave the same values in the registry: the same
+// names, and the same composed TZI for the zone and for each of the same
+// years. Ids, the current-zone flag and the lost years do not count.
+bool SameStoredZone(const TimeZoneRecord& a, const TimeZoneRecord& b);
+
+// The runs as the user reads them: "2003, 2011-2015".
+std::wstring YearRunsText(const std::vector<YearRun>& runs);
 
 // One text of the whole record for the diagnostic log.
 std::wstring DumpRecord(const TimeZoneRecord& record);

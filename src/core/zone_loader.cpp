@@ -3,6 +3,7 @@
 #include "core/registry_values.h"
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
+#include "platform/last_error.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -12,32 +13,104 @@ namespace tarvane {
 namespace {
 
 constexpr DWORD kKeyNameCapacity = 260;
+// No zone holds more years than Add Year allows; a stored range wider than
+// that is damaged itself, and only its first years are tried.
+constexpr DWORD kMaxYearsTried = 1000;
 
-// Reads the years FirstEntry..LastEntry of an open Dynamic DST key, stopping
-// at the first year that cannot be read.
-void ReadDynamicYears(const RegKey& dynamicKey, std::vector<DynamicYearRecord>& years) {
+// Reads the years FirstEntry..LastEntry of an open Dynamic DST key. A year
+// that cannot be read does not end the reading: the later years are read all
+// the same, and the lost ones are logged and noted in the record, so that a
+// save drops exactly those and keeps every year that was read.
+void ReadDynamicYears(const RegKey& dynamicKey, const std::wstring& zoneName, TimeZoneRecord& record) {
     DWORD first = 0;
     DWORD last = 0;
     if (!ReadNumberValue(dynamicKey, L"FirstEntry", &first) ||
         !ReadNumberValue(dynamicKey, L"LastEntry", &last) || first > last) {
         return;
     }
+    const DWORD lastTried = last - first >= kMaxYearsTried ? first + (kMaxYearsTried - 1) : last;
+    std::vector<DWORD> runErrors; // the code of each damaged run's first failed read
+    auto noteDamaged = [&record, &runErrors](DWORD from, DWORD to, DWORD error) {
+        std::vector<YearRun>& runs = record.damagedYears;
+        if (!runs.empty() && runs.back().last + 1 == from) {
+            runs.back().last = to;
+        } else {
+            runs.push_back(YearRun{from, to});
+            runErrors.push_back(error);
+        }
+    };
     for (DWORD year = first;; ++year) {
         TziBlock block{};
-        if (!ReadTziValue(dynamicKey, Format(L"%u", year), &block)) {
-            break;
+        if (ReadTziValue(dynamicKey, Format(L"%u", year), &block)) {
+            DynamicYearRecord dynamicYear{year, DeriveRules(block)};
+            auto at =
+                std::upper_bound(record.years.begin(), record.years.end(), year,
+                                 [](DWORD y, const DynamicYearRecord& other) { return y < other.year; });
+            record.years.insert(at, dynamicYear);
+        } else {
+            noteDamaged(year, year, GetThreadLastError());
         }
-        DynamicYearRecord record{year, DeriveRules(block)};
-        auto at = std::upper_bound(years.begin(), years.end(), year,
-                                   [](DWORD y, const DynamicYearRecord& other) { return y < other.year; });
-        years.insert(at, record);
-        if (year == last) {
+        if (year == lastTried) {
             break;
         }
     }
+    if (lastTried != last) {
+        noteDamaged(lastTried + 1, last, ERROR_FILE_NOT_FOUND);
+    }
+    for (std::size_t i = 0; i < record.damagedYears.size(); ++i) {
+        SetThreadLastError(runErrors[i]);
+        LogMessage(L"[235] key=%s, yr=%s", zoneName, YearRunsText({record.damagedYears[i]}));
+    }
+}
+
+// The zone of an open zone key: names, rules and dynamic years; false when a
+// name or TZI cannot be read. `yearsOpened` is false when Dynamic DST exists
+// but cannot be opened (the zone is then kept without years).
+bool ReadZone(const RegKey& zoneKey, const std::wstring& name, TimeZoneRecord& record, bool* yearsOpened) {
+    TziBlock tzi{};
+    if (!ReadStringValue(zoneKey, L"Display", &record.displayName) ||
+        !ReadStringValue(zoneKey, L"Std", &record.standardName) ||
+        !ReadStringValue(zoneKey, L"Dlt", &record.daylightName) || !ReadTziValue(zoneKey, L"TZI", &tzi)) {
+        return false;
+    }
+    record.rules = DeriveRules(tzi);
+
+    RegKey dynamicKey(zoneKey.Api());
+    const LONG dynamicOpened = dynamicKey.Open(zoneKey.Handle(), kDynamicDstName, KEY_READ);
+    if (dynamicOpened == ERROR_SUCCESS) {
+        ReadDynamicYears(dynamicKey, name, record);
+    } else if (dynamicOpened != static_cast<LONG>(ERROR_FILE_NOT_FOUND)) {
+        *yearsOpened = false;
+    }
+    return true;
 }
 
 } // namespace
+
+bool LoadZone(RegistryApi& registry, const std::wstring& keyName, TimeZoneRecord* record) {
+    *record = TimeZoneRecord{};
+    if (keyName.empty()) {
+        SetThreadLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    RegKey zoneKey(registry);
+    if (const LONG opened =
+            zoneKey.Open(kHkeyLocalMachine, Format(L"%s\\%s", kTimeZonesPath, keyName), KEY_READ);
+        opened != ERROR_SUCCESS) {
+        SetThreadLastError(static_cast<DWORD>(opened));
+        return false;
+    }
+    TimeZoneRecord loaded;
+    bool yearsOpened = true;
+    if (!ReadZone(zoneKey, keyName, loaded, &yearsOpened) || !yearsOpened) {
+        SetThreadLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    loaded.keyName = keyName;
+    *record = std::move(loaded);
+    SetThreadLastError(0);
+    return true;
+}
 
 DWORD QueryCurrentZone(TimeZoneApi& timeZones, TimeZoneInfo* info, std::wstring* keyName) {
     TimeZoneInfo local;
@@ -89,23 +162,11 @@ bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& 
                 continue;
             }
             TimeZoneRecord record;
-            TziBlock tzi{};
-            if (!ReadStringValue(zoneKey, L"Display", &record.displayName) ||
-                !ReadStringValue(zoneKey, L"Std", &record.standardName) ||
-                !ReadStringValue(zoneKey, L"Dlt", &record.daylightName) ||
-                !ReadTziValue(zoneKey, L"TZI", &tzi)) {
+            bool yearsOpened = true;
+            if (!ReadZone(zoneKey, name, record, &yearsOpened)) {
                 continue;
             }
-            record.rules = DeriveRules(tzi);
-
-            RegKey dynamicKey(registry);
-            const LONG dynamicOpened = dynamicKey.Open(zoneKey.Handle(), kDynamicDstName, KEY_READ);
-            if (dynamicOpened == ERROR_SUCCESS) {
-                ReadDynamicYears(dynamicKey, record.years);
-                dynamicKey.Close();
-            } else if (dynamicOpened != static_cast<LONG>(ERROR_FILE_NOT_FOUND)) {
-                result = false;
-            }
+            result = result && yearsOpened;
 
             // IDs only grow within a run, so this skips 0, -1 and any ID in use.
             auto nextId = static_cast<DWORD>(lastId);

@@ -33,6 +33,14 @@ public:
 // GetDynamicTimeZoneInformation the key name is the standard name.
 DWORD QueryCurrentZone(TimeZoneApi& timeZones, TimeZoneInfo* info, std::wstring* keyName);
 
+// The zone `keyName` as the registry holds it now, with its dynamic years,
+// as LoadTimeZones reads each zone (id and current flag not set). False with
+// the Windows code in the last-error slot when its key cannot be opened
+// (ERROR_FILE_NOT_FOUND: there is no such zone), ERROR_INVALID_PARAMETER for
+// an empty name, or ERROR_INVALID_DATA when a value the list needs cannot be
+// read.
+bool LoadZone(RegistryApi& registry, const std::wstring& keyName, TimeZoneRecord* record);
+
 // Rebuilds `records` from the registry, ordered by Bias from west to east,
 // marks the current zone and refills `view`. `selectKey`: none selects no row,
 // an empty text the current zone, otherwise the zone with that key name.

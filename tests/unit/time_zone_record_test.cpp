@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace tarvane {
 namespace {
@@ -108,6 +110,51 @@ TEST(ComposeTzi, AnUnsetKindLeavesTheStoredDate) {
     const TziBlock composed = ComposeTzi(rules);
     EXPECT_EQ(composed.StandardDate.wYear, 2015);
     EXPECT_EQ(composed.DaylightDate.wYear, 2015);
+}
+
+TEST(SameStoredZone, OnlyWhatTheRegistryWouldHoldCounts) {
+    TimeZoneRecord base;
+    base.keyName = L"Zone";
+    base.displayName = L"Zone";
+    base.standardName = L"Std";
+    base.daylightName = L"Dlt";
+    base.rules = DeriveRules(MakeTzi(300, 0, -60, Recurring(11, 0, 1, 2), Recurring(3, 0, 2, 2)));
+    base.years.push_back({2010, base.rules});
+    base.years[0].rules.dstEnabled = 0;
+    const std::vector<std::pair<const char*, void (*)(TimeZoneRecord&)>> cases = {
+        {"id, flag and lost years",
+         [](TimeZoneRecord& r) {
+             r.id = 7;
+             r.isCurrent = 1;
+             r.damagedYears.push_back({2011, 2011});
+         }},
+        {"a one-time date not in use", [](TimeZoneRecord& r) { r.rules.standardAbsoluteDate.wDay = 9; }},
+        {"rules of a disabled daylight saving",
+         [](TimeZoneRecord& r) { r.years[0].rules.tzi.DaylightDate.wHour = 5; }},
+    };
+    const std::vector<std::pair<const char*, void (*)(TimeZoneRecord&)>> differences = {
+        {"a name", [](TimeZoneRecord& r) { r.daylightName += L" "; }},
+        {"the bias", [](TimeZoneRecord& r) { r.rules.tzi.Bias = 360; }},
+        {"the kind of a rule",
+         [](TimeZoneRecord& r) {
+             r.rules.daylightOccurs = kOccursOnlyOnce;
+             r.rules.daylightAbsoluteDate = Once(2010, 3, 14, 2);
+         }},
+        {"a year's number", [](TimeZoneRecord& r) { r.years[0].year = 2011; }},
+        {"a year's rules", [](TimeZoneRecord& r) { r.years[0].rules.tzi.DaylightBias = -30; }},
+        {"a year more", [](TimeZoneRecord& r) { r.years.push_back(r.years[0]); }},
+    };
+    for (const auto& [name, change] : cases) {
+        TimeZoneRecord other = base;
+        change(other);
+        EXPECT_TRUE(SameStoredZone(base, other)) << name;
+    }
+    for (const auto& [name, change] : differences) {
+        TimeZoneRecord other = base;
+        change(other);
+        EXPECT_FALSE(SameStoredZone(base, other)) << name;
+        EXPECT_FALSE(SameStoredZone(other, base)) << name;
+    }
 }
 
 TEST(DumpRecord, WritesZoneThenYearsInTheirFixedForm) {

@@ -1,10 +1,13 @@
 #include "core/zone_loader.h"
 
+#include "core/zone_writer.h"
 #include "log_capture.h"
 #include "platform/last_error.h"
 #include "zone_fixtures.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tarvane::test {
 namespace {
@@ -99,17 +102,54 @@ TEST_F(ZoneLoader, SelectKeyChoosesTheRow) {
     EXPECT_EQ(view.selected, -1);
 }
 
-TEST_F(ZoneLoader, ReadsDynamicYearsUpToTheFirstMissingOne) {
+TEST_F(ZoneLoader, ReadsEveryReadableYearAndNotesAndLogsTheLostOnes) {
+    const TziBlock rules = MakeTzi(0, 0, -60, Recurring(10, 0, 5, 3), Recurring(3, 0, 5, 2));
     ZoneSpec zone = SimpleZone(L"Years", 0);
-    for (DWORD year : {2006u, 2007u, 2009u, 2010u}) {
-        zone.years.push_back({year, MakeTzi(0, 0, -60, Recurring(10, 0, 5, 3), Recurring(3, 0, 5, 2))});
+    for (DWORD year = 2000; year <= 2010; ++year) {
+        if (year != 2008) {
+            zone.years.push_back({year, rules});
+        }
     }
     PutZone(registry, zone);
+    // 2003 cut short, 2004 of another type, 2008 missing, 2009 and 2010 adjacent and lost too.
+    registry.PutValue(DynamicPath(L"Years"), L"2003", REG_BINARY, {1, 2, 3, 4});
+    registry.PutValue(DynamicPath(L"Years"), L"2004", REG_DWORD, std::vector<BYTE>(44, 0));
+    registry.InjectFault(RegFault(RegOp::QueryValue, DynamicPath(L"Years")).Value(L"2009").Error(5));
+    registry.InjectFault(RegFault(RegOp::QueryValue, DynamicPath(L"Years")).Value(L"2010").Size(43));
+    ASSERT_TRUE(Load()) << "lost years do not fail the load";
+    std::vector<DWORD> read;
+    for (const auto& year : records[0].years) {
+        read.push_back(year.year);
+    }
+    EXPECT_EQ(read, (std::vector<DWORD>{2000, 2001, 2002, 2005, 2006, 2007}));
+    EXPECT_EQ(records[0].years[3].rules.dstEnabled, 1);
+    EXPECT_EQ(YearRunsText(records[0].damagedYears), L"2003-2004, 2008-2010");
+    EXPECT_EQ(capture.Messages(), (std::vector<std::wstring>{L"[235] key=Years, yr=2003-2004",
+                                                             L"[235] key=Years, yr=2008-2010"}));
+    EXPECT_EQ(capture.LastErrorOf(L"[235] key=Years, yr=2003-2004"), ERROR_INVALID_DATA);
+    EXPECT_EQ(capture.LastErrorOf(L"[235] key=Years, yr=2008-2010"), ERROR_FILE_NOT_FOUND);
+
+    // A save keeps every year that was read and drops exactly the lost ones.
+    ASSERT_TRUE(SaveTimeZone(registry, true, records[0]));
+    std::vector<std::wstring> kept = registry.ValueNames(DynamicPath(L"Years"));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::wstring>{L"2000", L"2001", L"2002", L"2005", L"2006", L"2007",
+                                               L"FirstEntry", L"LastEntry"}));
+    EXPECT_EQ(ReadDwordLe(registry.GetValue(DynamicPath(L"Years"), L"LastEntry")->data.data()), 2007u);
+
+    // A range no zone can hold is tried for its first thousand years only.
+    ZoneSpec wide = SimpleZone(L"Wide", 0);
+    wide.years.push_back({2006, rules});
+    wide.years.push_back({2500, rules});
+    wide.lastEntry = 4294967295u;
+    registry.RemoveTree(ZonePath(L"Years"));
+    PutZone(registry, wide);
+    capture.events.clear();
+    const std::size_t callsBefore = registry.CallCount();
     ASSERT_TRUE(Load());
+    EXPECT_LT(registry.CallCount() - callsBefore, 2500u);
     ASSERT_EQ(records[0].years.size(), 2u);
-    EXPECT_EQ(records[0].years[0].year, 2006u);
-    EXPECT_EQ(records[0].years[1].year, 2007u);
-    EXPECT_EQ(records[0].years[0].rules.dstEnabled, 1);
+    EXPECT_EQ(YearRunsText(records[0].damagedYears), L"2007-2499, 2501-4294967295");
 }
 
 TEST_F(ZoneLoader, AReversedOrUnreadableRangeGivesNoYearsAndNoError) {
@@ -137,6 +177,30 @@ TEST_F(ZoneLoader, AWholeRangeOfYearsEndsAtTheLastValueWithoutWrappingAround) {
     ASSERT_TRUE(Load());
     ASSERT_EQ(records[0].years.size(), 2u);
     EXPECT_EQ(records[0].years[1].year, 4294967295u);
+}
+
+TEST_F(ZoneLoader, LoadZoneReadsOneZoneAsTheListDoes) {
+    ZoneSpec zone = SimpleZone(L"One", 300);
+    zone.years.push_back({2010, MakeTzi(300)});
+    zone.lastEntry = 2011;
+    PutZone(registry, zone);
+    PutZone(registry, SimpleZone(L"Other", 0));
+    ASSERT_TRUE(Load());
+    TimeZoneRecord one;
+    ASSERT_TRUE(LoadZone(registry, L"one", &one));
+    EXPECT_EQ(one.keyName, L"one");
+    EXPECT_TRUE(SameStoredZone(one, records[0]));
+    EXPECT_EQ(YearRunsText(one.damagedYears), L"2011");
+    const std::vector<std::pair<std::wstring, DWORD>> failures = {
+        {L"Missing", ERROR_FILE_NOT_FOUND}, {L"", ERROR_INVALID_PARAMETER}, {L"Broken", ERROR_INVALID_DATA}};
+    PutZone(registry, SimpleZone(L"Broken", 0));
+    registry.PutValue(ZonePath(L"Broken"), L"TZI", REG_BINARY, {1});
+    for (const auto& [key, error] : failures) {
+        EXPECT_FALSE(LoadZone(registry, key, &one)) << std::string(key.begin(), key.end());
+        EXPECT_EQ(GetThreadLastError(), error);
+        EXPECT_TRUE(one.keyName.empty());
+    }
+    EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
 TEST_F(ZoneLoader, ZonesWithABadValueAreSkippedSilently) {
