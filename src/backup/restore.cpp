@@ -228,10 +228,10 @@ bool ResetDynamicYears(RegistryApi& registry) {
     return ok;
 }
 
-int ImportBackup(BackupContext& context, const std::wstring& path, bool* imported) {
-    if (imported != nullptr) {
-        *imported = false;
-    }
+int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome* outcome) {
+    ImportOutcome ignored;
+    ImportOutcome& reached = outcome != nullptr ? *outcome : ignored;
+    reached = ImportOutcome{};
     FileApi& files = context.files;
     if (path.empty()) {
         return Failed(ERROR_INVALID_PARAMETER);
@@ -274,9 +274,7 @@ int ImportBackup(BackupContext& context, const std::wstring& path, bool* importe
     if (const DWORD error = ImportPrivateCopy(context, content, path); error != 0) {
         return Failed(error);
     }
-    if (imported != nullptr) {
-        *imported = true;
-    }
+    reached.imported = true;
 
     // The registry now holds the file's content: the stale years go whatever
     // fails after this point.
@@ -298,6 +296,7 @@ int ImportBackup(BackupContext& context, const std::wstring& path, bool* importe
     if (!context.activator.Activate(record)) {
         error = GetThreadLastError();
         LogMessage(L"[175] path=\"%s\", key=\"%s\"", path, keyName);
+        reached.onlyActivationFailed = true;
         return Failed(error);
     }
     SetThreadLastError(0);
@@ -349,8 +348,9 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
     }
 
     const WaitCursor wait(prompts);
-    bool imported = false;
-    const int result = ImportBackup(context, path, &imported);
+    ImportOutcome outcome;
+    const int result = ImportBackup(context, path, &outcome);
+    const bool imported = outcome.imported;
     DWORD error = GetThreadLastError();
     bool reloaded = false;
     if (imported) {
@@ -359,6 +359,17 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
         reloaded = window.ReloadZoneList(true);
         window.UpdateTitle();
         SetThreadLastError(error);
+    }
+    if (result == 0 && outcome.onlyActivationFailed && reloaded) {
+        // Everything is restored; saying that the restore failed would send
+        // the user to restore again for nothing.
+        LogText(EVENTLOG_INFORMATION_TYPE, L"[181] Restored time zones");
+        prompts.ShowMessage(Format(L"Time zones information has been restored, but the time zone that the "
+                                   L"backup names as current could not be made the current time zone.\n\n"
+                                   L"(%d) %s",
+                                   error, GetErrorText(error)),
+                            MB_OK | MB_ICONERROR);
+        return 1;
     }
     if (result == 0) {
         if (imported && !reloaded) {

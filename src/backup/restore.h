@@ -18,13 +18,21 @@ inline constexpr DWORD kImportTimeoutMs = 10000;
 // -1 failed, 0 nothing done, 1 restored.
 int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch);
 
+// How far an import got.
+struct ImportOutcome {
+    // The import tool ran to exit code 0: the registry holds the file's
+    // content whatever failed after it.
+    bool imported = false;
+    // Everything else succeeded; only making the backed-up current zone the
+    // machine's zone failed.
+    bool onlyActivationFailed = false;
+};
+
 // 1 when the import, the zone load and the activation all succeeded, else 0
 // with the code of the first failure in the last-error slot. The import tool
 // reads a private copy written from the strict reading of the file, never
-// the file itself. `imported` is set
-// when the import tool ran to exit code 0: the registry then holds the file's
-// content whatever failed after it.
-int ImportBackup(BackupContext& context, const std::wstring& path, bool* imported = nullptr);
+// the file itself.
+int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome* outcome = nullptr);
 
 // The Time Zones key cannot be opened for writing (for a reason other than
 // its absence).

@@ -237,9 +237,14 @@ void CTarvaneDlg::SaveChanges() {
             const std::wstring dump = DumpRecord(*zone);
             SetThreadLastError(error);
             LogMessage(L"[154] %s", dump);
+            // The registry holds the zone now: staying in edit mode would
+            // suggest that Cancel could take the write back.
+            const std::wstring name = zone->displayName;
+            SetEditMode(false, true, true);
             ShowMessage(Hwnd(),
-                        Format(L"ERROR: Failed to set current time zone info.\n\n(%d) %s", error,
-                               GetErrorText(error)),
+                        Format(L"The time zone \"%s\" was saved, but it could not be made the current time "
+                               L"zone.\n\n(%d) %s",
+                               name, error, GetErrorText(error)),
                         MB_OK | MB_ICONERROR);
             ::SetCursor(previousCursor);
             return;

@@ -1,5 +1,6 @@
 #include "main_window_harness.h"
 
+#include "core/registry_values.h"
 #include "platform/registry.h"
 #include "platform/system_registry.h"
 #include "platform/settings_store.h"
@@ -98,6 +99,16 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     window.DoModal(::GetModuleHandleW(nullptr));
     dialog = nullptr;
     running = nullptr;
+}
+
+TziBlock StoredTzi(const std::wstring& keyName) {
+    RegKey key(SystemRegistry());
+    TziBlock block{};
+    if (key.Open(kHkeyLocalMachine, std::wstring(kTimeZonesPath) + L"\\" + keyName, KEY_READ) ==
+        ERROR_SUCCESS) {
+        ReadTziValue(key, L"TZI", &block);
+    }
+    return block;
 }
 
 HDROP MakeDrop(const std::wstring& file) {

@@ -62,6 +62,10 @@ protected:
     std::function<void()> whileRelaunching;
 };
 
+// The TZI of zone `keyName` as the registry the window works on holds it
+// (all zero when it cannot be read).
+TziBlock StoredTzi(const std::wstring& keyName);
+
 // A real HDROP with one file, as the shell hands it over.
 HDROP MakeDrop(const std::wstring& file);
 

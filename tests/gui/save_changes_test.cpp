@@ -3,6 +3,7 @@
 #include "main_window_harness.h"
 
 #include "core/registry_values.h"
+#include "log_capture.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
 
@@ -12,16 +13,6 @@ namespace tarvane::test {
 namespace {
 
 using ui::CTarvaneDlg;
-
-TziBlock StoredTzi(const std::wstring& keyName) {
-    RegKey key(SystemRegistry());
-    TziBlock block{};
-    if (key.Open(kHkeyLocalMachine, std::wstring(kTimeZonesPath) + L"\\" + keyName, KEY_READ) ==
-        ERROR_SUCCESS) {
-        ReadTziValue(key, L"TZI", &block);
-    }
-    return block;
-}
 
 // What `reg query` prints for a value of the scratch copy (a child process
 // does not see this process's redirection, so the copy is named by its path).
@@ -169,16 +160,29 @@ TEST_F(SaveChangesTest, WithNoCurrentZoneLoadedAZoneIsSavedWithoutActivation) {
     });
 }
 
-TEST_F(SaveChangesTest, TheRealActivationFailingKeepsEditModeAndTheSavedZone) {
+TEST_F(SaveChangesTest, TheRealActivationFailingLeavesEditModeAndSaysTheZoneWasSaved) {
+    LogCapture log;
     Run([&](CTarvaneDlg& window) {
         EditZone(L"Pacific Standard Time");
+        const std::wstring display = window.SelectedZone()->displayName;
         Type(IDC_BIAS_MINUTES, L"15");
         Save();
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text.rfind(L"ERROR: Failed to set current time zone info.\n\n(", 0), 0u)
+        EXPECT_EQ(messages[0].text.rfind(L"The time zone \"" + display +
+                                             L"\" was saved, but it could not be made the current time "
+                                             L"zone.\n\n(",
+                                         0),
+                  0u)
             << "Wine refuses to set the zone";
-        EXPECT_EQ(window.Mode(), 1);
-        EXPECT_EQ(StoredTzi(L"Pacific Standard Time").Bias, 495) << "the registry already holds the zone";
+        EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(window.Mode(), 0) << "Cancel could not take the write back";
+        EXPECT_EQ(StoredTzi(L"Pacific Standard Time").Bias, 495) << "the registry holds the zone";
+        EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 495) << "the list shows what the registry holds";
+        bool logged = false;
+        for (const auto& message : log.Messages()) {
+            logged = logged || message.rfind(L"[154] ID=", 0) == 0;
+        }
+        EXPECT_TRUE(logged) << log.Dump();
     });
 }
 

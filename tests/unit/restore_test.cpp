@@ -329,16 +329,33 @@ TEST_F(RestoreTest, CopyThatCannotBeRemovedIsLoggedAndTheRestoreStands) {
     EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{32, 145, 0}));
 }
 
-TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndUpdatesTheTitle) {
+TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndSaysWhatWasRestored) {
     ChangeZones();
     activator.error = 1314;
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1) << "everything was restored";
     EXPECT_EQ(Current(), backupText) << "the import stays and the stale years are gone";
     EXPECT_EQ(window.reloads, std::vector<bool>{true});
     EXPECT_EQ(window.titleUpdates, 1);
     EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[175] path=\"C:\\b.trvbkp\", key=\"Zone B\"",
-                                                         L"[156] file=\"C:\\b.trvbkp\""}));
+                                                         L"[181] Restored time zones"}));
     EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{1314, 1314}));
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].text,
+              L"Time zones information has been restored, but the time zone that the "
+              L"backup names as current could not be made the current time zone.\n\n"
+              L"(1314) " +
+                  GetErrorText(1314));
+    EXPECT_EQ(prompts.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(prompts.beeps, 0);
+
+    // When the list could not be reloaded either, the restore has failed.
+    prompts.messages.clear();
+    prompts.answers = {IDYES};
+    window.reloadResult = false;
+    log.events.clear();
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[175] path=\"C:\\b.trvbkp\", key=\"Zone B\"",
+                                                         L"[158]", L"[156] file=\"C:\\b.trvbkp\""}));
     ExpectRestoreErrorBox(1314);
 }
 
