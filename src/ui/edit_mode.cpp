@@ -76,6 +76,13 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
     if (reloadFailed) {
         ShowMessage(Hwnd(), L"ERROR: Failed to reload list of time zones", MB_OK | MB_ICONERROR);
     }
+    if (const TimeZoneRecord* zone = enter ? SelectedZone() : nullptr; zone && !zone->damagedYears.empty()) {
+        ShowMessage(Hwnd(),
+                    Format(L"These dynamic daylight saving years of \"%s\" cannot be read from the registry: "
+                           L"%s.\n\nSave Changes will drop exactly these years and keep every other year.",
+                           zone->displayName, YearRunsText(zone->damagedYears)),
+                    MB_OK | MB_ICONWARNING);
+    }
     if (!enter) {
         ::SetFocus(zoneList_.Hwnd());
     } else if (listHadFocus) {

@@ -1,0 +1,75 @@
+// What keeps the user's data safe in the real window: lost dynamic years that
+// a save drops and nothing else.
+#include "main_window_harness.h"
+
+#include "core/registry_values.h"
+#include "log_capture.h"
+#include "platform/system_registry.h"
+#include "resources/resource.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace tarvane::test {
+namespace {
+
+using ui::CTarvaneDlg;
+
+const std::wstring kPacificYears = std::wstring(kTimeZonesPath) + L"\\Pacific Standard Time\\Dynamic DST";
+
+// Writes the database the window works on (the scratch copy) as another
+// program would.
+void SetValue(const std::wstring& path, const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExW(key, name, 0, type, data.data(), static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+}
+
+std::vector<std::wstring> ValueNames(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    RegKey key(SystemRegistry());
+    if (key.Open(kHkeyLocalMachine, path, KEY_READ) == ERROR_SUCCESS) {
+        std::wstring name;
+        for (DWORD i = 0; SystemRegistry().EnumValue(key.Handle(), i, 64, &name, nullptr, nullptr, nullptr) ==
+                          ERROR_SUCCESS;
+             ++i) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(MainWindowTest, ADamagedYearIsNamedOnEditAndASaveDropsOnlyIt) {
+    SetValue(kPacificYears, L"2003", REG_BINARY, {0xe0, 0x01, 0x00, 0x00}); // cut to 4 bytes
+    LogCapture log;
+    Run([&](CTarvaneDlg& window) {
+        EXPECT_TRUE(log.Has(L"[235] key=Pacific Standard Time, yr=2003")) << log.Dump();
+        EditZone(L"Pacific Standard Time");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text,
+                  L"These dynamic daylight saving years of \"(UTC-08:00) Pacific Time (US & "
+                  L"Canada)\" cannot be read from the registry: 2003.\n\nSave Changes will "
+                  L"drop exactly these years and keep every other year.");
+        EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        EXPECT_EQ(window.SelectedZone()->years.size(), 7u) << "2004-2007 are read past the damaged year";
+        messages.clear();
+        Click(IDC_SAVE_CHANGES);
+        Pump();
+        EXPECT_EQ(window.Mode(), 0);
+    });
+    EXPECT_EQ(ValueNames(kPacificYears),
+              (std::vector<std::wstring>{L"2000", L"2001", L"2002", L"2004", L"2005", L"2006", L"2007",
+                                         L"FirstEntry", L"LastEntry"}));
+    RegKey years(SystemRegistry());
+    ASSERT_EQ(years.Open(kHkeyLocalMachine, kPacificYears, KEY_READ), ERROR_SUCCESS);
+    DWORD last = 0;
+    ASSERT_TRUE(ReadNumberValue(years, L"LastEntry", &last));
+    EXPECT_EQ(last, 2007u) << "current years keep their rules";
+}
+
+} // namespace
+} // namespace tarvane::test
