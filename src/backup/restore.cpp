@@ -4,6 +4,8 @@
 #include "backup/code_page.h"
 #include "backup/command_line.h"
 #include "backup/export_text_reader.h"
+#include "backup/export_zone.h"
+#include "backup/import_scope.h"
 #include "backup/make_backup.h"
 #include "backup/private_copy.h"
 #include "backup/zone_value_check.h"
@@ -93,6 +95,20 @@ DWORD ImportPrivateCopy(BackupContext& context, const ExportContent& content, co
     }
     copy.Remove();
     return error;
+}
+
+// A file of File > Export Time Zone: every key lies below one zone's key.
+bool HoldsOneZone(const ExportContent& content) {
+    std::wstring_view zone;
+    for (const ExportKey& key : content.keys) {
+        const std::wstring_view below = PathBelowTimeZones(key.path);
+        const std::wstring_view name = below.substr(0, below.find(L'\\'));
+        if (name.empty() || (!zone.empty() && !EqualAsciiNoCase(name, zone))) {
+            return false;
+        }
+        zone = name;
+    }
+    return !zone.empty();
 }
 
 bool IsYearName(const std::wstring& name, DWORD* year) {
@@ -228,6 +244,19 @@ bool ResetDynamicYears(RegistryApi& registry) {
     return ok;
 }
 
+namespace {
+
+// The clean-up after an import; a failure only warns, since the import stands.
+void ResetYearsOrWarn(BackupContext& context, const std::wstring& path) {
+    if (!ResetDynamicYears(context.registry)) {
+        LogMessage(L"[176] path=\"%s\"", path);
+        context.prompts.ShowMessage(L"Warning: Failed to reset some information for dynamic years.",
+                                    MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+} // namespace
+
 int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome* outcome) {
     ImportOutcome ignored;
     ImportOutcome& reached = outcome != nullptr ? *outcome : ignored;
@@ -251,8 +280,13 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
     // these bytes count, whatever happens to the file.
     std::vector<BYTE> bytes;
     std::wstring keyName;
-    if (!LoadFileBytes(files, path, &bytes, ReadSharing::DenyWriters) ||
-        !ReadBackupTimeZoneKey(bytes, context.isLegacyOs, keyName)) {
+    const bool read = LoadFileBytes(files, path, &bytes, ReadSharing::DenyWriters);
+    const bool named = read && ReadBackupTimeZoneKey(bytes, context.isLegacyOs, keyName);
+    // A zone exported for other computers names no current zone; it is
+    // recognised by its extension and then by holding one zone and nothing else.
+    const bool zoneFile =
+        read && !named && GetThreadLastError() == 0 && EqualNoCase(PathExtension(path), kZoneFileExtension);
+    if (!named && !zoneFile) {
         DWORD error = GetThreadLastError();
         if (error == 0) {
             error = ERROR_BAD_FORMAT;
@@ -262,7 +296,7 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
         return Failed(error);
     }
     keyName = TrimWhiteSpace(keyName);
-    if (keyName.empty()) {
+    if (named && keyName.empty()) {
         SetThreadLastError(ERROR_DIR_NOT_EMPTY);
         LogMessage(L"[167] path=\"%s\"", path);
         return Failed(ERROR_DIR_NOT_EMPTY);
@@ -271,10 +305,22 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
     if (const DWORD error = ReadStrictly(bytes, path, &content); error != 0) {
         return Failed(error);
     }
+    if (zoneFile && !HoldsOneZone(content)) {
+        SetThreadLastError(ERROR_BAD_FORMAT);
+        LogMessage(L"[166] path=\"%s\"", path);
+        return Failed(ERROR_BAD_FORMAT);
+    }
     if (const DWORD error = ImportPrivateCopy(context, content, path); error != 0) {
         return Failed(error);
     }
     reached.imported = true;
+
+    if (zoneFile) {
+        // The zone is in place; which zone is current is not the file's business.
+        ResetYearsOrWarn(context, path);
+        SetThreadLastError(0);
+        return 1;
+    }
 
     // The registry now holds the file's content: the stale years go whatever
     // fails after this point.
@@ -285,11 +331,7 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
         error = GetThreadLastError();
         LogMessage(L"[174] path=\"%s\", key=\"%s\"", path, keyName);
     }
-    if (!ResetDynamicYears(context.registry)) {
-        LogMessage(L"[176] path=\"%s\"", path);
-        context.prompts.ShowMessage(L"Warning: Failed to reset some information for dynamic years.",
-                                    MB_OK | MB_ICONEXCLAMATION);
-    }
+    ResetYearsOrWarn(context, path);
     if (!loaded) {
         return Failed(error);
     }

@@ -28,6 +28,10 @@ struct ImportOutcome {
     bool onlyActivationFailed = false;
 };
 
+// A file with the extension .reg that names no current zone and holds one
+// zone's key with its subkeys (File > Export Time Zone) is imported the same
+// way, without a zone to make current.
+//
 // 1 when the import, the zone load and the activation all succeeded, else 0
 // with the code of the first failure in the last-error slot. The import tool
 // reads a private copy written from the strict reading of the file, never

@@ -1,6 +1,7 @@
 // Restore: the import sequence, the clean-up of stale years and the drop handler.
 #include "backup/restore.h"
 
+#include "backup/export_zone.h"
 #include "backup/make_backup.h"
 #include "backup/registry_export.h"
 #include "backup_fakes.h"
@@ -253,6 +254,44 @@ TEST_F(RestoreTest, FileThatWritesOutsideTheTimeZoneKeysIsRefusedBeforeTheImport
     EXPECT_EQ(log.Messages(),
               std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", line=35, text=\"" + deletion + L"\""});
     EXPECT_TRUE(registry.KeyExists(ZonePath(L"Zone A")));
+}
+
+TEST_F(RestoreTest, AnExportedZoneIsRestoredWithoutChangingTheCurrentZone) {
+    std::wstring zoneB;
+    std::wstring zoneA;
+    ASSERT_EQ(ExportZoneText(registry, L"Zone B", zoneB), ERROR_SUCCESS);
+    ASSERT_EQ(ExportZoneText(registry, L"Zone A", zoneA), ERROR_SUCCESS);
+    const std::wstring before = Current();
+    const std::wstring zonePath = L"C:\\Zone B.reg";
+    files.files[zonePath] = BackupFileBytes(zoneB);
+    ChangeZones();
+    registry.PutString(ZonePath(L"Zone A"), L"Display", L"(UTC) Zone A");
+    EXPECT_EQ(RestoreFromBackup(context, zonePath, true), 1);
+    EXPECT_EQ(Current(), before) << "the zone back as it was, its stale years gone";
+    EXPECT_TRUE(activator.activated.empty());
+    EXPECT_EQ(window.reloads, std::vector<bool>{true});
+    EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[181] Restored time zones"});
+    EXPECT_EQ(prompts.messages.back().text, L"Time zones information has been restored.");
+
+    // Only a .reg file that holds one zone and nothing else stands in for a backup.
+    const std::wstring root =
+        L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones]\n\n";
+    const std::pair<std::wstring, std::wstring> refused[] = {
+        {zonePath, zoneB + zoneA.substr(38)},
+        {zonePath, zoneB + root},
+        {zonePath, L"Windows Registry Editor Version 5.00\n\n"},
+        {kPath, zoneB},
+    };
+    for (const auto& [path, text] : refused) {
+        log.events.clear();
+        files.files[path] = BackupFileBytes(text);
+        DWORD error = 0;
+        EXPECT_EQ(ImportBackup(context, path), 0) << text;
+        error = GetThreadLastError();
+        EXPECT_EQ(error, ERROR_BAD_FORMAT);
+        EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[166] path=\"" + path + L"\""}) << text;
+    }
+    EXPECT_EQ(tool.commandLines.size(), 1u);
 }
 
 TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {

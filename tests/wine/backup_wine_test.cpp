@@ -458,6 +458,13 @@ TEST(ZoneExportOnThrowAwayPrefix, AZoneDeletedAndImportedFromItsExportHoldsTheSa
     ASSERT_EQ(RunToEnd(Format(L"\"%s\" import \"%s\" /reg:64", RegExe(), prompts.savePath)), 0);
     const std::string diff = DiffRegFiles(before, RegExeExport(key));
     EXPECT_TRUE(diff.empty()) << diff;
+
+    // Tarvane's own restore takes the same file, and leaves the current zone alone.
+    ASSERT_EQ(RunToEnd(Format(L"\"%s\" delete \"%s\" /f /reg:64", RegExe(), key)), 0);
+    EXPECT_EQ(ImportBackup(context, prompts.savePath), 1) << log.Dump();
+    const std::string restored = DiffRegFiles(before, RegExeExport(key));
+    EXPECT_TRUE(restored.empty()) << restored;
+    EXPECT_TRUE(activator.activated.empty());
     ::DeleteFileW(prompts.savePath.c_str());
 }
 
