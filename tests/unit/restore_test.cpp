@@ -27,15 +27,7 @@ std::vector<BYTE> Tzi(LONG bias) {
     return std::vector<BYTE>(bytes.begin(), bytes.end());
 }
 
-struct RestoreTest : ::testing::Test {
-    MemoryRegistry registry;
-    MemoryFiles files;
-    FakeImportTool tool{registry, files};
-    FakePrompts prompts;
-    FakeWindow window;
-    FakeSettings settings;
-    FakeActivator activator;
-    BackupContext context{registry, files, tool, prompts, window, settings, activator};
+struct RestoreTest : ::testing::Test, FakeBackupWorld {
     LogCapture log;
     std::wstring backupText;
 

@@ -242,7 +242,18 @@ bool InThrowAwayPrefix() {
     return allowed != nullptr && std::string(allowed) == "1";
 }
 
-class RestoreOnThrowAwayPrefix : public ::testing::Test {
+// The backup commands on the real registry, files and processes, with the
+// window and its prompts faked.
+struct SystemBackupWorld {
+    FakePrompts prompts;
+    FakeWindow window;
+    FakeSettings settings;
+    FakeActivator activator;
+    BackupContext context{SystemRegistry(), SystemFiles(), SystemProcesses(), prompts,
+                          window,           settings,      activator};
+};
+
+class RestoreOnThrowAwayPrefix : public ::testing::Test, protected SystemBackupWorld {
 protected:
     void SetUp() override {
         if (!InThrowAwayPrefix()) {
@@ -315,12 +326,6 @@ protected:
         return found;
     }
 
-    FakePrompts prompts;
-    FakeWindow window;
-    FakeSettings settings;
-    FakeActivator activator;
-    BackupContext context{SystemRegistry(), SystemFiles(), SystemProcesses(), prompts,
-                          window,           settings,      activator};
     LogCapture log;
     std::wstring path;
     RegFile backup;
@@ -440,13 +445,11 @@ TEST(ZoneExportOnThrowAwayPrefix, AZoneDeletedAndImportedFromItsExportHoldsTheSa
     const RegFile before = RegExeExport(key);
     ASSERT_EQ(before.size(), 2u) << "the zone and its Dynamic DST key";
 
-    FakePrompts prompts;
+    SystemBackupWorld world;
+    FakePrompts& prompts = world.prompts;
     prompts.savePath = TempFile(L"zone.reg");
-    FakeWindow window;
-    FakeSettings settings;
-    FakeActivator activator;
-    BackupContext context{SystemRegistry(), SystemFiles(), SystemProcesses(), prompts,
-                          window,           settings,      activator};
+    FakeActivator& activator = world.activator;
+    BackupContext& context = world.context;
     LogCapture log;
     ExportTimeZone(context, zone);
     ASSERT_EQ(prompts.messages.size(), 1u);
