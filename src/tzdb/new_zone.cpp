@@ -15,13 +15,22 @@ void NameNewZone(TimeZoneRecord& zone) {
     }
 }
 
-TimeZoneRecord NewZoneFromCopy(const std::wstring& keyName, const TimeZoneRecord& source) {
+namespace {
+
+TimeZoneRecord NewZone(const std::wstring& keyName, const ZoneRules& rules,
+                       const std::vector<DynamicYearRecord>& years) {
     TimeZoneRecord zone;
     zone.keyName = keyName;
-    zone.rules = source.rules;
-    zone.years = source.years;
+    zone.rules = rules;
+    zone.years = years;
     NameNewZone(zone);
     return zone;
+}
+
+} // namespace
+
+TimeZoneRecord NewZoneFromCopy(const std::wstring& keyName, const TimeZoneRecord& source) {
+    return NewZone(keyName, source.rules, source.years);
 }
 
 FillPlan PlanNewZone(const TzZone& tz, int firstYear, int lastYear) {
@@ -29,12 +38,7 @@ FillPlan PlanNewZone(const TzZone& tz, int firstYear, int lastYear) {
 }
 
 TimeZoneRecord NewZoneFromPlan(const std::wstring& keyName, const FillPlan& plan) {
-    TimeZoneRecord zone;
-    zone.keyName = keyName;
-    zone.rules = plan.rules;
-    zone.years = plan.years;
-    NameNewZone(zone);
-    return zone;
+    return NewZone(keyName, plan.rules, plan.years);
 }
 
 } // namespace tarvane

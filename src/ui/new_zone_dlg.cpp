@@ -8,6 +8,7 @@
 #include "ui/controls.h"
 #include "ui/help_request.h"
 #include "ui/message_box.h"
+#include "ui/tz_fill_dlg.h"
 
 #include <commctrl.h>
 
@@ -15,6 +16,9 @@
 
 namespace tarvane::ui {
 namespace {
+
+constexpr YearRangeIds kYears{IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN, IDC_NEW_ZONE_LAST,
+                              IDC_NEW_ZONE_LAST_SPIN};
 
 wchar_t Folded(wchar_t ch) {
     return ch == L'_' ? L' ' : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
@@ -56,14 +60,7 @@ bool CNewZoneDlg::OnInit() {
     ::CheckRadioButton(Hwnd(), IDC_NEW_ZONE_FROM_COPY, IDC_NEW_ZONE_FROM_TZ,
                        fromTz ? IDC_NEW_ZONE_FROM_TZ : IDC_NEW_ZONE_FROM_COPY);
     ShowMatches();
-    for (const auto& [edit, spin, year] :
-         {std::tuple{IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN, exchange_.firstYear},
-          std::tuple{IDC_NEW_ZONE_LAST, IDC_NEW_ZONE_LAST_SPIN, exchange_.lastYear}}) {
-        ::SendMessageW(Item(spin), UDM_SETRANGE32, kFirstTzYear, kLastTzYear);
-        ::SendMessageW(Item(spin), UDM_SETPOS32, 0, year);
-        ::SendMessageW(Item(edit), EM_LIMITTEXT, 4, 0);
-        SetItemText(edit, Format(L"%d", year));
-    }
+    ShowYearRange(*this, kYears, exchange_.firstYear, exchange_.lastYear);
     const std::wstring version = exchange_.table != nullptr ? exchange_.table->version : std::wstring();
     SetItemText(IDC_NEW_ZONE_NOTE,
                 Format(L"The new zone opens in edit mode; nothing is written to the registry before Save "
@@ -128,48 +125,33 @@ void CNewZoneDlg::EnableStarts() {
     }
 }
 
-void CNewZoneDlg::Refuse(int id, const std::wstring& message) {
-    ::SetFocus(Item(id));
-    ShowMessage(Hwnd(), message, MB_OK | MB_ICONERROR);
-}
-
 bool CNewZoneDlg::ZoneFromTz(const std::wstring& keyName) {
     const std::wstring tzName = ChosenTzName();
     const TzZone* tz = exchange_.table != nullptr ? FindTzZone(*exchange_.table, tzName) : nullptr;
     if (tz == nullptr) {
-        Refuse(IDC_NEW_ZONE_SEARCH, L"Choose the IANA zone the new zone follows.");
+        RefuseInput(*this, IDC_NEW_ZONE_SEARCH, L"Choose the IANA zone the new zone follows.");
         return false;
     }
-    long long years[2] = {};
-    const int edits[2] = {IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_LAST};
-    for (int i = 0; i < 2; ++i) {
-        years[i] = ReadDecimal(TrimWhiteSpace(ItemText(edits[i])));
-        if (years[i] < kFirstTzYear || years[i] > kLastTzYear) {
-            Refuse(edits[i], Format(L"Provide a year between %u and %u.", static_cast<DWORD>(kFirstTzYear),
-                                    static_cast<DWORD>(kLastTzYear)));
-            return false;
-        }
-    }
-    if (years[0] > years[1]) {
-        Refuse(IDC_NEW_ZONE_LAST, L"The last year must not be earlier than the first.");
+    const std::optional<std::pair<LONG, LONG>> years = ReadYearRange(*this, kYears);
+    if (!years) {
         return false;
     }
-    const int first = static_cast<int>(years[0]);
-    const int last = static_cast<int>(years[1]);
+    const int first = static_cast<int>(years->first);
+    const int last = static_cast<int>(years->second);
     const FillPlan plan = PlanNewZone(*tz, first, last);
     // A new zone has no rules of its own to keep in a year the form cannot hold.
     if (!plan.problems.empty()) {
-        Refuse(
-            IDC_NEW_ZONE_FIRST,
+        RefuseInput(
+            *this, IDC_NEW_ZONE_FIRST,
             Format(L"These years of %s cannot be expressed exactly in the registry's form:\n\n%s\n\nChoose "
                    L"other years.",
                    tzName, ProblemLines(plan.problems)));
         return false;
     }
     if (plan.years.size() > kMaxDynamicYears) {
-        Refuse(IDC_NEW_ZONE_FIRST,
-               Format(L"The zone would have more than %u dynamic years. Choose fewer years.",
-                      static_cast<DWORD>(kMaxDynamicYears)));
+        RefuseInput(*this, IDC_NEW_ZONE_FIRST,
+                    Format(L"The zone would have more than %u dynamic years. Choose fewer years.",
+                           static_cast<DWORD>(kMaxDynamicYears)));
         return false;
     }
     if (plan.laterDifference &&
@@ -193,7 +175,7 @@ void CNewZoneDlg::OnOK() {
     const std::wstring keyName = TrimWhiteSpace(ItemText(IDC_NEW_ZONE_KEY));
     SetItemText(IDC_NEW_ZONE_KEY, keyName);
     if (const std::wstring problem = NewZoneKeyProblem(keyName, exchange_.existingKeys); !problem.empty()) {
-        Refuse(IDC_NEW_ZONE_KEY, problem);
+        RefuseInput(*this, IDC_NEW_ZONE_KEY, problem);
         return;
     }
     if (FromTz()) {
@@ -204,7 +186,7 @@ void CNewZoneDlg::OnOK() {
         exchange_.zone = NewZoneFromCopy(keyName, *exchange_.copySource);
         exchange_.tzName.clear();
     } else {
-        Refuse(IDC_NEW_ZONE_FROM_TZ, L"Choose where the new zone's rules come from.");
+        RefuseInput(*this, IDC_NEW_ZONE_FROM_TZ, L"Choose where the new zone's rules come from.");
         return;
     }
     End(IDOK);

@@ -51,7 +51,6 @@ private:
     // Builds the zone from the tz database; false, with the user told why,
     // when the years chosen cannot make one.
     bool ZoneFromTz(const std::wstring& keyName);
-    void Refuse(int id, const std::wstring& message);
 
     NewZoneExchange& exchange_;
     HICON informationIcon_ = nullptr;

@@ -29,6 +29,14 @@ status=0
 
 fail() { echo "FAIL: $*"; status=1; }
 value() { "$runner" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep "$2"; }
+focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
+# Chooses the item with the key $1 from the main window's Edit menu.
+edit_menu() {
+    focus "$window"
+    xdotool key --window "$window" alt+e
+    sleep 1
+    xdotool key "$1"
+}
 
 # A clean start: a zone left by an earlier run goes.
 "$runner" reg delete "$zone" /f >/dev/null 2>&1
@@ -38,15 +46,12 @@ app=$!
 if ! window=$("$wait_window" 90 '^Tarvane' "$app"); then
     fail "the main window did not appear"
 else
-    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
     # Edit > New Time Zone...; the key, the tz database's start, a search.
-    xdotool key --window "$window" alt+e
-    sleep 1
-    xdotool key n
+    edit_menu n
     if ! dialog=$("$wait_window" 30 '^New Time Zone$' "$app"); then
         fail "Edit > New Time Zone did not open its dialog"
     else
-        xdotool windowfocus --sync "$dialog" 2>/dev/null || xdotool windowfocus "$dialog"
+        focus "$dialog"
         xdotool type --delay 20 "$key"
         xdotool key alt+t alt+s
         xdotool type --delay 20 kathm
@@ -56,7 +61,7 @@ else
         "$runner" "$probe" expect-edit || fail "the new zone is not edited"
         "$runner" "$probe" expect-name "$display" || fail "the new zone is not the one edited"
         [ -z "$(value "$zone" Display)" ] || fail "the key exists before Save Changes"
-        xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+        focus "$window"
         xdotool key --window "$window" Return
         "$runner" "$probe" expect-view || fail "Save Changes did not end edit mode"
         shown=$(value "$zone" Display)
@@ -68,15 +73,13 @@ else
 
         # Edit > Delete Time Zone...: no backup was made in the program, so
         # it offers one; No deletes without it.
-        xdotool key --window "$window" alt+e
-        sleep 1
-        xdotool key d
+        edit_menu d
         if ! box=$("$wait_window" 30 '^Tarvane$' "$app"); then
             fail "Delete Time Zone asked nothing"
         else
             import -window root "$artifacts/delete_zone_confirmation.png" &&
                 echo "screenshot: $artifacts/delete_zone_confirmation.png"
-            xdotool windowfocus --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
+            focus "$box"
             xdotool key n
         fi
         i=0
