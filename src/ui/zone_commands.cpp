@@ -60,6 +60,9 @@ void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
     NewZoneExchange exchange;
     exchange.table = ProgramTzTable();
     exchange.copySource = selected;
+    // Keys the list leaves out (a zone with a damaged value) count too. An
+    // enumeration that fails is logged; the keys loaded still count, and
+    // Save Changes never writes into a key it did not create.
     LONG enumerated = 0;
     exchange.existingKeys = ZoneKeyNames(services_.registry, &enumerated);
     for (const TimeZoneRecord& zone : zones_) {
