@@ -187,6 +187,20 @@ TEST_F(ZoneCommandsTest, DeletingRefusesTheCurrentZoneAndOffersABackupUntilOneIs
         EXPECT_TRUE(capture.Has(L"[280] key=" + currentKey)) << capture.Dump();
         EXPECT_TRUE(KeyExists(currentKey));
 
+        // No row selected, as in an elevated copy told to delete a zone that
+        // went meanwhile: nothing is deleted.
+        LVITEMW none{};
+        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageW(Item(IDC_ZONE_LIST), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(&none));
+        Pump();
+        const std::size_t zones = window.Zones().size();
+        window.DeleteTimeZone(false);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[1].text, L"Select time zone first to be able to delete it");
+        EXPECT_TRUE(capture.Has(L"[279]")) << capture.Dump();
+        EXPECT_EQ(window.Zones().size(), zones);
+
         // The real confirmation, as the user sees it, while no backup exists.
         SelectZone(L"Tokyo Standard Time");
         messages.clear();

@@ -119,7 +119,8 @@ TEST_F(ZoneKeysTest, ACopyIsCreatedWithTheSourcesRulesAndYearsAndNamesOfItsOwn) 
 
     const std::vector<TimeZoneRecord> zones = Load();
     ASSERT_EQ(zones.size(), 3u);
-    EXPECT_EQ(zones[0].keyName, L"Baja Standard Time") << "among the zones of its bias, in the registry's order";
+    EXPECT_EQ(zones[0].keyName, L"Baja Standard Time")
+        << "among the zones of its bias, in the registry's order";
     EXPECT_EQ(zones[0].displayName, copy.displayName);
     EXPECT_EQ(TziOf(zones[0].rules), TziOf(zones[1].rules));
     ASSERT_EQ(zones[0].years.size(), 2u);
@@ -180,8 +181,17 @@ TEST_F(ZoneKeysTest, AFailedCreationLeavesNoKeyBehind) {
         DWORD error;
         std::vector<std::wstring> lines;
         bool keyStays;
+        bool madeMeanwhile = false;
     };
     const Case cases[] = {
+        // Another program made the key after the dialog checked the name:
+        // its key is neither written nor removed.
+        {"the key was made meanwhile",
+         {},
+         ERROR_ALREADY_EXISTS,
+         {L"[275] key=New Standard Time"},
+         true,
+         true},
         {"the root does not open",
          {RegFault(RegOp::Open, kTimeZonesFullPath).Error(5)},
          5,
@@ -212,6 +222,9 @@ TEST_F(ZoneKeysTest, AFailedCreationLeavesNoKeyBehind) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         registry.RemoveTree(path);
+        if (c.madeMeanwhile) {
+            registry.PutString(path, L"Std", L"Theirs");
+        }
         registry.ClearFaults();
         log.events.clear();
         for (const RegFault& fault : c.faults) {
@@ -224,7 +237,10 @@ TEST_F(ZoneKeysTest, AFailedCreationLeavesNoKeyBehind) {
             EXPECT_TRUE(log.Has(line)) << log.Dump();
         }
         EXPECT_EQ(registry.KeyExists(path), c.keyStays);
-        EXPECT_EQ(leftOver, c.keyStays);
+        EXPECT_EQ(leftOver, c.keyStays && !c.madeMeanwhile);
+        if (c.madeMeanwhile) {
+            EXPECT_EQ(registry.ValueNames(path), std::vector<std::wstring>{L"Std"});
+        }
         EXPECT_EQ(registry.OpenHandleCount(), 0u);
     }
     // The key left over is the zone's own: the next save writes it whole.
