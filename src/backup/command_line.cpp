@@ -39,6 +39,22 @@ bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& files, Star
                 request.startZoneKey = next;
                 ++i;
             }
+        } else if (MatchSwitch(argument, L"new")) {
+            // The zone selected when the command was given, which the new
+            // zone may copy; none is an empty value.
+            if (hasNext) {
+                request.startZoneKey = next;
+                request.startAction = kStartActionNewZone;
+                ++i;
+            }
+        } else if (MatchSwitch(argument, L"del")) {
+            if (hasNext) {
+                request.startZoneKey = next;
+                if (!next.empty()) {
+                    request.startAction = kStartActionDeleteZone;
+                }
+                ++i;
+            }
         }
     }
     return true;
@@ -108,6 +124,14 @@ int RunStartAction(BackupContext& context, const StartRequest& request) {
         }
     } else if (request.startAction == kStartActionRestore) {
         RestoreFromBackup(context, request.startBackupPath, false);
+    } else if (request.startAction == kStartActionNewZone) {
+        if (context.window.Mode() == 0) {
+            context.window.NewTimeZone(false);
+        }
+    } else if (request.startAction == kStartActionDeleteZone) {
+        if (context.window.Mode() == 0) {
+            context.window.DeleteTimeZone(false);
+        }
     }
     return 0;
 }

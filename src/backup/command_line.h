@@ -1,6 +1,7 @@
-// The command line: a backup file to restore, or the switches "e", "bkp" and
-// "tz" with which an instance hands a command over to an elevated copy of
-// itself; and the start-up action that carries the request out.
+// The command line: a backup file to restore, or the switches "e", "bkp",
+// "tz", "new" and "del" with which an instance hands a command over to an
+// elevated copy of itself; and the start-up action that carries the request
+// out.
 #pragma once
 
 #include "backup/backup_context.h"
@@ -12,14 +13,17 @@ namespace tarvane {
 // The start-up request, filled once before the main window exists.
 struct StartRequest {
     std::wstring startRestorePath; // a backup file given as the first argument
-    LONG startAction = 0;          // 0 none, 1 edit startZoneKey, 2 restore startBackupPath
-    std::wstring startZoneKey;     // the value of "e" or "tz"
+    LONG startAction = 0;          // 0 none, 1 edit startZoneKey, 2 restore startBackupPath,
+                                   // 3 new zone, 4 delete startZoneKey
+    std::wstring startZoneKey;     // the value of "e", "tz", "new" or "del"
     std::wstring startBackupPath;  // the value of "bkp"
 };
 
 inline constexpr LONG kStartActionNone = 0;
 inline constexpr LONG kStartActionEdit = 1;
 inline constexpr LONG kStartActionRestore = 2;
+inline constexpr LONG kStartActionNewZone = 3;
+inline constexpr LONG kStartActionDeleteZone = 4;
 
 // Fills `request` from the arguments (argv[0] is the program); always true.
 bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& files, StartRequest& request);

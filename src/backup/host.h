@@ -66,6 +66,10 @@ public:
     // Starts an elevated copy with `parameters` and closes this window when
     // it runs: 1 the copy runs, 0 otherwise.
     virtual int RelaunchAndClose(const std::wstring& parameters) = 0;
+    // Edit > New Time Zone and Delete Time Zone (on the selected zone), in
+    // view mode; without write access they relaunch elevated when allowed.
+    virtual void NewTimeZone(bool allowRelaunch) = 0;
+    virtual void DeleteTimeZone(bool allowRelaunch) = 0;
 };
 
 // The per-user setting that a backup has been made.

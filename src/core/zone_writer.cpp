@@ -249,18 +249,21 @@ bool SaveTimeZone(RegistryApi& registry, bool is64BitOs, const TimeZoneRecord& r
     return ZoneWriter(registry, is64BitOs, record).Save();
 }
 
-LONG DeleteDynamicDstKey(const RegKey& zoneKey, bool is64BitOs) {
-    RegistryApi& registry = zoneKey.Api();
-    LONG result = ERROR_SUCCESS;
+LONG DeleteSubKey(const RegKey& parent, std::wstring_view name, bool is64BitOs) {
+    RegistryApi& registry = parent.Api();
     if (registry.HasDeleteKeyEx()) {
         // This process's own view: the other one would leave the real key standing.
-        result = registry.DeleteKeyEx(zoneKey.Handle(), kDynamicDstName, kOwnRegistryView);
-    } else if (is64BitOs) {
+        return registry.DeleteKeyEx(parent.Handle(), name, kOwnRegistryView);
+    }
+    if (is64BitOs) {
         // RegDeleteKeyW cannot name a view, and a 32-bit caller would hit the wrong one.
         return static_cast<LONG>(ERROR_NOT_SUPPORTED);
-    } else {
-        result = registry.DeleteKey(zoneKey.Handle(), kDynamicDstName);
     }
+    return registry.DeleteKey(parent.Handle(), name);
+}
+
+LONG DeleteDynamicDstKey(const RegKey& zoneKey, bool is64BitOs) {
+    const LONG result = DeleteSubKey(zoneKey, kDynamicDstName, is64BitOs);
     if (result == static_cast<LONG>(ERROR_FILE_NOT_FOUND) ||
         result == static_cast<LONG>(ERROR_PATH_NOT_FOUND)) {
         return ERROR_SUCCESS;

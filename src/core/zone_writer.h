@@ -12,6 +12,11 @@ namespace tarvane {
 // last error is the code of the last step that failed (0 when none did).
 bool SaveTimeZone(RegistryApi& registry, bool is64BitOs, const TimeZoneRecord& record);
 
+// Removes the subkey `name` (which has no subkeys of its own) of an open key,
+// in this process's registry view: the registry's own code, ERROR_NOT_SUPPORTED
+// on a 64-bit system that cannot name the view.
+LONG DeleteSubKey(const RegKey& parent, std::wstring_view name, bool is64BitOs);
+
 // Removes the "Dynamic DST" subkey of an open zone key, in this process's
 // registry view. 0 on success, also when there was nothing to remove; else a
 // Windows error code (ERROR_NOT_SUPPORTED on a 64-bit system that cannot

@@ -98,6 +98,22 @@
 #define IDC_TZ_FILL_NOTE 1125
 #define IDC_TZ_FILL_INFO_ICON 1126
 
+// New Time Zone: the dialog and its controls.
+#define IDD_NEW_ZONE 1130
+#define IDC_NEW_ZONE_KEY 1131
+#define IDC_NEW_ZONE_KEY_NOTE 1132
+#define IDC_NEW_ZONE_FROM_COPY 1133
+#define IDC_NEW_ZONE_COPY_NAME 1134
+#define IDC_NEW_ZONE_FROM_TZ 1135
+#define IDC_NEW_ZONE_SEARCH 1136
+#define IDC_NEW_ZONE_TZ_LIST 1137
+#define IDC_NEW_ZONE_FIRST 1138
+#define IDC_NEW_ZONE_FIRST_SPIN 1139
+#define IDC_NEW_ZONE_LAST 1140
+#define IDC_NEW_ZONE_LAST_SPIN 1141
+#define IDC_NEW_ZONE_NOTE 1142
+#define IDC_NEW_ZONE_INFO_ICON 1143
+
 // The status bar's id, as the framework's status bar has it.
 #define IDW_STATUS_BAR 0xE801
 
@@ -129,3 +145,7 @@
 
 // Release commands, in a block of their own (32810-32819).
 #define ID_FILE_EXPORT_ZONE 32810
+
+// Zone commands (32820-32829).
+#define ID_EDIT_NEW_ZONE 32820
+#define ID_EDIT_DELETE_ZONE 32821

@@ -144,10 +144,20 @@ std::wstring DescribeDifference(const YearProfile& tz, const YearProfile& here) 
     return std::wstring();
 }
 
-ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstYear, int lastYear) {
+const std::wstring* TzNameOfZone(const TzTable& table, const std::wstring& zoneKey,
+                                 const ZoneSources& sources) {
+    const std::wstring* source = FindZoneSource(sources, zoneKey);
+    if (source != nullptr && FindTzZone(table, *source) != nullptr) {
+        return source;
+    }
+    return MappedTzName(table, zoneKey);
+}
+
+ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstYear, int lastYear,
+                    const ZoneSources& sources) {
     ZoneCheck check;
     check.key = zone.keyName;
-    const std::wstring* name = MappedTzName(table, zone.keyName);
+    const std::wstring* name = TzNameOfZone(table, zone.keyName, sources);
     const TzZone* tz = name != nullptr ? FindTzZone(table, *name) : nullptr;
     if (tz == nullptr) {
         return check;
@@ -168,11 +178,11 @@ ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstY
 }
 
 std::vector<ZoneCheck> CheckZones(const std::vector<TimeZoneRecord>& zones, const TzTable& table,
-                                  int firstYear) {
+                                  int firstYear, const ZoneSources& sources) {
     std::vector<ZoneCheck> checks;
     checks.reserve(zones.size());
     for (const TimeZoneRecord& zone : zones) {
-        checks.push_back(CheckZone(zone, table, firstYear, firstYear + kCheckedYears - 1));
+        checks.push_back(CheckZone(zone, table, firstYear, firstYear + kCheckedYears - 1, sources));
     }
     return checks;
 }

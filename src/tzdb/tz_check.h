@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/time_zone_record.h"
+#include "core/zone_sources.h"
 #include "tzdb/tz_table.h"
 #include "tzdb/year_profile.h"
 
@@ -39,11 +40,18 @@ std::wstring UtcOffsetText(std::int64_t offset);
 // year `tz`, prefixed with the year; empty when their clocks agree.
 std::wstring DescribeDifference(const YearProfile& tz, const YearProfile& here);
 
-ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstYear, int lastYear);
+// The IANA name a zone is compared with: the source remembered for a zone
+// that Tarvane created from the tz database (when the table has it), else
+// the zone CLDR maps its key to; null when neither.
+const std::wstring* TzNameOfZone(const TzTable& table, const std::wstring& zoneKey,
+                                 const ZoneSources& sources);
+
+ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstYear, int lastYear,
+                    const ZoneSources& sources = {});
 
 // Every zone, in order, over `firstYear` and the years after it.
 std::vector<ZoneCheck> CheckZones(const std::vector<TimeZoneRecord>& zones, const TzTable& table,
-                                  int firstYear);
+                                  int firstYear, const ZoneSources& sources = {});
 
 // The rows with a header line, CR LF ended: comma-separated with quotes where
 // a field needs them, or tab-separated for the clipboard. A field that a

@@ -50,6 +50,17 @@ LONG Minutes(std::int64_t offset) {
 
 } // namespace
 
+std::wstring ProblemLines(const std::vector<FillProblem>& problems) {
+    std::wstring lines;
+    for (const FillProblem& problem : problems) {
+        lines += Format(L"%d: %s\n", problem.year, problem.reason);
+    }
+    if (!lines.empty()) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
 std::optional<ZoneRules> ExpressYear(const TzZone& tz, int year, const ZoneRules& base,
                                      std::wstring* reason) {
     const YearProfile profile = TzYearProfile(tz, year);

@@ -35,6 +35,9 @@ struct FillPlan {
     std::vector<DynamicYearRecord> years;
 };
 
+// The problems one a line, "2012: two daylight periods", for a message.
+std::wstring ProblemLines(const std::vector<FillProblem>& problems);
+
 // `year` of the tz zone in the registry's form, recurring dates only, with
 // the daylight bias of `base` where the year has no daylight time; none, with
 // `reason`, when the form cannot hold the year exactly.

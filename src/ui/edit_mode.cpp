@@ -43,6 +43,7 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
             return;
         }
     } else {
+        LeaveNewZone();
         editedZoneId_ = 0;
     }
     mode_ = enter ? 1 : 0;

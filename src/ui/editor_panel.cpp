@@ -17,8 +17,9 @@ constexpr DWORD kMaxDynamicYears = 1000;
 } // namespace
 
 bool CTarvaneDlg::NamesEditable() const {
-    // Read at every fill, so a change in the registry shows at the next one.
-    return ReadAllowEditDSTzNames(services_.registry) != 0;
+    // A new zone's names are the user's to give. The setting is read at
+    // every fill, so a change in the registry shows at the next one.
+    return EditingNewZone() || ReadAllowEditDSTzNames(services_.registry) != 0;
 }
 
 void CTarvaneDlg::FillFixedLists() {

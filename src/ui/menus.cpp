@@ -20,6 +20,8 @@ void CTarvaneDlg::InstallCommandRules() {
         {ID_FILE_EXPORT_ZONE, viewModeWithZone},
         {ID_FILE_EXIT, always},
         {ID_EDIT_TIME_ZONE, [viewModeWithZone, this] { return viewModeWithZone() && !relaunching_; }},
+        {ID_EDIT_NEW_ZONE, [this] { return mode_ == 0 && !relaunching_; }},
+        {ID_EDIT_DELETE_ZONE, [viewModeWithZone, this] { return viewModeWithZone() && !relaunching_; }},
         {ID_VIEW_CURRENT_ZONE, viewMode},
         {ID_VIEW_REFRESH, viewMode},
         {ID_TOOLS_ADJUST_TIME, always},

@@ -219,7 +219,7 @@ void CTarvaneDlg::SaveChanges() {
     }
 
     const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    if (!SaveTimeZone(services_.registry, services_.facts.is64BitOs, *zone)) {
+    if (!SaveEditedZone(*zone)) {
         const DWORD error = GetThreadLastError();
         const std::wstring dump = DumpRecord(*zone);
         SetThreadLastError(error);

@@ -119,7 +119,8 @@ bool CTarvaneDlg::OnInit() {
     }
     InstallCommandRules();
     if (registryNotWritable_) {
-        PutShieldOn(::GetMenu(Hwnd()), {ID_EDIT_TIME_ZONE, ID_FILE_RESTORE});
+        PutShieldOn(::GetMenu(Hwnd()),
+                    {ID_EDIT_TIME_ZONE, ID_FILE_RESTORE, ID_EDIT_NEW_ZONE, ID_EDIT_DELETE_ZONE});
     }
 
     if (mode_ != 0) {
@@ -287,7 +288,7 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
     if (control == nullptr && (code == 0 || code == 1) && !CommandEnabled(id)) {
         return true;
     }
-    if (OnYearCommand(id, code) || OnTzCommand(id, code)) {
+    if (OnYearCommand(id, code) || OnTzCommand(id, code) || OnZoneCommand(id)) {
         return true;
     }
     switch (id) {

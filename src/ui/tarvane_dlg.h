@@ -17,6 +17,7 @@
 #include "ui/icon_menu.h"
 #include "ui/list_view.h"
 #include "ui/main_window_host.h"
+#include "ui/new_zone_dlg.h"
 #include "ui/status_bar.h"
 #include "ui/tz_check_dlg.h"
 #include "ui/tz_fill_dlg.h"
@@ -234,6 +235,35 @@ public:
 
 private:
     bool OnTzCommand(WORD id, WORD code);
+
+    // The zone commands.
+public:
+    // Edit > New Time Zone: a zone made in memory from the New Time Zone
+    // dialog and edited at once (Save Changes creates its key); Edit > Delete
+    // Time Zone: the selected zone's key removed after a confirmation. Both
+    // work in view mode; without write access, when `allowRelaunch` is set,
+    // they hand over to an elevated copy.
+    void NewTimeZone(bool allowRelaunch) override;
+    void DeleteTimeZone(bool allowRelaunch) override;
+    // The New Time Zone dialog, modally over the main window; tests answer it here.
+    std::function<INT_PTR(HWND owner, NewZoneExchange& exchange)> runNewZoneDialog = RunNewZoneDialog;
+
+private:
+    // The zone New Time Zone made, while it is edited and not yet saved.
+    struct NewZoneState {
+        LONG id = 0;              // its record's id
+        std::wstring tzName;      // the IANA zone it was made from; empty for a copy
+        std::wstring previousKey; // the zone selected before, selected again when it is dropped
+        bool keyLeftOver = false; // a failed save could not remove the key it made
+    };
+    bool OnZoneCommand(WORD id);
+    // The zone being edited is a new one, not in the registry yet.
+    bool EditingNewZone() const;
+    // Save Changes' write: a new zone's key is created, any other zone saved.
+    bool SaveEditedZone(const TimeZoneRecord& zone);
+    // On leaving edit mode: a new zone that was not saved is dropped.
+    void LeaveNewZone();
+    std::optional<NewZoneState> newZone_;
 };
 
 } // namespace tarvane::ui

@@ -5,6 +5,7 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "tzdb/tz_check.h"
 #include "tzdb/tz_fill.h"
 #include "ui/message_box.h"
 #include "ui/tarvane_dlg.h"
@@ -16,17 +17,6 @@ namespace {
 constexpr UINT kStop = MB_OK | MB_ICONERROR;
 
 const wchar_t kNoTzDatabase[] = L"ERROR: The tz database is missing or damaged in this program file.";
-
-std::wstring ProblemLines(const std::vector<FillProblem>& problems) {
-    std::wstring lines;
-    for (const FillProblem& problem : problems) {
-        lines += Format(L"%d: %s\n", problem.year, problem.reason);
-    }
-    if (!lines.empty()) {
-        lines.pop_back();
-    }
-    return lines;
-}
 
 // The question before a fill that leaves years as they are or stops short of
 // the tz database's future; empty when there is nothing to ask.
@@ -85,7 +75,8 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
     }
     const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     const int firstYear = clock_.LocalNow().wYear;
-    const std::vector<ZoneCheck> checks = CheckZones(zones_, *table, firstYear);
+    const std::vector<ZoneCheck> checks =
+        CheckZones(zones_, *table, firstYear, ReadZoneSources(services_.registry));
     ::SetCursor(previousCursor);
 
     TzCheckExchange exchange;
@@ -128,7 +119,8 @@ void CTarvaneDlg::FillFromTzDatabase() {
     const LONG zoneId = zone->id;
     TzFillExchange exchange;
     exchange.table = table;
-    if (const std::wstring* mapped = MappedTzName(*table, zone->keyName)) {
+    if (const std::wstring* mapped =
+            TzNameOfZone(*table, zone->keyName, ReadZoneSources(services_.registry))) {
         exchange.tzName = *mapped;
     }
     exchange.firstYear = clock_.LocalNow().wYear;

@@ -11,6 +11,47 @@
 #include <commctrl.h>
 
 namespace tarvane::ui {
+namespace {
+
+constexpr YearRangeIds kFillYears{IDC_TZ_FILL_FROM, IDC_TZ_FILL_FROM_SPIN, IDC_TZ_FILL_TO,
+                                  IDC_TZ_FILL_TO_SPIN};
+
+} // namespace
+
+void RefuseInput(const Dialog& dialog, int id, const std::wstring& message) {
+    ::SetFocus(dialog.Item(id));
+    ShowMessage(dialog.Hwnd(), message, MB_OK | MB_ICONERROR);
+}
+
+void ShowYearRange(const Dialog& dialog, const YearRangeIds& ids, LONG firstYear, LONG lastYear) {
+    for (const auto& [edit, spin, year] :
+         {std::tuple{ids.first, ids.firstSpin, firstYear}, std::tuple{ids.last, ids.lastSpin, lastYear}}) {
+        ::SendMessageW(dialog.Item(spin), UDM_SETRANGE32, kFirstTzYear, kLastTzYear);
+        ::SendMessageW(dialog.Item(spin), UDM_SETPOS32, 0, year);
+        ::SendMessageW(dialog.Item(edit), EM_LIMITTEXT, 4, 0);
+        dialog.SetItemText(edit, Format(L"%d", year));
+    }
+}
+
+std::optional<std::pair<LONG, LONG>> ReadYearRange(const Dialog& dialog, const YearRangeIds& ids) {
+    long long years[2] = {};
+    const int edits[2] = {ids.first, ids.last};
+    for (int i = 0; i < 2; ++i) {
+        years[i] = ReadDecimal(TrimWhiteSpace(dialog.ItemText(edits[i])));
+        if (years[i] < kFirstTzYear || years[i] > kLastTzYear) {
+            RefuseInput(dialog, edits[i],
+                        Format(L"Provide a year between %u and %u.", static_cast<DWORD>(kFirstTzYear),
+                               static_cast<DWORD>(kLastTzYear)));
+            return std::nullopt;
+        }
+    }
+    if (years[0] > years[1]) {
+        RefuseInput(dialog, ids.last, L"The last year must not be earlier than the first.");
+        return std::nullopt;
+    }
+    return std::pair{static_cast<LONG>(years[0]), static_cast<LONG>(years[1])};
+}
+
 CTzFillDlg::CTzFillDlg(TzFillExchange& exchange)
     : Dialog(IDD_TZ_FILL), exchange_(exchange), informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {}
 
@@ -27,14 +68,7 @@ bool CTzFillDlg::OnInit() {
         }
     }
     zones.Select(chosen);
-    for (const auto& [edit, spin, year] :
-         {std::tuple{IDC_TZ_FILL_FROM, IDC_TZ_FILL_FROM_SPIN, exchange_.firstYear},
-          std::tuple{IDC_TZ_FILL_TO, IDC_TZ_FILL_TO_SPIN, exchange_.lastYear}}) {
-        ::SendMessageW(Item(spin), UDM_SETRANGE32, kFirstTzYear, kLastTzYear);
-        ::SendMessageW(Item(spin), UDM_SETPOS32, 0, year);
-        ::SendMessageW(Item(edit), EM_LIMITTEXT, 4, 0);
-        SetItemText(edit, Format(L"%d", year));
-    }
+    ShowYearRange(*this, kFillYears, exchange_.firstYear, exchange_.lastYear);
     const std::wstring version = exchange_.table != nullptr ? exchange_.table->version : std::wstring();
     SetItemText(IDC_TZ_FILL_NOTE,
                 Format(L"The zone's offsets and daylight saving dates for these years become those of the tz "
@@ -45,37 +79,22 @@ bool CTzFillDlg::OnInit() {
     return false;
 }
 
-void CTzFillDlg::Refuse(int id, const std::wstring& message) {
-    ::SetFocus(Item(id));
-    ShowMessage(Hwnd(), message, MB_OK | MB_ICONERROR);
-}
-
 void CTzFillDlg::OnOK() {
     ComboBox zones(Item(IDC_TZ_FILL_ZONE));
     const int chosen = zones.Selection();
     if (chosen < 0 || exchange_.table == nullptr) {
-        Refuse(IDC_TZ_FILL_ZONE, L"Choose the IANA zone to fill from.");
+        RefuseInput(*this, IDC_TZ_FILL_ZONE, L"Choose the IANA zone to fill from.");
         return;
     }
-    long long years[2] = {};
-    const int edits[2] = {IDC_TZ_FILL_FROM, IDC_TZ_FILL_TO};
-    for (int i = 0; i < 2; ++i) {
-        years[i] = ReadDecimal(TrimWhiteSpace(ItemText(edits[i])));
-        if (years[i] < kFirstTzYear || years[i] > kLastTzYear) {
-            Refuse(edits[i], Format(L"Provide a year between %u and %u.", static_cast<DWORD>(kFirstTzYear),
-                                    static_cast<DWORD>(kLastTzYear)));
-            return;
-        }
-    }
-    if (years[0] > years[1]) {
-        Refuse(IDC_TZ_FILL_TO, L"The last year must not be earlier than the first.");
+    const std::optional<std::pair<LONG, LONG>> years = ReadYearRange(*this, kFillYears);
+    if (!years) {
         return;
     }
     wchar_t name[256] = {};
     ::SendMessageW(zones.Hwnd(), CB_GETLBTEXT, static_cast<WPARAM>(chosen), reinterpret_cast<LPARAM>(name));
     exchange_.tzName = name;
-    exchange_.firstYear = static_cast<LONG>(years[0]);
-    exchange_.lastYear = static_cast<LONG>(years[1]);
+    exchange_.firstYear = years->first;
+    exchange_.lastYear = years->second;
     End(IDOK);
 }
 

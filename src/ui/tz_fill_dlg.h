@@ -6,9 +6,30 @@
 #include "ui/dialog.h"
 #include "ui/drag_by_body.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace tarvane::ui {
+
+// The two year fields of the tz dialogs, each an edit with its spin: the
+// first and the last year of a range within the tz table's years.
+struct YearRangeIds {
+    int first;
+    int firstSpin;
+    int last;
+    int lastSpin;
+};
+
+// Tells the user why the dialog's input is refused, the focus on control `id`.
+void RefuseInput(const Dialog& dialog, int id, const std::wstring& message);
+
+// Fills the fields with `firstYear` and `lastYear`.
+void ShowYearRange(const Dialog& dialog, const YearRangeIds& ids, LONG firstYear, LONG lastYear);
+
+// The first and last year the fields hold; none once the user has been told
+// what is wrong, with the focus on that field.
+std::optional<std::pair<LONG, LONG>> ReadYearRange(const Dialog& dialog, const YearRangeIds& ids);
 
 struct TzFillExchange {
     const TzTable* table = nullptr; // in: the zones offered
@@ -28,9 +49,6 @@ protected:
     bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
-    // Refuses the dialog's input with `message`, the focus on `id`.
-    void Refuse(int id, const std::wstring& message);
-
     TzFillExchange& exchange_;
     HICON informationIcon_ = nullptr;
     DragByBody drag_;

@@ -88,7 +88,10 @@ protected:
     // The state the menu would show for `id` of the Dynamic Daylight Saving submenu.
     bool MenuEnabled(CTarvaneDlg& window, UINT id) {
         HMENU edit = ::GetSubMenu(::GetMenu(window.Hwnd()), 1);
-        HMENU years = ::GetSubMenu(edit, 2);
+        HMENU years = nullptr; // the Edit menu's one submenu, wherever it stands
+        for (int i = 0; years == nullptr && i < ::GetMenuItemCount(edit); ++i) {
+            years = ::GetSubMenu(edit, i);
+        }
         ui::UpdateMenuCommandUI(years, window, false);
         return (::GetMenuState(years, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
     }

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,6 +68,11 @@ public:
         SIZE_T read = 0;
         return size <= size_ && ::ReadProcessMemory(process_, address_, into, size, &read) && read == size;
     }
+    bool Write(const void* from, std::size_t size) const {
+        SIZE_T written = 0;
+        return size <= size_ && ::WriteProcessMemory(process_, address_, from, size, &written) &&
+               written == size;
+    }
 
 private:
     HANDLE process_ = nullptr;
@@ -90,6 +96,31 @@ std::wstring PaneText(HWND bar, int index) {
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.rfind(prefix, 0) == 0;
+}
+
+// The text of the zone list's selected row; empty when none is selected.
+std::wstring SelectedRowText(HWND list) {
+    const auto row =
+        static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0) {
+        return std::wstring();
+    }
+    constexpr int kCapacity = 256;
+    RemoteBuffer buffer(list, sizeof(LVITEMW) + kCapacity * sizeof(wchar_t));
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.cchTextMax = kCapacity;
+    item.pszText = reinterpret_cast<LPWSTR>(buffer.Address() + static_cast<LPARAM>(sizeof(LVITEMW)));
+    if (!buffer.Ok() || !buffer.Write(&item, sizeof item)) {
+        return L"(no remote memory)";
+    }
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), buffer.Address());
+    std::vector<BYTE> bytes(sizeof(LVITEMW) + kCapacity * sizeof(wchar_t));
+    if (!buffer.Read(bytes.data(), bytes.size())) {
+        return L"(unreadable)";
+    }
+    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + sizeof(LVITEMW)), kCapacity);
+    return text.substr(0, text.find(L'\0'));
 }
 
 int CheckStatusBar(HWND window) {
@@ -244,6 +275,20 @@ int wmain(int argc, wchar_t** argv) {
             ::Sleep(100);
         }
         return Fail("the window shows another zone");
+    }
+    if (command == L"expect-row" && argc > 2) {
+        // The zone list shows a row with this text, and it is the selected one.
+        std::wstring text;
+        for (int i = 0; i < 50; ++i) {
+            text = SelectedRowText(::GetDlgItem(window, 1006));
+            if (text == argv[2]) {
+                std::printf("OK: the list shows the zone, selected\n");
+                return 0;
+            }
+            ::Sleep(100);
+        }
+        std::printf("selected row: %ls\n", text.c_str());
+        return Fail("the list does not show the zone selected");
     }
     if (command == L"expect-edit" || command == L"expect-view") {
         // Edit mode hides the list and shows Save Changes and Cancel.

@@ -4,7 +4,8 @@
 # Start menu shortcut and registers the event source; the installed program
 # starts and lists the zones; a higher version replaces it, leaving one
 # product; the lower one then refuses to go back over it; a quiet uninstall
-# removes the files, the shortcut and the source.
+# removes the files, the shortcut and the source, and leaves the sources of
+# the zones Tarvane created (those zones stay in the system's database).
 set -u
 runner=$1
 msi=$2
@@ -78,11 +79,16 @@ fi
 [ "$(products)" = "$installed" ] || fail "the refused downgrade changed the products"
 
 echo "== uninstall"
+sources='HKLM\SOFTWARE\Tarvane Labs\Tarvane\Zone Sources'
+"$runner" reg add "$sources" /v "Tarvane Test Standard Time" /d America/Los_Angeles /f >/dev/null 2>&1 ||
+    fail "reg add of a zone source"
 msiexec /x "$(windows_path "$next_msi")" /qn || fail "msiexec /x exited with $code"
 [ -z "$(products)" ] || fail "a product is still installed"
 [ ! -e "$program_dir" ] || fail "Program Files\\Tarvane is still there"
 [ "$(shortcuts)" -eq 0 ] || fail "the shortcut is still there"
 "$runner" "$package_probe" no-event-source || fail "the event source after the uninstall"
+"$runner" reg query "$sources" /v "Tarvane Test Standard Time" >/dev/null 2>&1 ||
+    fail "the uninstall removed the sources of the zones Tarvane created"
 
 WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
 [ $status -eq 0 ] && echo "OK: install, run, upgrade, uninstall"

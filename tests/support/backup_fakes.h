@@ -96,6 +96,10 @@ public:
         relaunches.push_back(parameters);
         return relaunchResult;
     }
+    // "new" or "del", with the relaunch allowed or not, in call order.
+    std::vector<std::pair<std::wstring, bool>> zoneCommands;
+    void NewTimeZone(bool allowRelaunch) override { zoneCommands.emplace_back(L"new", allowRelaunch); }
+    void DeleteTimeZone(bool allowRelaunch) override { zoneCommands.emplace_back(L"del", allowRelaunch); }
 };
 
 class FakeSettings : public BackupSettings {

@@ -67,6 +67,27 @@ TEST(ParseCommandLine, Switches) {
     request = Parse({L"e", L"tz", L"x"});
     EXPECT_EQ(request.startZoneKey, L"tz") << "a switch's value is taken whatever it looks like";
     EXPECT_EQ(request.startAction, 1);
+
+    // The zone commands' hand-over: "new" with the selected zone (none is an
+    // empty value), "del" with the zone to delete.
+    struct Case {
+        std::vector<const wchar_t*> args;
+        LONG action;
+        const wchar_t* zone;
+    };
+    const Case zoneCases[] = {
+        {{L"new", L"Zone D"}, 3, L"Zone D"},
+        {{L"-NEW", L""}, 3, L""},
+        {{L"new"}, 0, L""},
+        {{L"/del", L"Zone E"}, 4, L"Zone E"},
+        {{L"del", L""}, 0, L""},
+        {{L"del", L"Zone F", L"e", L"G"}, 1, L"G"},
+    };
+    for (const Case& c : zoneCases) {
+        request = Parse(c.args);
+        EXPECT_EQ(request.startAction, c.action);
+        EXPECT_EQ(request.startZoneKey, c.zone);
+    }
 }
 
 TEST(MatchSwitch, NameAloneOrAfterOnePrefix) {
@@ -157,6 +178,18 @@ TEST_F(StartActionTest, EditEntersEditModeWithoutRelaunch) {
     EXPECT_FALSE(window.editCalls[0].allowRelaunch);
     RunStartAction(context, request);
     EXPECT_EQ(window.editCalls.size(), 1u) << "already in edit mode";
+}
+
+TEST_F(StartActionTest, HandedOverZoneCommandsRunInViewModeWithoutRelaunch) {
+    for (LONG action : {kStartActionNewZone, kStartActionDeleteZone}) {
+        request.startAction = action;
+        RunStartAction(context, request);
+        window.mode = 1;
+        RunStartAction(context, request);
+        window.mode = 0;
+    }
+    const std::vector<std::pair<std::wstring, bool>> expected = {{L"new", false}, {L"del", false}};
+    EXPECT_EQ(window.zoneCommands, expected) << "nothing in edit mode";
 }
 
 TEST_F(StartActionTest, HandedOverRestoreNeverRelaunchesAgain) {

@@ -1,0 +1,259 @@
+#include "ui/new_zone_dlg.h"
+
+#include "core/zone_keys.h"
+#include "platform/format.h"
+#include "platform/text.h"
+#include "resources/resource.h"
+#include "tzdb/new_zone.h"
+#include "ui/controls.h"
+#include "ui/help_request.h"
+#include "ui/message_box.h"
+#include "ui/tz_fill_dlg.h"
+
+#include <commctrl.h>
+
+#include <cwctype>
+
+namespace tarvane::ui {
+namespace {
+
+constexpr YearRangeIds kYears{IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN, IDC_NEW_ZONE_LAST,
+                              IDC_NEW_ZONE_LAST_SPIN};
+
+wchar_t Folded(wchar_t ch) {
+    return ch == L'_' ? L' ' : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+}
+
+} // namespace
+
+bool TzNameMatches(std::wstring_view name, std::wstring_view search) {
+    if (search.size() > name.size()) {
+        return false;
+    }
+    for (std::size_t at = 0; at + search.size() <= name.size(); ++at) {
+        std::size_t i = 0;
+        while (i < search.size() && Folded(name[at + i]) == Folded(search[i])) {
+            ++i;
+        }
+        if (i == search.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+CNewZoneDlg::CNewZoneDlg(NewZoneExchange& exchange)
+    : Dialog(IDD_NEW_ZONE), exchange_(exchange), informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {}
+
+bool CNewZoneDlg::FromTz() const {
+    return IsChecked(IDC_NEW_ZONE_FROM_TZ);
+}
+
+bool CNewZoneDlg::OnInit() {
+    ::SendMessageW(Item(IDC_NEW_ZONE_KEY), EM_LIMITTEXT, kMaxZoneKeyLength, 0);
+    const bool canCopy = exchange_.copySource != nullptr;
+    SetItemText(IDC_NEW_ZONE_COPY_NAME,
+                canCopy ? exchange_.copySource->displayName : std::wstring(L"(no zone is selected)"));
+    ::EnableWindow(Item(IDC_NEW_ZONE_FROM_COPY), canCopy);
+    ::EnableWindow(Item(IDC_NEW_ZONE_FROM_TZ), exchange_.table != nullptr);
+    const bool fromTz = exchange_.table != nullptr && !canCopy;
+    ::CheckRadioButton(Hwnd(), IDC_NEW_ZONE_FROM_COPY, IDC_NEW_ZONE_FROM_TZ,
+                       fromTz ? IDC_NEW_ZONE_FROM_TZ : IDC_NEW_ZONE_FROM_COPY);
+    ShowMatches();
+    ShowYearRange(*this, kYears, exchange_.firstYear, exchange_.lastYear);
+    const std::wstring version = exchange_.table != nullptr ? exchange_.table->version : std::wstring();
+    SetItemText(IDC_NEW_ZONE_NOTE,
+                Format(L"The new zone opens in edit mode; nothing is written to the registry before Save "
+                       L"Changes. From the tz database %s, dynamic years are made where the rules change.",
+                       version));
+    EnableStarts();
+    ::SetFocus(Item(IDC_NEW_ZONE_KEY));
+    return false;
+}
+
+void CNewZoneDlg::ShowMatches() {
+    HWND list = Item(IDC_NEW_ZONE_TZ_LIST);
+    std::wstring chosen = ChosenTzName();
+    if (chosen.empty()) {
+        chosen = exchange_.tzName;
+    }
+    const std::wstring search = TrimWhiteSpace(ItemText(IDC_NEW_ZONE_SEARCH));
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    LRESULT keep = LB_ERR;
+    if (exchange_.table != nullptr) {
+        for (const auto& [name, zone] : exchange_.table->names) {
+            if (TzNameMatches(name, search)) {
+                const LRESULT item =
+                    ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+                if (name == chosen) {
+                    keep = item;
+                }
+            }
+        }
+    }
+    // What is typed picks the first match; a match chosen before stays chosen.
+    if (keep == LB_ERR && (!search.empty() || chosen.empty())) {
+        keep = 0;
+    }
+    ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(keep), 0);
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+}
+
+std::wstring CNewZoneDlg::ChosenTzName() const {
+    HWND list = Item(IDC_NEW_ZONE_TZ_LIST);
+    const LRESULT chosen = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (chosen == LB_ERR) {
+        return std::wstring();
+    }
+    const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(chosen), 0);
+    if (length == LB_ERR) {
+        return std::wstring();
+    }
+    std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(chosen), reinterpret_cast<LPARAM>(name.data()));
+    name.resize(static_cast<std::size_t>(length));
+    return name;
+}
+
+void CNewZoneDlg::EnableStarts() {
+    const bool fromTz = FromTz();
+    for (int id : {IDC_NEW_ZONE_SEARCH, IDC_NEW_ZONE_TZ_LIST, IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN,
+                   IDC_NEW_ZONE_LAST, IDC_NEW_ZONE_LAST_SPIN}) {
+        EnableItem(id, fromTz);
+    }
+}
+
+bool CNewZoneDlg::ZoneFromTz(const std::wstring& keyName) {
+    const std::wstring tzName = ChosenTzName();
+    const TzZone* tz = exchange_.table != nullptr ? FindTzZone(*exchange_.table, tzName) : nullptr;
+    if (tz == nullptr) {
+        RefuseInput(*this, IDC_NEW_ZONE_SEARCH, L"Choose the IANA zone the new zone follows.");
+        return false;
+    }
+    const std::optional<std::pair<LONG, LONG>> years = ReadYearRange(*this, kYears);
+    if (!years) {
+        return false;
+    }
+    const int first = static_cast<int>(years->first);
+    const int last = static_cast<int>(years->second);
+    const FillPlan plan = PlanNewZone(*tz, first, last);
+    // A new zone has no rules of its own to keep in a year the form cannot hold.
+    if (!plan.problems.empty()) {
+        RefuseInput(
+            *this, IDC_NEW_ZONE_FIRST,
+            Format(L"These years of %s cannot be expressed exactly in the registry's form:\n\n%s\n\nChoose "
+                   L"other years.",
+                   tzName, ProblemLines(plan.problems)));
+        return false;
+    }
+    if (plan.years.size() > kMaxDynamicYears) {
+        RefuseInput(*this, IDC_NEW_ZONE_FIRST,
+                    Format(L"The zone would have more than %u dynamic years. Choose fewer years.",
+                           static_cast<DWORD>(kMaxDynamicYears)));
+        return false;
+    }
+    if (plan.laterDifference &&
+        ShowMessage(
+            Hwnd(),
+            Format(L"After %d the zone keeps the rules of %d, which differ from the tz database from %d "
+                   L"on.\n\nCreate the zone with the years %d to %d?",
+                   last, last, *plan.laterDifference, first, last),
+            MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        ::SetFocus(Item(IDC_NEW_ZONE_LAST));
+        return false;
+    }
+    exchange_.zone = NewZoneFromPlan(keyName, plan);
+    exchange_.tzName = tzName;
+    exchange_.firstYear = first;
+    exchange_.lastYear = last;
+    return true;
+}
+
+void CNewZoneDlg::OnOK() {
+    const std::wstring keyName = TrimWhiteSpace(ItemText(IDC_NEW_ZONE_KEY));
+    SetItemText(IDC_NEW_ZONE_KEY, keyName);
+    if (const std::wstring problem = NewZoneKeyProblem(keyName, exchange_.existingKeys); !problem.empty()) {
+        RefuseInput(*this, IDC_NEW_ZONE_KEY, problem);
+        return;
+    }
+    if (FromTz()) {
+        if (!ZoneFromTz(keyName)) {
+            return;
+        }
+    } else if (exchange_.copySource != nullptr) {
+        exchange_.zone = NewZoneFromCopy(keyName, *exchange_.copySource);
+        exchange_.tzName.clear();
+    } else {
+        RefuseInput(*this, IDC_NEW_ZONE_FROM_TZ, L"Choose where the new zone's rules come from.");
+        return;
+    }
+    End(IDOK);
+}
+
+bool CNewZoneDlg::OnCommand(WORD id, WORD code, HWND) {
+    switch (id) {
+    case IDC_NEW_ZONE_FROM_COPY:
+    case IDC_NEW_ZONE_FROM_TZ:
+        if (code == BN_CLICKED) {
+            ::CheckRadioButton(Hwnd(), IDC_NEW_ZONE_FROM_COPY, IDC_NEW_ZONE_FROM_TZ, id);
+            EnableStarts();
+        }
+        return code == BN_CLICKED;
+    case IDC_NEW_ZONE_SEARCH:
+        if (code == EN_CHANGE) {
+            ShowMatches();
+        }
+        return code == EN_CHANGE;
+    case IDC_NEW_ZONE_TZ_LIST:
+        if (code == LBN_DBLCLK) {
+            OnOK();
+        }
+        return code == LBN_DBLCLK;
+    default:
+        return false;
+    }
+}
+
+bool CNewZoneDlg::PreTranslateMessage(MSG& message, bool&) {
+    // The arrow and page keys in the search box move through the matches.
+    if (message.message == WM_KEYDOWN && message.hwnd == Item(IDC_NEW_ZONE_SEARCH) &&
+        (message.wParam == VK_UP || message.wParam == VK_DOWN || message.wParam == VK_PRIOR ||
+         message.wParam == VK_NEXT)) {
+        ::SendMessageW(Item(IDC_NEW_ZONE_TZ_LIST), WM_KEYDOWN, message.wParam, message.lParam);
+        return true;
+    }
+    return false;
+}
+
+bool CNewZoneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    drag_.Observe(Hwnd(), message, wParam);
+    if (message == WM_CTLCOLORSTATIC) {
+        HWND control = reinterpret_cast<HWND>(lParam);
+        if (control == Item(IDC_NEW_ZONE_NOTE) || control == Item(IDC_NEW_ZONE_KEY_NOTE)) {
+            *result = NoteColors(reinterpret_cast<HDC>(wParam));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CNewZoneDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(Hwnd(), &paint);
+        DrawSmallIconOnTop(Hwnd(), dc, IDC_NEW_ZONE_INFO_ICON, informationIcon_);
+        ::EndPaint(Hwnd(), &paint);
+        *result = 0;
+        return true;
+    }
+    return AnswerHelp(Hwnd(), message, result);
+}
+
+INT_PTR RunNewZoneDialog(HWND owner, NewZoneExchange& exchange) {
+    CNewZoneDlg dialog(exchange);
+    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+}
+
+} // namespace tarvane::ui

@@ -1,0 +1,234 @@
+// The main window's zone commands: Edit > New Time Zone makes a zone in
+// memory and edits it, and Save Changes creates its key; Edit > Delete Time
+// Zone removes the selected zone's key. Both write the machine's database, so
+// without write access they hand over to an elevated copy, as Edit Time Zone
+// does.
+#include "backup/command_line.h"
+#include "backup/make_backup.h"
+#include "core/zone_keys.h"
+#include "core/zone_sources.h"
+#include "core/zone_writer.h"
+#include "platform/diagnostic_log.h"
+#include "platform/error_text.h"
+#include "platform/format.h"
+#include "platform/last_error.h"
+#include "platform/text.h"
+#include "resources/resource.h"
+#include "tzdb/tz_check.h"
+#include "ui/message_box.h"
+#include "ui/tarvane_dlg.h"
+#include "ui/tz_database.h"
+
+#include <algorithm>
+
+namespace tarvane::ui {
+namespace {
+
+constexpr UINT kStop = MB_OK | MB_ICONERROR;
+
+} // namespace
+
+bool CTarvaneDlg::OnZoneCommand(WORD id) {
+    switch (id) {
+    case ID_EDIT_NEW_ZONE:
+        NewTimeZone(true);
+        return true;
+    case ID_EDIT_DELETE_ZONE:
+        DeleteTimeZone(true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CTarvaneDlg::EditingNewZone() const {
+    return mode_ == 1 && newZone_ && newZone_->id == editedZoneId_;
+}
+
+void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
+    if (mode_ != 0 || relaunching_) {
+        return;
+    }
+    const TimeZoneRecord* selected = SelectedZone();
+    const std::wstring selectedKey = selected != nullptr ? selected->keyName : std::wstring();
+    if (allowRelaunch && registryNotWritable_) {
+        // The copy selects the same zone, which the new one may copy.
+        RelaunchAndClose(Format(L"%s \"%s\"", L"new", EscapeForCommandLine(selectedKey)));
+        return;
+    }
+
+    NewZoneExchange exchange;
+    exchange.table = ProgramTzTable();
+    exchange.copySource = selected;
+    // Keys the list leaves out (a zone with a damaged value) count too. An
+    // enumeration that fails is logged; the keys loaded still count, and
+    // Save Changes never writes into a key it did not create.
+    LONG enumerated = 0;
+    exchange.existingKeys = ZoneKeyNames(services_.registry, &enumerated);
+    for (const TimeZoneRecord& zone : zones_) {
+        exchange.existingKeys.push_back(zone.keyName);
+    }
+    if (exchange.table != nullptr && selected != nullptr) {
+        if (const std::wstring* tzName =
+                TzNameOfZone(*exchange.table, selected->keyName, ReadZoneSources(services_.registry))) {
+            exchange.tzName = *tzName;
+        }
+    }
+    exchange.firstYear = clock_.LocalNow().wYear;
+    exchange.lastYear = exchange.firstYear + kCheckedYears - 1;
+    const INT_PTR answer = runNewZoneDialog(Hwnd(), exchange);
+    if (answer == -1) {
+        LogMessage(L"[270] dlg=%d", IDD_NEW_ZONE);
+        ShowMessage(Hwnd(), L"ERROR: Can't display window to create a time zone", kStop);
+        return;
+    }
+    if (answer != IDOK || mode_ != 0) {
+        return;
+    }
+
+    // A record and a row of its own, the next free id, like a loaded zone.
+    TimeZoneRecord zone = exchange.zone;
+    zone.id = 0;
+    for (const TimeZoneRecord& other : zones_) {
+        zone.id = std::max(zone.id, other.id);
+    }
+    do {
+        ++zone.id;
+    } while (zone.id == 0 || zone.id == -1);
+    zone.isCurrent = 0;
+    const int row = zoneList_.InsertItem(zoneList_.ItemCount(), zone.displayName);
+    if (row < 0 || !zoneList_.SetItemData(row, static_cast<LPARAM>(zone.id))) {
+        LogMessage(L"[272] row=%d, key=%s", row, zone.keyName);
+        ShowMessage(Hwnd(), L"ERROR: Failed to add the new time zone to the list", kStop);
+        ReloadZoneList(false);
+        return;
+    }
+    zones_.push_back(zone);
+    SelectZoneById(zone.id);
+    newZone_ = NewZoneState{zone.id, exchange.tzName, selectedKey, false};
+    SetEditMode(true, true, false);
+    if (mode_ != 1) {
+        newZone_.reset();
+    }
+}
+
+bool CTarvaneDlg::SaveEditedZone(const TimeZoneRecord& zone) {
+    if (!newZone_ || newZone_->id != zone.id) {
+        return SaveTimeZone(services_.registry, services_.facts.is64BitOs, zone);
+    }
+    if (!CreateTimeZone(services_.registry, services_.facts.is64BitOs, zone, &newZone_->keyLeftOver)) {
+        return false;
+    }
+    // The zone is whole: a source that cannot be remembered only leaves the
+    // check without a mapping for it (logged).
+    SetZoneSource(services_.registry, zone.keyName, newZone_->tzName);
+    newZone_.reset();
+    SetThreadLastError(0);
+    return true;
+}
+
+void CTarvaneDlg::LeaveNewZone() {
+    if (!newZone_) {
+        return;
+    }
+    const NewZoneState state = *newZone_;
+    newZone_.reset();
+    if (state.keyLeftOver) {
+        if (const TimeZoneRecord* zone = FindZoneById(state.id)) {
+            tarvane::DeleteTimeZone(services_.registry, services_.facts.is64BitOs, *zone);
+        }
+    }
+    // The reload drops the record; the zone the user came from is shown again.
+    for (const TimeZoneRecord& zone : zones_) {
+        if (EqualNoCase(zone.keyName, state.previousKey)) {
+            SelectZoneById(zone.id);
+            break;
+        }
+    }
+}
+
+void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
+    if (mode_ != 0 || relaunching_) {
+        return;
+    }
+    int index = -1;
+    const TimeZoneRecord* selected = SelectedZone(&index);
+    if (selected == nullptr) {
+        LogText(EVENTLOG_ERROR_TYPE, L"[279]");
+        ShowMessage(Hwnd(), L"Select time zone first to be able to delete it", kStop);
+        return;
+    }
+    // Copied: the prompts below run message loops, and the list may reload.
+    const TimeZoneRecord zone = *selected;
+    if (zone.isCurrent != 0) {
+        LogMessage(L"[280] key=%s", zone.keyName);
+        ShowMessage(
+            Hwnd(),
+            Format(L"The time zone \"%s\" is this computer's current time zone and cannot be deleted: "
+                   L"the system would be left without its rules.\n\nTo delete it, make another zone "
+                   L"current first.",
+                   zone.keyName),
+            kStop);
+        return;
+    }
+    if (allowRelaunch && registryNotWritable_) {
+        RelaunchAndClose(Format(L"%s \"%s\"", L"del", EscapeForCommandLine(zone.keyName)));
+        return;
+    }
+
+    const std::wstring question = Format(
+        L"Delete the time zone \"%s\"?\n\n%s\n\nIts key and its dynamic daylight saving years are removed "
+        L"from the system registry.",
+        zone.keyName, zone.displayName);
+    if (backupNoticeShown_) {
+        const int answer = ShowMessage(
+            Hwnd(),
+            question + L" No backup has been made yet, and only a backup can bring a deleted zone back.\n\n"
+                       L"Yes: make a backup first, then delete the zone.\nNo: delete the zone without a "
+                       L"backup.\nCancel: keep the zone.",
+            MB_YESNOCANCEL | MB_ICONWARNING);
+        if (answer == IDYES) {
+            MakeBackup(backup_);
+            // No backup (cancelled, or failed and said so): the zone stays.
+            if (backupNoticeShown_) {
+                return;
+            }
+        } else if (answer != IDNO) {
+            return;
+        }
+    } else if (ShowMessage(Hwnd(), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        return;
+    }
+    if (mode_ != 0) {
+        return;
+    }
+
+    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const bool deleted = tarvane::DeleteTimeZone(services_.registry, services_.facts.is64BitOs, zone);
+    const DWORD error = GetThreadLastError();
+    if (deleted) {
+        SetZoneSource(services_.registry, zone.keyName, std::wstring());
+        // The row after it takes its place in the selection (the one before at the end).
+        const std::size_t at = static_cast<std::size_t>(index);
+        const std::size_t neighbour = at + 1 < zones_.size() ? at + 1 : at - 1;
+        if (index >= 0 && neighbour < zones_.size()) {
+            SelectZoneById(zones_[neighbour].id);
+        }
+    }
+    const bool reloaded = ReloadZoneList(false);
+    if (!reloaded) {
+        LogText(EVENTLOG_ERROR_TYPE, L"[286]");
+    }
+    ::SetCursor(previousCursor);
+    if (!deleted) {
+        ShowMessage(
+            Hwnd(),
+            Format(L"ERROR: Failed to delete the time zone \"%s\" from the system registry.\n\n(%d) %s",
+                   zone.keyName, error, GetErrorText(error)),
+            kStop);
+    } else if (!reloaded) {
+        ShowMessage(Hwnd(), L"ERROR: Failed to reload list of time zones", kStop);
+    }
+}
+
+} // namespace tarvane::ui
