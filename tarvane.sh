@@ -3,6 +3,9 @@
 #   ./tarvane.sh run     build the Windows program and start it under Wine
 #   ./tarvane.sh test    build both configurations and run every test
 #   ./tarvane.sh bench   build and run the benchmarks (Linux, optimised)
+#   ./tarvane.sh fuzz [seconds]
+#                        build the fuzz targets (clang, libFuzzer) and run each
+#                        for that many seconds (60 unless given)
 #   ./tarvane.sh package build the optimised x64 program and write
 #                        dist/tarvane-<version>-x64.msi and .zip
 # Each installs the Debian packages it needs first.
@@ -15,7 +18,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev clang-format
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 xvfb xauth imagemagick x11-apps xdotool
-          util-linux wixl wixl-data msitools python3 tzdata unicode-cldr-core)
+          util-linux wixl wixl-data msitools python3 tzdata unicode-cldr-core clang-14 libclang-rt-14-dev)
 
 log() { printf '==> %s\n' "$*"; }
 
@@ -105,6 +108,8 @@ run_tests() {
     build windows
     start_display
     ctest --preset windows --output-on-failure || failed=1
+    log "fuzz targets (clang, libFuzzer), each for ${TARVANE_FUZZ_SECONDS:-15} s"
+    run_fuzz_tests "${TARVANE_FUZZ_SECONDS:-15}" || failed=1
     log "format check"
     if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
         echo "format: 1 passed, 0 failed"
@@ -129,6 +134,36 @@ build_packages() {
     done
 }
 
+# Builds the fuzz targets and runs their tests: each target's seeds and kept
+# regression cases once, then the target itself for `seconds`.
+run_fuzz_tests() {
+    local seconds=$1
+    build fuzz
+    TARVANE_FUZZ_SECONDS=$seconds ctest --preset fuzz --output-on-failure -j2 --timeout $((seconds + 300))
+}
+
+run_fuzz() {
+    install_packages "${PACKAGES[@]}"
+    local seconds=${1:-60}
+    case "$seconds" in
+    '' | *[!0-9]*)
+        echo "usage: $0 fuzz [seconds]" >&2
+        return 2
+        ;;
+    esac
+    local failed=0
+    run_fuzz_tests "$seconds" || failed=1
+    local work
+    for work in "$root"/build/fuzz/tests/fuzz/*/; do
+        [ -f "$work/log.txt" ] || continue
+        printf '%s: %s, %s\n' "$(basename "$work")" \
+            "$(grep -aE '^#[0-9]+[[:space:]]+DONE' "$work/log.txt" | tail -n 1 | tr -s ' \t' ' ')" \
+            "$(grep -a '^stat::number_of_executed_units' "$work/log.txt" | tr -s ' ')"
+    done
+    log "new inputs: build/fuzz/tests/fuzz/<target>/corpus; a crash's input: .../<target>/artifacts"
+    return $failed
+}
+
 run_bench() {
     install_packages "${PACKAGES[@]}"
     build bench
@@ -139,9 +174,10 @@ case "${1:-}" in
 run) shift; run_program "$@" ;;
 test) shift; run_tests ;;
 bench) shift; run_bench "$@" ;;
+fuzz) shift; run_fuzz "$@" ;;
 package) shift; build_packages ;;
 *)
-    echo "usage: $0 run|test|bench|package" >&2
+    echo "usage: $0 run|test|bench|fuzz|package" >&2
     exit 2
     ;;
 esac

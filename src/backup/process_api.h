@@ -29,6 +29,9 @@ public:
     virtual DWORD Wait(const ProcessHandles& handles, DWORD milliseconds) = 0;
     // GetExitCodeProcess.
     virtual bool ExitCode(const ProcessHandles& handles, DWORD* code) = 0;
+    // TerminateProcess with exit code 258 (WAIT_TIMEOUT), then a wait of up to
+    // 5 seconds for the process to end: false when it did not end.
+    virtual bool Terminate(const ProcessHandles& handles) = 0;
     // Closes whichever of the two handles is open.
     virtual void Close(const ProcessHandles& handles) = 0;
 };

@@ -5,6 +5,8 @@
 namespace tarvane {
 namespace {
 
+constexpr DWORD kEndWaitMs = 5000;
+
 class Win32Processes : public ProcessApi {
 public:
     std::wstring SystemDirectory() override {
@@ -35,6 +37,18 @@ public:
     }
     bool ExitCode(const ProcessHandles& handles, DWORD* code) override {
         return ::GetExitCodeProcess(reinterpret_cast<HANDLE>(handles.process), code) != FALSE;
+    }
+    bool Terminate(const ProcessHandles& handles) override {
+        const auto process = reinterpret_cast<HANDLE>(handles.process);
+        if (!::TerminateProcess(process, WAIT_TIMEOUT)) {
+            return false;
+        }
+        // Ending is asynchronous: the process holds its files until it is gone.
+        const DWORD ended = ::WaitForSingleObject(process, kEndWaitMs);
+        if (ended == WAIT_TIMEOUT) {
+            ::SetLastError(WAIT_TIMEOUT);
+        }
+        return ended == WAIT_OBJECT_0;
     }
     void Close(const ProcessHandles& handles) override {
         if (handles.thread != 0) {

@@ -103,6 +103,15 @@ void LogWithError(LONG error) {
 
 } // namespace
 
+bool ExportLineCarriesName(std::wstring_view name, bool isKeyName) {
+    for (wchar_t ch : name) {
+        if (ch == L'\r' || ch == L'\n' || (isKeyName && ch < 0x20)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD size, StringForm form) {
     switch (type) {
     case REG_SZ:
@@ -189,6 +198,11 @@ LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstr
                        keyPath);
             continue;
         }
+        if (!ExportLineCarriesName(name, false)) {
+            LogWithError(static_cast<LONG>(ERROR_INVALID_DATA));
+            LogMessage(L"[290] Line break in name, Value index: %d, key: '%s'", index, keyPath);
+            continue;
+        }
         REG_KEY_NAME_VAL record;
         record.isDefault = name.empty() ? 1 : 0;
         record.name = name.empty() ? L"@" : name;
@@ -225,6 +239,11 @@ LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstr
             LogMessage(L"[125] OSErr: %d, Subkey index: %d, key: '%s'", status, index, keyPath);
             result = status;
             break;
+        }
+        if (!ExportLineCarriesName(subKey, true)) {
+            LogWithError(static_cast<LONG>(ERROR_INVALID_DATA));
+            LogMessage(L"[291] Control character in name, Subkey index: %d, key: '%s'", index, keyPath);
+            continue;
         }
         const std::wstring childPath = Format(L"%s\\%s", keyPath, subKey);
         const LONG childResult = ExportRegistryKey(registry, rootKey, rootName, childPath, text);

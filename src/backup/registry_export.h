@@ -23,6 +23,14 @@ enum class StringForm { Export, Exact };
 // other than 4 bytes is written as hex(4):.
 std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD size, StringForm form);
 
+// Whether a line of the export can carry `name`: a value name without a line
+// feed or carriage return, a key name without any control character. A backup
+// file keeps no carriage return but those before line feeds, and the strict
+// reading of a restore refuses a control character in a key line, so such a
+// name would come back changed or make the whole backup unreadable; the export
+// leaves its value or key out and logs it ([290], [291]).
+bool ExportLineCarriesName(std::wstring_view name, bool isKeyName);
+
 // One value: "@=" for the default value, else the name in double quotes with a
 // backslash before each backslash and double quote it holds; then `valueText`.
 std::wstring FormatValueLine(bool isDefault, std::wstring_view name, std::wstring_view valueText);

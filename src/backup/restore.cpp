@@ -31,9 +31,9 @@ int Failed(DWORD error) {
     return 0;
 }
 
-// Runs "<system>\reg.exe import "<copy>"" and waits for it; 0 when it ended
-// with exit code 0, else the error code (each failure logged; the lines after
-// the start name the user's file `path`).
+// Runs "<system>\reg.exe import "<copy>"" and waits for it, ending it when it
+// outlives its time; 0 when it ended with exit code 0, else the error code
+// (each failure logged; the lines after the start name the user's file `path`).
 DWORD RunImportTool(ProcessApi& processes, const std::wstring& copy, const std::wstring& path) {
     const std::wstring folder = WithTrailingSeparator(TrimWhiteSpace(processes.SystemDirectory()));
     const std::wstring commandLine = Format(L"%sreg.exe import \"%s\"", folder, copy);
@@ -54,6 +54,11 @@ DWORD RunImportTool(ProcessApi& processes, const std::wstring& copy, const std::
             error = WAIT_TIMEOUT;
             SetThreadLastError(error);
             LogMessage(L"[171] path=\"%s\"", path);
+            // Left running, the tool would go on writing the registry after the
+            // user is told that the restore failed, and keep the copy open.
+            if (!processes.Terminate(handles)) {
+                LogMessage(L"[292] path=\"%s\"", path);
+            }
         } else if (wait != WAIT_OBJECT_0) {
             error = GetThreadLastError();
             LogMessage(L"[170] path=\"%s\"", path);

@@ -129,7 +129,7 @@ void CTarvaneDlg::AddYear() {
     auto& years = zone->years;
     const auto at = std::find_if(years.begin(), years.end(),
                                  [&](const DynamicYearRecord& year) { return year.year > added.year; });
-    years.insert(at, added);
+    const auto inserted = years.insert(at, added);
 
     ComboBox yearList(Item(IDC_YEAR));
     int before = -1;
@@ -144,6 +144,12 @@ void CTarvaneDlg::AddYear() {
     const int item = yearList.InsertItem(before, Format(L"%u", added.year));
     if (item < 0 || !yearList.SetItemData(item, static_cast<LPARAM>(added.year))) {
         LogMessage(L"[115] yr=%d", exchange.year);
+        // A year the list does not offer is one the user was told was not
+        // added: Save must not write it.
+        years.erase(inserted);
+        if (item >= 0) {
+            yearList.DeleteItem(item);
+        }
         ShowMessage(Hwnd(), L"ERROR: Failed to add year", kStop);
         return;
     }

@@ -23,7 +23,13 @@ std::wstring OwnPath() {
 
 } // namespace
 
+HandshakeCalls& TheHandshakeCalls() {
+    static HandshakeCalls calls;
+    return calls;
+}
+
 int RelaunchElevated(const std::wstring& parameters) {
+    const HandshakeCalls& calls = TheHandshakeCalls();
     int result = -1;
     DWORD error = 0;
     const std::wstring path = OwnPath();
@@ -39,7 +45,7 @@ int RelaunchElevated(const std::wstring& parameters) {
     execute.lpParameters = parameters.c_str();
     execute.nShow = SW_SHOW;
     HANDLE process = nullptr;
-    if (!::ShellExecuteExW(&execute)) {
+    if (!calls.shellExecuteEx(&execute)) {
         error = ::GetLastError();
         if (error == kErrorCancelled) {
             result = 0;
@@ -51,22 +57,22 @@ int RelaunchElevated(const std::wstring& parameters) {
         error = ERROR_INVALID_HANDLE;
     } else {
         process = execute.hProcess;
-        const DWORD processId = ::GetProcessId(process);
+        const DWORD processId = calls.getProcessId(process);
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         if (processId == 0) {
             error = ::GetLastError();
             LogMessage(L"[208] path=\"%s\", cmd=\"%s\"", path, parameters);
-        } else if ((descriptor = BuildOpenSecurityDescriptor()) == nullptr) {
+        } else if ((descriptor = calls.buildOpenSecurityDescriptor()) == nullptr) {
             error = ::GetLastError();
             LogMessage(L"[209] path=\"%s\", cmd=\"%s\"", path, parameters);
         } else {
-            HANDLE ready = CreateReadyEvent(processId, descriptor);
+            HANDLE ready = calls.createReadyEvent(processId, descriptor);
             if (ready == nullptr) {
                 error = ::GetLastError();
                 LogMessage(L"[210] PID=%u, path=\"%s\", cmd=\"%s\"", processId, path, parameters);
             } else {
                 for (;;) {
-                    const DWORD signalled = ::WaitForSingleObject(ready, kPollMs);
+                    const DWORD signalled = calls.waitForSingleObject(ready, kPollMs);
                     if (signalled == WAIT_OBJECT_0) {
                         result = 1;
                         break;
@@ -76,10 +82,10 @@ int RelaunchElevated(const std::wstring& parameters) {
                         LogMessage(L"[199] r=%d, path=\"%s\", cmd=\"%s\"", signalled, path, parameters);
                         break;
                     }
-                    const DWORD ended = ::WaitForSingleObject(process, 0);
+                    const DWORD ended = calls.waitForSingleObject(process, 0);
                     if (ended == WAIT_OBJECT_0) {
                         DWORD exitCode = static_cast<DWORD>(-1);
-                        if (!::GetExitCodeProcess(process, &exitCode)) {
+                        if (!calls.getExitCodeProcess(process, &exitCode)) {
                             exitCode = kExitCodeUnreadable;
                             LogMessage(L"[212] r=%d, path=\"%s\", cmd=\"%s\"", 0, path, parameters);
                         }
@@ -93,7 +99,7 @@ int RelaunchElevated(const std::wstring& parameters) {
                         LogMessage(L"[211] r=%d, path=\"%s\", cmd=\"%s\"", ended, path, parameters);
                         break;
                     }
-                    const DWORD quit = ::WaitForSingleObject(TheApp().quitEvent, 0);
+                    const DWORD quit = calls.waitForSingleObject(TheApp().quitEvent, 0);
                     if (quit == WAIT_OBJECT_0) {
                         result = -2;
                         break;
@@ -128,7 +134,7 @@ int RelaunchElevated(const std::wstring& parameters) {
 int RelaunchAndClose(const std::wstring& parameters, HWND window) {
     const int result = RelaunchElevated(parameters);
     if (result == 1) {
-        if (!::PostMessageW(window, WM_CLOSE, 0, 0)) {
+        if (!TheHandshakeCalls().postMessage(window, WM_CLOSE, 0, 0)) {
             LogMessage(L"[207] cmd=\"%s\"", parameters);
         }
         return 1;

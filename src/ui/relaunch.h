@@ -5,10 +5,30 @@
 #pragma once
 
 #include "platform/win_types.h"
+#include "ui/tarvane_app.h"
+
+#include <shellapi.h>
 
 #include <string>
 
 namespace tarvane::ui {
+
+// The system calls of the hand-shake between this instance and its elevated
+// copy (here and in the application object), replaceable so that tests can
+// make each of them fail. A default set is the system's own.
+struct HandshakeCalls {
+    BOOL(WINAPI* shellExecuteEx)(SHELLEXECUTEINFOW* info) = ::ShellExecuteExW;
+    DWORD(WINAPI* getProcessId)(HANDLE process) = ::GetProcessId;
+    PSECURITY_DESCRIPTOR (*buildOpenSecurityDescriptor)() = BuildOpenSecurityDescriptor;
+    HANDLE (*createReadyEvent)(DWORD processId, PSECURITY_DESCRIPTOR descriptor) = CreateReadyEvent;
+    DWORD(WINAPI* waitForSingleObject)(HANDLE handle, DWORD milliseconds) = ::WaitForSingleObject;
+    BOOL(WINAPI* getExitCodeProcess)(HANDLE process, DWORD* code) = ::GetExitCodeProcess;
+    BOOL(WINAPI* setEvent)(HANDLE event) = ::SetEvent;
+    BOOL(WINAPI* postMessage)(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = ::PostMessageW;
+};
+
+// The calls in use. A test replaces members and puts the old set back.
+HandshakeCalls& TheHandshakeCalls();
 
 // 1 the copy runs and has signalled; 0 the user declined the elevation; -1
 // failure; -2 the wait ended because this instance's main window was

@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 #include "platform/ready_event.h"
 #include "platform/system_facts.h"
+#include "ui/relaunch.h"
 
 #include <sddl.h>
 #include <winternl.h>
@@ -102,16 +103,17 @@ CTarvaneApp::CTarvaneApp() {
     isLegacyOs = facts.isLegacyOs;
     is64BitOs = facts.is64BitOs;
 
-    PSECURITY_DESCRIPTOR descriptor = BuildOpenSecurityDescriptor();
+    const HandshakeCalls& calls = TheHandshakeCalls();
+    PSECURITY_DESCRIPTOR descriptor = calls.buildOpenSecurityDescriptor();
     if (descriptor == nullptr) {
         LogText(EVENTLOG_ERROR_TYPE, L"[214]");
         return;
     }
     const DWORD processId = ::GetCurrentProcessId();
-    readyEvent = CreateReadyEvent(processId, descriptor);
+    readyEvent = calls.createReadyEvent(processId, descriptor);
     if (readyEvent == nullptr) {
         LogMessage(L"[215] pid=%u", processId);
-    } else if (!::SetEvent(readyEvent)) {
+    } else if (!calls.setEvent(readyEvent)) {
         LogMessage(L"[216] pid=%u", processId);
     }
     ::LocalFree(descriptor);

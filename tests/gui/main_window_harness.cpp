@@ -44,6 +44,10 @@ void MainWindowTest::SetUp() {
     ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, scratchUser), ERROR_SUCCESS);
     ui::SetMessageBoxHandler([this](HWND, const std::wstring& text, UINT type) {
         messages.push_back(ShownMessage{text, type});
+        if (auto during = std::move(whileAsking)) {
+            whileAsking = nullptr;
+            during();
+        }
         if (answers.empty()) {
             return IDOK;
         }

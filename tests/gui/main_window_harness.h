@@ -54,7 +54,9 @@ protected:
     ui::CTarvaneDlg* dialog = nullptr;
     DWORD allowEditNames = 0;
     std::vector<ShownMessage> messages;
-    std::deque<int> answers;              // buttons the next message boxes return (default IDOK)
+    std::deque<int> answers; // buttons the next message boxes return (default IDOK)
+    // Runs once inside the next message box, before it is answered.
+    std::function<void()> whileAsking;
     std::vector<std::wstring> relaunches; // parameters of elevated relaunches asked for
     int relaunchResult = 0;
     // Runs once inside the next relaunch, where the real one waits for its

@@ -64,6 +64,12 @@ bool FakeImportTool::ExitCode(const ProcessHandles&, DWORD* code) {
     return true;
 }
 
+bool FakeImportTool::Terminate(const ProcessHandles&) {
+    ++terminated;
+    SetThreadLastError(terminateError);
+    return terminateError == 0;
+}
+
 void FakeImportTool::Close(const ProcessHandles& handles) {
     if (handles.process != 0) {
         ++closed;

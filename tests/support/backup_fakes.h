@@ -135,13 +135,16 @@ public:
     DWORD exitCodeError = 0;       // GetExitCodeProcess fails with this code
     std::optional<DWORD> exitCode; // the tool's exit code instead of the import's own
     bool writes = true;            // the import writes the file into the registry
+    DWORD terminateError = 0;      // Terminate fails with this code
     int opened = 0;
     int closed = 0;
+    int terminated = 0;
 
     std::wstring SystemDirectory() override { return systemDirectory; }
     bool Start(const std::wstring& commandLine, ProcessHandles* handles) override;
     DWORD Wait(const ProcessHandles& handles, DWORD milliseconds) override;
     bool ExitCode(const ProcessHandles& handles, DWORD* code) override;
+    bool Terminate(const ProcessHandles& handles) override;
     void Close(const ProcessHandles& handles) override;
 
     DWORD lastWaitMs = 0;

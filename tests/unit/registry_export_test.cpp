@@ -273,6 +273,29 @@ TEST(RegistryExport, SubkeyNameTooLongIsLoggedAndSkipped) {
                                   L"[124] MORE_DATA_ERROR: 234, Subkey index: 0, key: 'SOFTWARE\\Test'"});
 }
 
+TEST(RegistryExport, NamesThatALineCannotCarryAreLoggedAndLeftOut) {
+    // A line break in a value name, or a control character in a key name,
+    // would come back from the backup changed or make it unreadable.
+    LogCapture log;
+    MemoryRegistry registry;
+    registry.PutDword(kKey, L"two\rlines", 1);
+    registry.PutDword(kKey, L"two\nlines", 2);
+    registry.PutDword(kKey, L"tab\tkept", 3);
+    registry.PutKey(kKey + L"\\cr\rzone\\Dynamic DST");
+    registry.PutKey(kKey + L"\\zone");
+    LONG result = -1;
+    EXPECT_EQ(ExportKey(registry, L"SOFTWARE\\Test", &result),
+              L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\n\"tab\tkept\"=dword:00000003\n\n"
+              L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test\\zone]\n\n");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::wstring>{
+                  L"[290] Line break in name, Value index: 0, key: 'SOFTWARE\\Test'",
+                  L"[290] Line break in name, Value index: 1, key: 'SOFTWARE\\Test'",
+                  L"[291] Control character in name, Subkey index: 0, key: 'SOFTWARE\\Test'"}));
+    EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{13, 13, 13}));
+}
+
 TEST(RegistryExport, FailedSubkeyEnumerationBecomesTheKeysResult) {
     LogCapture log;
     MemoryRegistry registry;

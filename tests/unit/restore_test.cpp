@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace tarvane::test {
 namespace {
 
@@ -293,6 +295,8 @@ TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
         std::function<void(FakeImportTool&, MemoryFiles&)> setUp;
         DWORD error;
         std::wstring message;
+        int terminations = 0; // a tool that outlived its time is ended
+        std::optional<std::pair<std::wstring, LONG>> then = std::nullopt;
     };
     const std::vector<Case> cases = {
         {"tool missing", [](FakeImportTool& t, MemoryFiles&) { t.startError = ERROR_FILE_NOT_FOUND; }, 2,
@@ -306,7 +310,13 @@ TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
          },
          6, L"[170] path=\"C:\\b.trvbkp\""},
         {"timeout", [](FakeImportTool& t, MemoryFiles&) { t.waitResult = WAIT_TIMEOUT; }, 258,
-         L"[171] path=\"C:\\b.trvbkp\""},
+         L"[171] path=\"C:\\b.trvbkp\"", 1},
+        {"timeout, not ended",
+         [](FakeImportTool& t, MemoryFiles&) {
+             t.waitResult = WAIT_TIMEOUT;
+             t.terminateError = 5;
+         },
+         258, L"[171] path=\"C:\\b.trvbkp\"", 1, std::make_pair(L"[292] path=\"C:\\b.trvbkp\"", 5)},
         {"exit code", [](FakeImportTool& t, MemoryFiles&) { t.exitCodeError = 6; }, 6,
          L"[172] path=\"C:\\b.trvbkp\""},
         {"exit 1", [](FakeImportTool& t, MemoryFiles&) { t.exitCode = 1; }, 31,
@@ -338,10 +348,19 @@ TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
         prompts.answers = {IDYES};
         window.reloads.clear();
         EXPECT_EQ(RestoreFromBackup(local, kPath, true), -1);
-        EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{c.message, L"[156] file=\"C:\\b.trvbkp\""}));
         // Each line carries the code current when it is written: a tool's exit code is none.
         const LONG lineError = c.error == ERROR_GEN_FAILURE ? 0 : static_cast<LONG>(c.error);
-        EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{lineError, static_cast<LONG>(c.error)}));
+        std::vector<std::wstring> lines = {c.message};
+        std::vector<LONG> errors = {lineError};
+        if (c.then) {
+            lines.push_back(c.then->first);
+            errors.push_back(c.then->second);
+        }
+        lines.push_back(L"[156] file=\"C:\\b.trvbkp\"");
+        errors.push_back(static_cast<LONG>(c.error));
+        EXPECT_EQ(log.Messages(), lines);
+        EXPECT_EQ(log.LastErrors(), errors);
+        EXPECT_EQ(failing.terminated, c.terminations);
         ExpectRestoreErrorBox(c.error);
         EXPECT_EQ(failing.closed, failing.opened);
         EXPECT_TRUE(disk.Below(disk.programData).empty()) << "nothing half-written is left";

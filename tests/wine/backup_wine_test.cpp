@@ -509,6 +509,7 @@ public:
     bool ExitCode(const ProcessHandles& handles, DWORD* code) override {
         return SystemProcesses().ExitCode(handles, code);
     }
+    bool Terminate(const ProcessHandles& handles) override { return SystemProcesses().Terminate(handles); }
     void Close(const ProcessHandles& handles) override { SystemProcesses().Close(handles); }
 };
 
