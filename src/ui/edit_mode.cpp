@@ -37,6 +37,12 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         }
         editedZoneId_ = zone->id;
         editStartedOnCurrent_ = zone->isCurrent != 0;
+        // What the user's edit starts from: a save compares the registry
+        // with it, and closing the window with the edit.
+        editSnapshot_ = *zone;
+        RegKey stored(services_.registry);
+        editZoneStored_ = stored.Open(kHkeyLocalMachine, Format(L"%s\\%s", kTimeZonesPath, zone->keyName),
+                                      KEY_READ) != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
         if (allowRelaunch && registryNotWritable_) {
             RelaunchAndClose(Format(L"%s \"%s\"", L"e", EscapeForCommandLine(zone->keyName)));
             ::SetCursor(previousCursor);

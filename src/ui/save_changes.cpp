@@ -218,6 +218,9 @@ void CTarvaneDlg::SaveChanges() {
         }
     }
 
+    if (!ConfirmOverwrite(*zone)) {
+        return;
+    }
     const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     if (!SaveTimeZone(services_.registry, services_.facts.is64BitOs, *zone)) {
         const DWORD error = GetThreadLastError();

@@ -51,6 +51,9 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     if (!services_.relaunchAndClose) {
         services_.relaunchAndClose = ui::RelaunchAndClose;
     }
+    if (!services_.registryWatch) {
+        services_.registryWatch = MakeSystemRegistryWatch({kTimeZonesPath, kTimeZoneInformationPath});
+    }
     appIcon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
     warningIcon_ = LoadSmallSystemIcon(kWarningIconId);
@@ -106,6 +109,7 @@ bool CTarvaneDlg::OnInit() {
     zoneList_.InsertColumn(0, L"Time Zones", client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL));
 
     ZoneListControl view(zoneList_);
+    ArmRegistryWatch();
     if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, services_.startZoneKey)) {
         LogText(EVENTLOG_ERROR_TYPE, L"[102]");
         ShowMessage(Hwnd(), L"ERROR: Failed to load time zones list", MB_OK | MB_ICONERROR);
@@ -134,6 +138,7 @@ bool CTarvaneDlg::OnInit() {
 void CTarvaneDlg::OnTimer(UINT_PTR id) {
     if (id == kClockTimerId) {
         RefreshClock(statusBar_, clock_, services_.timeZones);
+        ReloadOnRegistryChange();
     }
 }
 
@@ -217,6 +222,9 @@ bool CTarvaneDlg::ReloadZoneList(bool selectCurrent) {
         selectKey = selectedKey;
     }
     ZoneListControl view(zoneList_);
+    // Before the load reads anything: a change made while it reads is seen
+    // at the next tick.
+    ArmRegistryWatch();
     if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, selectKey)) {
         LogMessage(L"[105] pTz=0x%p, tz=\"%s\"", selectedAddress,
                    selectedAddress ? selectedKey : std::wstring(L"-"));
