@@ -1,5 +1,6 @@
 // The editor panel of the main window: fills the controls from a zone and
 // decides which of them may change in view and in edit mode.
+#include "core/zone_limits.h"
 #include "platform/date_time.h"
 #include "platform/format.h"
 #include "platform/settings_store.h"
@@ -222,6 +223,15 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
         week.Select(-1);
         dayOfWeek.Select(-1);
         time.SetFormat(L" ");
+        // A year's rule switched to one time starts in that year, on the date
+        // its recurring rule gives there.
+        const DWORD year = SelectedYear();
+        if (!IsValidDateTime(*once) && year != 0 && year <= 0xFFFF) {
+            const SYSTEMTIME inYear = OnceDateForYear(*recurring, *once, static_cast<WORD>(year), clock_);
+            if (IsValidDateTime(inYear)) {
+                *once = inYear;
+            }
+        }
         if (!IsValidDateTime(*once)) {
             // Repair in the record: a picker cannot show an invalid date.
             SYSTEMTIME now{};
