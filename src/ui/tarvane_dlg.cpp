@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/about_dlg.h"
+#include "ui/editor_controls.h"
 #include "ui/icon_menu.h"
 #include "ui/message_box.h"
 #include "ui/relaunch.h"
@@ -496,6 +497,15 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     if (message.message == WM_KEYUP && message.wParam == VK_APPS && message.hwnd == zoneList_.Hwnd()) {
         ShowContextMenuFromKeyboard();
     }
+    // The up-down control of an offset box takes the arrow keys and the
+    // wheel of its box even while it is disabled: a box that cannot be
+    // changed must not show a value the record does not hold.
+    const bool arrowOrWheel =
+        (message.message == WM_KEYDOWN && (message.wParam == VK_UP || message.wParam == VK_DOWN)) ||
+        message.message == WM_MOUSEWHEEL;
+    if (arrowOrWheel && IsReadOnlyOffsetBox(message.hwnd)) {
+        return true;
+    }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != 1) {
         // Enter never presses a button or closes the window in view mode.
         dialogProcessing = false;
@@ -521,6 +531,15 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
             if (!closesPopup) {
                 ::PostMessageW(Hwnd(), kCancelEditMessage, 0, 0);
             }
+        }
+    }
+    return false;
+}
+
+bool CTarvaneDlg::IsReadOnlyOffsetBox(HWND window) const {
+    for (const OffsetIds& ids : {kBiasIds, kStandardOffsetIds, kDaylightOffsetIds}) {
+        if (window != nullptr && (window == Item(ids.hours) || window == Item(ids.minutes))) {
+            return (::GetWindowLongPtrW(window, GWL_STYLE) & ES_READONLY) != 0;
         }
     }
     return false;

@@ -178,6 +178,8 @@ private:
 
     // Window behaviour.
     void OnSelectionChanged();
+    // One of the offsets' hours and minutes boxes, read-only now.
+    bool IsReadOnlyOffsetBox(HWND window) const;
     bool EraseBackground(HDC dc);
     void Paint();
 

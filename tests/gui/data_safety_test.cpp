@@ -1,6 +1,7 @@
 // What keeps the user's data safe in the real window: lost dynamic years that
 // a save drops and nothing else, the list following changes that other
-// programs make, and a save that asks before writing over them.
+// programs make, a save that asks before writing over them, and offsets that
+// only change in edit mode.
 #include "main_window_harness.h"
 
 #include "core/registry_values.h"
@@ -134,6 +135,30 @@ TEST_F(MainWindowTest, ASaveAsksBeforeWritingOverAChangeByAnotherProgram) {
         EXPECT_EQ(window.Mode(), 0);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -570) << "Yes writes the edit over the change";
         EXPECT_EQ(window.SelectedZone()->displayName, display);
+    });
+}
+
+TEST_F(MainWindowTest, UpAndDownChangeNoOffsetThatCannotBeEdited) {
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Tokyo Standard Time");
+        for (int id : {IDC_BIAS_HOURS, IDC_BIAS_MINUTES, IDC_STD_HOURS, IDC_DST_MINUTES}) {
+            const std::wstring before = Text(id);
+            ::SetFocus(Item(id));
+            PressKey(Item(id), VK_UP);
+            ::PostMessageW(Item(id), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+            Pump();
+            EXPECT_EQ(Text(id), before) << id;
+        }
+        // In edit mode the live boxes follow the keys; the locked ones of a
+        // zone without daylight saving still do not.
+        EditZone(L"Tokyo Standard Time");
+        ::SetFocus(Item(IDC_BIAS_HOURS));
+        PressKey(Item(IDC_BIAS_HOURS), VK_UP);
+        EXPECT_EQ(Text(IDC_BIAS_HOURS), L"10");
+        EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, -600);
+        ::SetFocus(Item(IDC_STD_HOURS));
+        PressKey(Item(IDC_STD_HOURS), VK_UP);
+        EXPECT_EQ(window.SelectedZone()->rules.tzi.StandardBias, 0);
     });
 }
 
