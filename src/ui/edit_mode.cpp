@@ -97,6 +97,27 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
     ::SetCursor(previousCursor);
 }
 
+bool CTarvaneDlg::ConfirmClose() {
+    const TimeZoneRecord* zone = mode_ == 1 ? FindZoneById(editedZoneId_) : nullptr;
+    if (zone == nullptr ||
+        (SameStoredZone(*zone, editSnapshot_) && zone->isCurrent == editSnapshot_.isCurrent)) {
+        return true;
+    }
+    const int answer = ShowMessage(Hwnd(),
+                                   Format(L"The time zone \"%s\" has changes that are not saved.\n\n"
+                                          L"Do you want to save them before closing?",
+                                          zone->displayName),
+                                   MB_YESNOCANCEL | MB_ICONWARNING);
+    if (answer == IDNO) {
+        return true;
+    }
+    if (answer == IDYES) {
+        SaveChanges();
+        return mode_ == 0; // saved: Save Changes left edit mode
+    }
+    return false;
+}
+
 void CTarvaneDlg::StoreOffset(const OffsetIds& ids, LONG* bias) {
     const long long minutes = ReadDecimal(ItemText(ids.hours)) * 60 + ReadDecimal(ItemText(ids.minutes));
     const bool east = ComboBox(Item(ids.sign)).SelectedData(-1) == 1;

@@ -559,6 +559,9 @@ int CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
 }
 
 void CTarvaneDlg::OnCancel() {
+    if (!ConfirmClose()) {
+        return;
+    }
     // Ends a relaunch that is still waiting for its copy.
     HANDLE quit = TheApp().quitEvent;
     if (!::SetEvent(quit)) {

@@ -159,6 +159,9 @@ private:
     // Edit mode: every change in a control goes into the edited record.
     void EditHook(UINT message, WPARAM wParam, LPARAM lParam);
     void StoreOffset(const OffsetIds& ids, LONG* bias);
+    // Closing the window during an edit with unsaved changes asks first;
+    // true when the window may close.
+    bool ConfirmClose();
 
     // Changes that other programs make to the database.
     void ArmRegistryWatch();

@@ -1,7 +1,7 @@
 // What keeps the user's data safe in the real window: lost dynamic years that
 // a save drops and nothing else, the list following changes that other
-// programs make, a save that asks before writing over them, and offsets that
-// only change in edit mode.
+// programs make, a save that asks before writing over them, offsets that
+// only change in edit mode, and a close that asks before discarding an edit.
 #include "main_window_harness.h"
 
 #include "core/registry_values.h"
@@ -160,6 +160,45 @@ TEST_F(MainWindowTest, UpAndDownChangeNoOffsetThatCannotBeEdited) {
         PressKey(Item(IDC_STD_HOURS), VK_UP);
         EXPECT_EQ(window.SelectedZone()->rules.tzi.StandardBias, 0);
     });
+}
+
+TEST_F(MainWindowTest, ClosingDuringAnEditWithChangesAsksFirst) {
+    Run([&](CTarvaneDlg& window) {
+        EditZone(L"Tokyo Standard Time");
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_EXIT, 0);
+        Pump();
+        EXPECT_TRUE(messages.empty()) << "an edit without changes closes at once";
+        EXPECT_TRUE(window.Ended());
+    });
+    Run([&](CTarvaneDlg& window) {
+        EditZone(L"Tokyo Standard Time");
+        Type(IDC_BIAS_MINUTES, L"30");
+        answers = {IDCANCEL};
+        ::PostMessageW(window.Hwnd(), WM_CLOSE, 0, 0);
+        Pump();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, L"The time zone \"" + window.SelectedZone()->displayName +
+                                        L"\" has changes that are not saved.\n\nDo you want to save them "
+                                        L"before closing?");
+        EXPECT_FALSE(window.Ended());
+        EXPECT_EQ(window.Mode(), 1);
+        answers = {IDYES};
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_EXIT, 0);
+        Pump();
+        EXPECT_TRUE(window.Ended());
+        EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -570) << "Yes saved the edit first";
+    });
+    messages.clear();
+    Run([&](CTarvaneDlg& window) {
+        EditZone(L"Tokyo Standard Time");
+        Type(IDC_BIAS_MINUTES, L"0");
+        answers = {IDNO};
+        ::PostMessageW(window.Hwnd(), WM_CLOSE, 0, 0);
+        Pump();
+        EXPECT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(window.Ended());
+    });
+    EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -570) << "No discarded the edit";
 }
 
 } // namespace
