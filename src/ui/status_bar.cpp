@@ -16,9 +16,31 @@ bool StatusBar::Create(HWND parent, int id) {
     ::SendMessageW(hwnd_, WM_SIZE, 0, 0);
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    const std::array<int, 4> edges = ClockPaneRightEdges(client.right - client.left);
+    const std::array<int, 4> edges = ClockPaneRightEdges(client.right - client.left, NeededPaneWidths());
     ::SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     return true;
+}
+
+std::array<int, 4> StatusBar::NeededPaneWidths() const {
+    std::array<int, 4> needed{};
+    HDC dc = ::GetDC(hwnd_);
+    if (dc == nullptr) {
+        return needed;
+    }
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = ::SelectObject(dc, font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT));
+    const std::array<std::wstring, 4> texts = WidestClockPaneTexts();
+    SIZE margin{};
+    ::GetTextExtentPoint32W(dc, L"MM", 2, &margin);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        SIZE size{};
+        if (::GetTextExtentPoint32W(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &size)) {
+            needed[i] = size.cx + margin.cx;
+        }
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(hwnd_, dc);
+    return needed;
 }
 
 std::wstring StatusBar::PaneText(int index) {

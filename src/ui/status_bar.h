@@ -4,6 +4,7 @@
 #include "core/clock_panel.h"
 #include "platform/win_types.h"
 
+#include <array>
 #include <string>
 
 namespace tarvane::ui {
@@ -19,6 +20,9 @@ public:
     void SetPaneText(int index, const std::wstring& text) override;
 
 private:
+    // What each clock pane needs to hold its widest text in the bar's font.
+    std::array<int, 4> NeededPaneWidths() const;
+
     HWND hwnd_ = nullptr;
 };
 

@@ -99,6 +99,7 @@ bool CTarvaneDlg::OnInit() {
     statusBar_.Create(Hwnd(), IDW_STATUS_BAR);
 
     FillFixedLists();
+    AddYearButtonTips();
     InstallYearCommandRules();
 
     zoneList_.Attach(Item(IDC_ZONE_LIST));

@@ -136,6 +136,8 @@ protected:
 private:
     // Editor panel pieces.
     void FillFixedLists();
+    // Tooltips that name the commands of the "+" and "-" buttons.
+    void AddYearButtonTips();
     // The setting AllowEditDSTzNames, as the registry holds it now.
     bool NamesEditable() const;
     void ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked);
