@@ -2,6 +2,8 @@
 
 #include "backup/make_backup.h"
 #include "backup/restore.h"
+#include "platform/diagnostic_log.h"
+#include "platform/format.h"
 #include "platform/text.h"
 
 namespace tarvane {
@@ -113,13 +115,25 @@ std::wstring EscapeForCommandLine(const std::wstring& value) {
 }
 
 int RunStartAction(BackupContext& context, const StartRequest& request) {
+    // The first load selected the zone that "e" or "tz" named; one it did not
+    // find is said now that the window is up, and there is nothing to edit.
+    bool zoneFound = true;
+    if (!request.startZoneKey.empty()) {
+        const TimeZoneRecord* selected = context.window.SelectedZone();
+        zoneFound = selected != nullptr && EqualNoCase(selected->keyName, request.startZoneKey);
+        if (!zoneFound) {
+            LogMessage(L"[243] key=\"%s\"", request.startZoneKey);
+            context.prompts.ShowMessage(Format(L"No time zone named \"%s\".", request.startZoneKey),
+                                        MB_OK | MB_ICONERROR);
+        }
+    }
     if (!request.startRestorePath.empty()) {
         if (RestoreFromBackup(context, request.startRestorePath, true) == -1) {
             context.prompts.Beep();
         }
     }
     if (request.startAction == kStartActionEdit) {
-        if (context.window.Mode() != 1) {
+        if (zoneFound && context.window.Mode() != 1) {
             context.window.SetEditMode(true, true, false);
         }
     } else if (request.startAction == kStartActionRestore) {
@@ -129,7 +143,8 @@ int RunStartAction(BackupContext& context, const StartRequest& request) {
             context.window.NewTimeZone(false);
         }
     } else if (request.startAction == kStartActionDeleteZone) {
-        if (context.window.Mode() == 0) {
+        // Never the zone that happens to be selected instead of the one named.
+        if (zoneFound && context.window.Mode() == 0) {
             context.window.DeleteTimeZone(false);
         }
     }

@@ -16,9 +16,34 @@ int ClockPaneIndex(UINT id) {
     return -1;
 }
 
-std::array<int, 4> ClockPaneRightEdges(int width) {
+std::array<int, 4> ClockPaneRightEdges(int width, const std::array<int, 4>& needed) {
     const int quarter = width * 25 / 100;
-    return {quarter, 2 * quarter, 3 * quarter, -1};
+    long long total = 0;
+    bool fits = true;
+    for (int need : needed) {
+        total += need;
+        fits = fits && need <= quarter;
+    }
+    if (fits) {
+        return {quarter, 2 * quarter, 3 * quarter, -1};
+    }
+    // Too little room for all of them: each keeps the same share of what it needs.
+    std::array<int, 4> edges{};
+    long long edge = 0;
+    const long long spare = width - total;
+    for (std::size_t i = 0; i < 3; ++i) {
+        edge += spare >= 0 ? needed[i] + spare / 4 : needed[i] * width / total;
+        edges[i] = static_cast<int>(edge);
+    }
+    edges[3] = -1;
+    return edges;
+}
+
+std::array<std::wstring, 4> WidestClockPaneTexts() {
+    // Two-digit month, day and hour, and the digits a font draws widest.
+    const SYSTEMTIME widest{2028, 12, 4, 28, 23, 58, 58, 0};
+    const std::wstring time = FormatDateTime(widest);
+    return {L"Local: " + time, L"UTC: 2028-12-28T23:58:58Z", L"DST Begins: " + time, L"DST Ends: " + time};
 }
 
 void SetClockPaneText(StatusPanes& panes, UINT id, const std::wstring& text) {

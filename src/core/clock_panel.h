@@ -38,7 +38,13 @@ int ClockPaneIndex(UINT id);
 
 // Right edges of the four panes for a status bar `width` pixels wide: the
 // first three a quarter each (rounded down), the last up to the end (-1).
-std::array<int, 4> ClockPaneRightEdges(int width);
+// When a pane needs more than a quarter to hold its widest text (`needed`,
+// in pixels: a large font, a high resolution), every pane gets what it
+// needs and the room left over is shared out evenly.
+std::array<int, 4> ClockPaneRightEdges(int width, const std::array<int, 4>& needed = {});
+
+// The widest text that each pane can show, in pane order, for measuring.
+std::array<std::wstring, 4> WidestClockPaneTexts();
 
 // Sets the pane's text when it differs from what the pane shows, so an
 // unchanged text causes no repaint. Ids that are not clock panes are ignored.

@@ -361,4 +361,26 @@ std::wstring FormatDateTime(const SYSTEMTIME& time) {
 #endif
 }
 
+std::wstring TwoDigitPicture(std::wstring_view picture) {
+    std::wstring result;
+    result.reserve(picture.size() + 4);
+    bool quoted = false;
+    for (std::size_t i = 0; i < picture.size(); ++i) {
+        const wchar_t ch = picture[i];
+        result.push_back(ch);
+        if (ch == L'\'') {
+            quoted = !quoted;
+            continue;
+        }
+        const bool numberField =
+            ch == L'd' || ch == L'M' || ch == L'h' || ch == L'H' || ch == L'm' || ch == L's';
+        const bool alone =
+            (i == 0 || picture[i - 1] != ch) && (i + 1 == picture.size() || picture[i + 1] != ch);
+        if (!quoted && numberField && alone) {
+            result.push_back(ch);
+        }
+    }
+    return result;
+}
+
 } // namespace tarvane

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tarvane {
 
@@ -53,6 +54,13 @@ double FileTimeToOleDate(const FILETIME& time);
 // range (years 100-9999). Windows: VarBstrFromDate in the user's locale with
 // four-digit years. Native build: "yyyy-mm-dd hh:mm:ss".
 std::wstring FormatDateTime(const SYSTEMTIME& time);
+
+// A date or time picture of the locale (its short date or time format) for a
+// date and time picker, with every one-letter day, month, hour, minute and
+// second field made two letters, quoted text left alone: some pickers give
+// each number field the width of two digits and centre one digit in it,
+// which shows "2:00:00 AM" as "2 :00:00 AM".
+std::wstring TwoDigitPicture(std::wstring_view picture);
 
 namespace portable {
 // Days in `month` (1-12) of the proleptic Gregorian `year`.

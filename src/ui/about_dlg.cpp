@@ -52,7 +52,11 @@ bool CAboutDlg::OnInit() {
     SetItemText(IDC_ABOUT_TZDATA, TzDatabaseLine());
     SetItemText(IDC_ABOUT_NOTICE, kAboutNotice);
     SetItemText(IDC_ABOUT_LINK, Format(L"<a>%s</a>", kMakerAddress));
-    return true;
+    // The link comes first in the tab order, and a focused link takes Enter
+    // for itself: OK starts with the focus, so Enter closes the box.
+    ::SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
+    ::SetFocus(Item(IDOK));
+    return false;
 }
 
 void CAboutDlg::OpenMakerPage() {

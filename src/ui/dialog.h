@@ -52,6 +52,8 @@ public:
     // could not be made (the last error tells why).
     INT_PTR DoModal(HINSTANCE instance, HWND owner = nullptr);
     void End(INT_PTR result);
+    // End has been called; the window goes when its loop next looks.
+    bool Ended() const { return ended_; }
     // Handles one message as the modal loop does: pre-translation, dialog
     // processing, dispatch. Nested loops (and tests) use it.
     void ProcessMessage(MSG& message);

@@ -37,6 +37,12 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         }
         editedZoneId_ = zone->id;
         editStartedOnCurrent_ = zone->isCurrent != 0;
+        // What the user's edit starts from: a save compares the registry
+        // with it, and closing the window with the edit.
+        editSnapshot_ = *zone;
+        RegKey stored(services_.registry);
+        editZoneStored_ = stored.Open(kHkeyLocalMachine, Format(L"%s\\%s", kTimeZonesPath, zone->keyName),
+                                      KEY_READ) != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
         if (allowRelaunch && registryNotWritable_) {
             RelaunchAndClose(Format(L"%s \"%s\"", L"e", EscapeForCommandLine(zone->keyName)));
             ::SetCursor(previousCursor);
@@ -90,6 +96,27 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         ::SetFocus(Item(IDC_YEAR));
     }
     ::SetCursor(previousCursor);
+}
+
+bool CTarvaneDlg::ConfirmClose() {
+    const TimeZoneRecord* zone = mode_ == 1 ? FindZoneById(editedZoneId_) : nullptr;
+    if (zone == nullptr ||
+        (SameStoredZone(*zone, editSnapshot_) && zone->isCurrent == editSnapshot_.isCurrent)) {
+        return true;
+    }
+    const int answer = ShowMessage(Hwnd(),
+                                   Format(L"The time zone \"%s\" has changes that are not saved.\n\n"
+                                          L"Do you want to save them before closing?",
+                                          zone->displayName),
+                                   MB_YESNOCANCEL | MB_ICONWARNING);
+    if (answer == IDNO) {
+        return true;
+    }
+    if (answer == IDYES) {
+        SaveChanges();
+        return mode_ == 0; // saved: Save Changes left edit mode
+    }
+    return false;
 }
 
 void CTarvaneDlg::StoreOffset(const OffsetIds& ids, LONG* bias) {

@@ -1,6 +1,8 @@
 // The editor panel of the main window: fills the controls from a zone and
 // decides which of them may change in view and in edit mode.
+#include "core/zone_limits.h"
 #include "platform/date_time.h"
+#include "platform/diagnostic_log.h"
 #include "platform/format.h"
 #include "platform/settings_store.h"
 #include "resources/resource.h"
@@ -8,11 +10,27 @@
 #include "ui/tarvane_dlg.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace tarvane::ui {
 namespace {
 
 constexpr DWORD kMaxDynamicYears = 1000;
+
+// The locale's short date or time picture as the pickers show it; none (the
+// picker's own) when the locale cannot be read.
+const wchar_t* PickerPicture(LCTYPE type) {
+    static std::wstring time;
+    static std::wstring date;
+    std::wstring& picture = type == LOCALE_STIMEFORMAT ? time : date;
+    if (picture.empty()) {
+        wchar_t buffer[80] = {};
+        if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 80) > 0) {
+            picture = TwoDigitPicture(buffer);
+        }
+    }
+    return picture.empty() ? nullptr : picture.c_str();
+}
 
 } // namespace
 
@@ -69,6 +87,27 @@ void CTarvaneDlg::FillFixedLists() {
     }
     for (int id : {IDC_DISPLAY_NAME, IDC_STD_NAME, IDC_DST_NAME}) {
         ::SendMessageW(Item(id), EM_LIMITTEXT, 255, 0);
+    }
+}
+
+void CTarvaneDlg::AddYearButtonTips() {
+    HWND tips = ::CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (tips == nullptr) {
+        LogText(EVENTLOG_ERROR_TYPE, L"[244]");
+        return;
+    }
+    const std::pair<int, const wchar_t*> buttons[] = {{IDC_ADD_YEAR, L"Add Year"},
+                                                      {IDC_REMOVE_YEAR, L"Remove Year"}};
+    for (const auto& [id, text] : buttons) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Hwnd();
+        tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+        tool.lpszText = const_cast<wchar_t*>(text);
+        ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
@@ -199,7 +238,7 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
         month.SelectData(recurring->wMonth);
         week.SelectData(recurring->wDay);
         dayOfWeek.SelectData(recurring->wDayOfWeek);
-        time.SetFormat(nullptr);
+        time.SetFormat(PickerPicture(LOCALE_STIMEFORMAT));
         const SYSTEMTIME shown{2017,
                                1,
                                0,
@@ -223,6 +262,15 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
         week.Select(-1);
         dayOfWeek.Select(-1);
         time.SetFormat(L" ");
+        // A year's rule switched to one time starts in that year, on the date
+        // its recurring rule gives there.
+        const DWORD year = SelectedYear();
+        if (!IsValidDateTime(*once) && year != 0 && year <= 0xFFFF) {
+            const SYSTEMTIME inYear = OnceDateForYear(*recurring, *once, static_cast<WORD>(year), clock_);
+            if (IsValidDateTime(inYear)) {
+                *once = inYear;
+            }
+        }
         if (!IsValidDateTime(*once)) {
             // Repair in the record: a picker cannot show an invalid date.
             SYSTEMTIME now{};
@@ -239,8 +287,8 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
                 *once = now;
             }
         }
-        date.SetFormat(nullptr);
-        onceTime.SetFormat(nullptr);
+        date.SetFormat(PickerPicture(LOCALE_SSHORTDATE));
+        onceTime.SetFormat(PickerPicture(LOCALE_STIMEFORMAT));
         date.SetTime(*once);
         onceTime.SetTime(*once);
         for (int id : {ids.month, ids.week, ids.dayOfWeek, ids.time}) {

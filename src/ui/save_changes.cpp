@@ -1,6 +1,7 @@
 // Save Changes: checks the edited zone in a fixed order, writes it, and makes
 // it the machine's zone when it carries the current-zone flag.
 #include "core/activation.h"
+#include "core/zone_limits.h"
 #include "core/zone_writer.h"
 #include "platform/date_time.h"
 #include "platform/diagnostic_log.h"
@@ -29,6 +30,7 @@ struct RuleChecks {
     const wchar_t* time;
     const wchar_t* date;
     const wchar_t* occurs;
+    const wchar_t* dateYear; // format: the year the date must lie in
 };
 
 namespace {
@@ -52,6 +54,7 @@ const RuleChecks kDaylightChecks{
     L"Daylight Saving 'Time' for 'Occurs on' selection is incorrect",
     L"Daylight Saving Time Date/Time selection for 'Occurs on' is incorrect",
     L"Daylight Saving Time 'Occurs on' selection is incorrect",
+    L"Daylight Saving Time Date/Time selection for 'Occurs on' must lie in the year %u",
 };
 
 const RuleChecks kStandardChecks{
@@ -67,6 +70,7 @@ const RuleChecks kStandardChecks{
     L"Standard 'Time' for 'Occurs on' selection is incorrect",
     L"Standard Time Date/Time selection for 'Occurs on' is incorrect",
     L"Standard Time 'Occurs on' selection is incorrect",
+    L"Standard Time Date/Time selection for 'Occurs on' must lie in the year %u",
 };
 
 } // namespace
@@ -121,6 +125,11 @@ bool CTarvaneDlg::CheckTransition(DWORD year, LONG kind, SYSTEMTIME* recurring, 
             ShowYear(year);
             return Refuse(checks.dateId, checks.date);
         }
+        if (!OnceDateInYear(once, year)) {
+            ShowYear(year);
+            LogMessage(L"[242] yr=%u, date=%04u-%02u-%02u", year, once.wYear, once.wMonth, once.wDay);
+            return Refuse(checks.dateId, Format(checks.dateYear, year));
+        }
         return true;
     }
     ShowYear(year);
@@ -133,6 +142,12 @@ bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules)
         ShowYear(year);
         LogMessage(L"[108] bias=%d", rules.tzi.Bias);
         return Refuse(IDC_BIAS_HOURS, L"'Offset (bias)' is out of range");
+    }
+    if (!BaseOffsetPossible(rules.tzi.Bias)) {
+        ShowYear(year);
+        LogMessage(L"[239] bias=%d", rules.tzi.Bias);
+        return Refuse(IDC_BIAS_HOURS,
+                      L"'Offset (bias)' is out of range: it must lie between GMT -14:00 and GMT +14:00");
     }
     if (own) {
         zone.daylightName = TrimWhiteSpace(zone.daylightName);
@@ -162,9 +177,26 @@ bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules)
         LogMessage(L"[109] bias=%d", rules.tzi.StandardBias);
         return Refuse(IDC_STD_HOURS, L"Standard Time 'Offset (bias)' is out of range");
     }
-    if (rules.dstEnabled != 0 && !CheckTransition(year, rules.standardOccurs, &rules.tzi.StandardDate,
-                                                  rules.standardAbsoluteDate, kStandardChecks)) {
+    if (rules.dstEnabled == 0) {
+        return true;
+    }
+    // Daylight saving in use: its offset and its two transitions must be ones a zone can have.
+    if (!DaylightShiftPossible(rules.tzi)) {
+        ShowYear(year);
+        LogMessage(L"[240] stdBias=%d, dstBias=%d", rules.tzi.StandardBias, rules.tzi.DaylightBias);
+        return Refuse(IDC_DST_HOURS, L"Daylight Saving Time 'Offset (bias)' is out of range: it must lie "
+                                     L"within 4 hours of the Standard Time 'Offset (bias)'");
+    }
+    if (!CheckTransition(year, rules.standardOccurs, &rules.tzi.StandardDate, rules.standardAbsoluteDate,
+                         kStandardChecks)) {
         return false;
+    }
+    if (!TransitionsDistinct(rules, clock_)) {
+        ShowYear(year);
+        LogMessage(L"[241] yr=%u", year);
+        return Refuse(rules.daylightOccurs == kOccursOnlyOnce ? IDC_DST_DATE : IDC_DST_MONTH,
+                      L"Daylight Saving Time must begin and end at two different moments: the 'Occurs on' "
+                      L"selections of Daylight Saving Time and of Standard Time name the same date and time");
     }
     return true;
 }
@@ -218,6 +250,9 @@ void CTarvaneDlg::SaveChanges() {
         }
     }
 
+    if (!ConfirmOverwrite(*zone)) {
+        return;
+    }
     const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     if (!SaveEditedZone(*zone)) {
         const DWORD error = GetThreadLastError();

@@ -21,6 +21,49 @@ bool StatusBar::Create(HWND parent, int id) {
     return true;
 }
 
+bool StatusBar::Fits(int index, const std::wstring& text) const {
+    RECT pane{};
+    HDC dc = ::GetDC(hwnd_);
+    if (dc == nullptr ||
+        !::SendMessageW(hwnd_, SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&pane))) {
+        if (dc != nullptr) {
+            ::ReleaseDC(hwnd_, dc);
+        }
+        return true;
+    }
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = ::SelectObject(dc, font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{};
+    SIZE margin{};
+    const bool measured = ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) &&
+                          ::GetTextExtentPoint32W(dc, L"M", 1, &margin);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(hwnd_, dc);
+    return !measured || size.cx + margin.cx <= pane.right - pane.left;
+}
+
+std::array<int, 4> StatusBar::NeededPaneWidths() const {
+    std::array<int, 4> needed{};
+    HDC dc = ::GetDC(hwnd_);
+    if (dc == nullptr) {
+        return needed;
+    }
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = ::SelectObject(dc, font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT));
+    const std::array<std::wstring, 4> texts = WidestClockPaneTexts();
+    SIZE margin{};
+    ::GetTextExtentPoint32W(dc, L"M", 1, &margin);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        SIZE size{};
+        if (::GetTextExtentPoint32W(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &size)) {
+            needed[i] = size.cx + margin.cx;
+        }
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(hwnd_, dc);
+    return needed;
+}
+
 std::wstring StatusBar::PaneText(int index) {
     if (hwnd_ == nullptr) {
         return std::wstring();
@@ -33,10 +76,25 @@ std::wstring StatusBar::PaneText(int index) {
 }
 
 void StatusBar::SetPaneText(int index, const std::wstring& text) {
-    if (hwnd_ != nullptr) {
-        ::SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index),
-                       reinterpret_cast<LPARAM>(text.c_str()));
+    if (hwnd_ == nullptr) {
+        return;
     }
+    // Only a text longer than any the pane has held can outgrow it: the
+    // one-second tick measures nothing, and the panes stay quarters until a
+    // text (a large font, a high resolution) does not fit one.
+    const auto slot = static_cast<std::size_t>(index);
+    if (!widened_ && slot < longest_.size() && text.size() > longest_[slot]) {
+        longest_[slot] = text.size();
+        if (!Fits(index, text)) {
+            widened_ = true;
+            RECT client{};
+            ::GetClientRect(hwnd_, &client);
+            const std::array<int, 4> edges =
+                ClockPaneRightEdges(client.right - client.left, NeededPaneWidths());
+            ::SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+        }
+    }
+    ::SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 } // namespace tarvane::ui

@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/about_dlg.h"
+#include "ui/editor_controls.h"
 #include "ui/icon_menu.h"
 #include "ui/message_box.h"
 #include "ui/relaunch.h"
@@ -50,6 +51,9 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
               backupFlag_,        activator_,    services_.facts.isLegacyOs} {
     if (!services_.relaunchAndClose) {
         services_.relaunchAndClose = ui::RelaunchAndClose;
+    }
+    if (!services_.registryWatch) {
+        services_.registryWatch = MakeSystemRegistryWatch({kTimeZonesPath, kTimeZoneInformationPath});
     }
     appIcon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
@@ -95,6 +99,7 @@ bool CTarvaneDlg::OnInit() {
     statusBar_.Create(Hwnd(), IDW_STATUS_BAR);
 
     FillFixedLists();
+    AddYearButtonTips();
     InstallYearCommandRules();
 
     zoneList_.Attach(Item(IDC_ZONE_LIST));
@@ -106,6 +111,7 @@ bool CTarvaneDlg::OnInit() {
     zoneList_.InsertColumn(0, L"Time Zones", client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL));
 
     ZoneListControl view(zoneList_);
+    ArmRegistryWatch();
     if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, services_.startZoneKey)) {
         LogText(EVENTLOG_ERROR_TYPE, L"[102]");
         ShowMessage(Hwnd(), L"ERROR: Failed to load time zones list", MB_OK | MB_ICONERROR);
@@ -135,6 +141,7 @@ bool CTarvaneDlg::OnInit() {
 void CTarvaneDlg::OnTimer(UINT_PTR id) {
     if (id == kClockTimerId) {
         RefreshClock(statusBar_, clock_, services_.timeZones);
+        ReloadOnRegistryChange();
     }
 }
 
@@ -218,6 +225,9 @@ bool CTarvaneDlg::ReloadZoneList(bool selectCurrent) {
         selectKey = selectedKey;
     }
     ZoneListControl view(zoneList_);
+    // Before the load reads anything: a change made while it reads is seen
+    // at the next tick.
+    ArmRegistryWatch();
     if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, selectKey)) {
         LogMessage(L"[105] pTz=0x%p, tz=\"%s\"", selectedAddress,
                    selectedAddress ? selectedKey : std::wstring(L"-"));
@@ -489,6 +499,15 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     if (message.message == WM_KEYUP && message.wParam == VK_APPS && message.hwnd == zoneList_.Hwnd()) {
         ShowContextMenuFromKeyboard();
     }
+    // The up-down control of an offset box takes the arrow keys and the
+    // wheel of its box even while it is disabled: a box that cannot be
+    // changed must not show a value the record does not hold.
+    const bool arrowOrWheel =
+        (message.message == WM_KEYDOWN && (message.wParam == VK_UP || message.wParam == VK_DOWN)) ||
+        message.message == WM_MOUSEWHEEL;
+    if (arrowOrWheel && IsReadOnlyOffsetBox(message.hwnd)) {
+        return true;
+    }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != 1) {
         // Enter never presses a button or closes the window in view mode.
         dialogProcessing = false;
@@ -519,6 +538,15 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     return false;
 }
 
+bool CTarvaneDlg::IsReadOnlyOffsetBox(HWND window) const {
+    for (const OffsetIds& ids : {kBiasIds, kStandardOffsetIds, kDaylightOffsetIds}) {
+        if (window != nullptr && (window == Item(ids.hours) || window == Item(ids.minutes))) {
+            return (::GetWindowLongPtrW(window, GWL_STYLE) & ES_READONLY) != 0;
+        }
+    }
+    return false;
+}
+
 int CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
     // The wait for the copy keeps this window answering: a second command
     // that writes must not start a second copy. Once a copy runs this window
@@ -533,6 +561,9 @@ int CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
 }
 
 void CTarvaneDlg::OnCancel() {
+    if (!ConfirmClose()) {
+        return;
+    }
     // Ends a relaunch that is still waiting for its copy.
     HANDLE quit = TheApp().quitEvent;
     if (!::SetEvent(quit)) {

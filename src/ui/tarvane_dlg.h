@@ -7,6 +7,7 @@
 #include "core/time_zone_record.h"
 #include "platform/clock_api.h"
 #include "platform/registry.h"
+#include "platform/registry_watch.h"
 #include "platform/settings_store.h"
 #include "platform/system_facts.h"
 #include "platform/time_zone_api.h"
@@ -25,6 +26,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +59,9 @@ struct MainWindowServices {
     std::function<int(const std::wstring& parameters, HWND window)> relaunchAndClose;
     // True when the time service synchronises the clock on its own.
     std::function<bool()> timeSyncIsAutomatic;
+    // Tells of changes to the two time-zone keys made by anyone; null: the
+    // registry's own notifications.
+    std::shared_ptr<RegistryWatch> registryWatch;
 };
 
 // The controls of one "Occurs On" group.
@@ -132,6 +137,8 @@ protected:
 private:
     // Editor panel pieces.
     void FillFixedLists();
+    // Tooltips that name the commands of the "+" and "-" buttons.
+    void AddYearButtonTips();
     // The setting AllowEditDSTzNames, as the registry holds it now.
     bool NamesEditable() const;
     void ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked);
@@ -155,6 +162,17 @@ private:
     // Edit mode: every change in a control goes into the edited record.
     void EditHook(UINT message, WPARAM wParam, LPARAM lParam);
     void StoreOffset(const OffsetIds& ids, LONG* bias);
+    // Closing the window during an edit with unsaved changes asks first;
+    // true when the window may close.
+    bool ConfirmClose();
+
+    // Changes that other programs make to the database.
+    void ArmRegistryWatch();
+    // On the clock's tick: in view mode, a change reloads the list.
+    void ReloadOnRegistryChange();
+    // Before a save: true to go on, when the registry still holds the zone
+    // as it was when editing began or the user chooses to overwrite it.
+    bool ConfirmOverwrite(const TimeZoneRecord& zone);
 
     // Menus and commands.
     void InstallCommandRules();
@@ -166,6 +184,8 @@ private:
 
     // Window behaviour.
     void OnSelectionChanged();
+    // One of the offsets' hours and minutes boxes, read-only now.
+    bool IsReadOnlyOffsetBox(HWND window) const;
     bool EraseBackground(HDC dc);
     void Paint();
 
@@ -191,6 +211,10 @@ private:
     bool editInProgress_ = false;
     LONG editedZoneId_ = 0;
     bool editStartedOnCurrent_ = false;
+    // The edited zone as it was when editing began, and whether the registry
+    // held it then.
+    TimeZoneRecord editSnapshot_;
+    bool editZoneStored_ = false;
     bool registryNotWritable_ = false;
     // An elevated copy is being started; its wait dispatches this window's messages.
     bool relaunching_ = false;

@@ -51,6 +51,8 @@ TEST_F(OnScreenTest, TheAboutBoxNamesTheProductAndOpensTheMakersPage) {
         wchar_t className[32] = {};
         ::GetClassNameW(link, className, 32);
         EXPECT_EQ(std::wstring(className), L"SysLink");
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, IDOK)) << "Enter presses OK, not the link";
+        EXPECT_EQ(LOWORD(::SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK);
         // A click on the link's text, as the mouse gives it.
         ::SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 5));
         ::SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(6, 5));

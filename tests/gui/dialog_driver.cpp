@@ -12,24 +12,11 @@ std::function<void(HWND)> pendingDrive;
 int triesLeft = 0;
 
 HWND FindVisibleWindow(const std::wstring& caption) {
-    struct Search {
-        const std::wstring* caption;
-        HWND found;
-    } search{&caption, nullptr};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t text[256] = {};
-            ::GetWindowTextW(window, text, 256);
-            if (::IsWindowVisible(window) && *s->caption == text) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindThreadWindow([&caption](HWND window) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(window, text, 256);
+        return ::IsWindowVisible(window) && caption == text;
+    });
 }
 
 void CALLBACK DriveWhenFound(HWND, UINT, UINT_PTR id, DWORD) {
@@ -46,6 +33,25 @@ void CALLBACK DriveWhenFound(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 } // namespace
+
+HWND FindThreadWindow(const std::function<bool(HWND window)>& wanted) {
+    struct Search {
+        const std::function<bool(HWND)>* wanted;
+        HWND found;
+    } search{&wanted, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if ((*s->wanted)(window)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 void WhenDialogOpens(const std::wstring& caption, std::function<void(HWND dialog)> drive) {
     pendingCaption = caption;

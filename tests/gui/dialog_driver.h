@@ -13,6 +13,9 @@ namespace tarvane::test {
 
 void WhenDialogOpens(const std::wstring& caption, std::function<void(HWND dialog)> drive);
 
+// The first top-level window of this thread that `wanted` accepts, or null.
+HWND FindThreadWindow(const std::function<bool(HWND window)>& wanted);
+
 // Presses a dialog's button as a click would.
 void PressButton(HWND dialog, int id);
 

@@ -82,6 +82,9 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
         }
         return relaunchResult;
     };
+    if (!realRegistryWatch) {
+        services.registryWatch = registryWatch;
+    }
     WriteAllowEditDSTzNames(SystemRegistry(), static_cast<int>(allowEditNames));
     ui::CTarvaneDlg window(services);
     dialog = &window;
@@ -136,6 +139,17 @@ void MainWindowTest::Pump(int milliseconds) {
         }
         ::Sleep(5);
     } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+}
+
+bool MainWindowTest::PumpUntil(const std::function<bool()>& done, int milliseconds) {
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>(milliseconds);
+    while (!done()) {
+        if (static_cast<LONG>(until - ::GetTickCount()) <= 0) {
+            return false;
+        }
+        Pump(20);
+    }
+    return true;
 }
 
 void MainWindowTest::ChooseListItem(int id, LPARAM data) {

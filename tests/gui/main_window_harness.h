@@ -2,6 +2,7 @@
 // time-zone database, with its message boxes answered by the test.
 #pragma once
 
+#include "platform/registry_watch.h"
 #include "scratch_registry.h"
 #include "ui/tarvane_dlg.h"
 
@@ -11,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,8 @@ protected:
     void Run(const std::function<void(ui::CTarvaneDlg&)>& body);
     // Lets the window handle its pending messages for `milliseconds`.
     void Pump(int milliseconds = 50);
+    // Pumps until `done` holds, at most `milliseconds`; whether it held.
+    bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000);
     // What the user would do: pick a list item, press a button, type a text.
     void ChooseListItem(int id, LPARAM data);
     void Click(int id);
@@ -62,6 +66,10 @@ protected:
     // Runs once inside the next relaunch, where the real one waits for its
     // copy while it dispatches the window's messages.
     std::function<void()> whileRelaunching;
+    // What the window learns of changes by other programs: the tests signal
+    // it, unless the registry's own notifications are asked for.
+    std::shared_ptr<MemoryRegistryWatch> registryWatch = std::make_shared<MemoryRegistryWatch>();
+    bool realRegistryWatch = false;
 };
 
 // The TZI of zone `keyName` as the registry the window works on holds it

@@ -1,4 +1,5 @@
 // The main window on its real controls: view mode, the editor panel, edit mode.
+#include "dialog_driver.h"
 #include "main_window_harness.h"
 
 #include "log_capture.h"
@@ -7,10 +8,14 @@
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
+#include "ui/status_bar.h"
 
 #include <commctrl.h>
 
+#include <array>
+#include <cwchar>
 #include <map>
+#include <utility>
 
 namespace tarvane::test {
 namespace {
@@ -100,6 +105,107 @@ TEST_F(MainWindowTest, EditTimeZoneEntersEditModeWithTheFieldsLive) {
         EXPECT_TRUE(ReadOnly(IDC_STD_NAME));
         EXPECT_FALSE(Enabled(IDC_STD_DATE)) << "recurring rule: the one-time date is not live";
     });
+}
+
+HWND OwnedToolTips(HWND owner) {
+    return FindThreadWindow([owner](HWND window) {
+        wchar_t name[32] = {};
+        ::GetClassNameW(window, name, 32);
+        return std::wstring(name) == TOOLTIPS_CLASSW && ::GetWindow(window, GW_OWNER) == owner;
+    });
+}
+
+// Each pane of a status bar is wider than its text; the right edges.
+std::array<int, 4> ExpectPanesHoldTheirTexts(HWND bar) {
+    std::array<int, 4> edges{};
+    EXPECT_EQ(::SendMessageW(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges.data())), 4);
+    HDC dc = ::GetDC(bar);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(bar, WM_GETFONT, 0, 0)));
+    RECT client{};
+    ::GetClientRect(bar, &client);
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        wchar_t text[128] = {};
+        ::SendMessageW(bar, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(text));
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text, static_cast<int>(::wcslen(text)), &size);
+        const int right = edges[i] < 0 ? client.right : edges[i];
+        EXPECT_GT(right - (i == 0 ? 0 : edges[i - 1]), size.cx) << i;
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(bar, dc);
+    return edges;
+}
+
+// What the editor shows besides its values: plain "+" and "-" with tooltips,
+// the pickers' times without a blank, status panes as wide as their texts.
+TEST_F(MainWindowTest, ButtonsPickersAndPanesShowTheirTextsWhole) {
+    Run([&](CTarvaneDlg& window) {
+        EditZone(L"Pacific Standard Time");
+        EXPECT_EQ(Text(IDC_ADD_YEAR), L"+");
+        EXPECT_EQ(Text(IDC_REMOVE_YEAR), L"-");
+        HWND tips = OwnedToolTips(window.Hwnd());
+        ASSERT_NE(tips, nullptr);
+        const std::pair<int, std::wstring> named[] = {{IDC_ADD_YEAR, L"Add Year"},
+                                                      {IDC_REMOVE_YEAR, L"Remove Year"}};
+        for (const auto& [id, expected] : named) {
+            wchar_t text[80] = {};
+            TOOLINFOW tool{};
+            tool.cbSize = sizeof tool;
+            tool.hwnd = window.Hwnd();
+            tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+            tool.lpszText = text;
+            ::SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+            EXPECT_EQ(std::wstring(text), expected);
+        }
+        EXPECT_EQ(Text(IDC_DST_TIME), L"02:00:00 AM");
+        ChooseListItem(IDC_STD_OCCURS, kOccursOnlyOnce);
+        EXPECT_EQ(Text(IDC_STD_ONCE_TIME), L"02:00:00 AM");
+        ExpectPanesHoldTheirTexts(::GetDlgItem(window.Hwnd(), IDW_STATUS_BAR));
+        SaveWindowShot(window.Hwnd(), L"edit_mode_buttons_pickers");
+    });
+}
+
+// Quarters while every text fits one; a text that outgrows its quarter (a
+// large font, a narrow window) widens the panes to what their texts need.
+TEST(StatusBarPanes, ATextThatOutgrowsItsQuarterWidensThePanes) {
+    // A bar with room for the widest texts in all, but not in quarters.
+    const auto makeParent = [](int width) {
+        return ::CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, width, 120, nullptr,
+                                 nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    };
+    int width = 40;
+    {
+        HWND probe = makeParent(400);
+        ui::StatusBar measure;
+        ASSERT_TRUE(measure.Create(probe, 1));
+        HDC dc = ::GetDC(measure.Hwnd());
+        HGDIOBJ previous =
+            ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(measure.Hwnd(), WM_GETFONT, 0, 0)));
+        for (const std::wstring& text : WidestClockPaneTexts()) {
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, (text + L"M").c_str(), static_cast<int>(text.size() + 1), &size);
+            width += size.cx;
+        }
+        ::SelectObject(dc, previous);
+        ::ReleaseDC(measure.Hwnd(), dc);
+        ::DestroyWindow(probe);
+    }
+    HWND parent = makeParent(width);
+    ASSERT_NE(parent, nullptr);
+    ui::StatusBar bar;
+    ASSERT_TRUE(bar.Create(parent, 1));
+    RECT client{};
+    ::GetClientRect(bar.Hwnd(), &client);
+    const int quarter = (client.right - client.left) * 25 / 100;
+    const std::array<int, 4> quarters{quarter, 2 * quarter, 3 * quarter, -1};
+    const wchar_t* shortTexts[] = {L"Local: -", L"UTC: -", L"DST Begins: -", L"DST Ends: -"};
+    for (int i = 0; i < 4; ++i) {
+        bar.SetPaneText(i, shortTexts[i]);
+    }
+    EXPECT_EQ(ExpectPanesHoldTheirTexts(bar.Hwnd()), quarters);
+    bar.SetPaneText(2, WidestClockPaneTexts()[2]);
+    EXPECT_NE(ExpectPanesHoldTheirTexts(bar.Hwnd()), quarters);
+    ::DestroyWindow(parent);
 }
 
 TEST_F(MainWindowTest, WithAllowEditNamesTheNamesAreLiveAndTypingWritesTheRecord) {
@@ -370,7 +476,8 @@ TEST_F(MainWindowTest, NoLabelTakesTheKeyOfAMenuOrOfAnotherLabelShownWithIt) {
                 EXPECT_TRUE(fresh) << shown << " shares its key with "
                                    << testing::PrintToString(other->second);
             }
-            EXPECT_GE(labelKeys.size(), mode == 0 ? 15u : 17u) << "the labels were found";
+            // "+" and "-" have no keys of their own.
+            EXPECT_GE(labelKeys.size(), mode == 0 ? 15u : 16u) << "the labels were found";
         }
     });
 }

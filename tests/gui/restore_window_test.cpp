@@ -6,6 +6,7 @@
 #include "backup/window_prompts.h"
 #include "backup_fakes.h"
 #include "core/registry_values.h"
+#include "platform/format.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "resources/resource.h"
@@ -150,6 +151,51 @@ TEST_F(ThrowAwayPrefixTest, ABackupFromTheMenuImportsAndADroppedBackupRestoresTh
     EXPECT_EQ(ReadString(kTokyo, L"Display"), original);
     EXPECT_FALSE(ValueExists(kPacificYears, L"1999")) << "stale years are removed";
     ::DeleteFileW(file.c_str());
+}
+
+// Another program changes the database while the window is open: reg.exe
+// here, as a second copy of Tarvane restoring a backup or an update of the
+// system would. The list follows; an edit is not saved over it unasked.
+TEST_F(ThrowAwayPrefixTest, AChangeByAnotherProgramIsFollowedAndNotSavedOverUnasked) {
+    realRegistryWatch = true;
+    const TziBlock original = StoredTzi(L"Tokyo Standard Time");
+    ASSERT_EQ(original.Bias, -540);
+    const auto regAddBias = [&](LONG bias) {
+        TziBlock tzi = original;
+        tzi.Bias = bias;
+        std::wstring hex;
+        for (BYTE byte : TziToBytes(tzi)) {
+            hex += Format(L"%02x", byte);
+        }
+        return RunProgram(L"reg.exe add \"HKLM\\" + kTokyo + L"\" /v TZI /t REG_BINARY /d " + hex + L" /f");
+    };
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Tokyo Standard Time");
+        ASSERT_EQ(Text(IDC_BIAS_HOURS), L"9");
+        ASSERT_EQ(regAddBias(-600), 0);
+        EXPECT_TRUE(PumpUntil([&] { return Text(IDC_BIAS_HOURS) == L"10"; }))
+            << "the list follows the change";
+        ASSERT_NE(window.SelectedZone(), nullptr);
+        EXPECT_EQ(window.SelectedZone()->keyName, L"Tokyo Standard Time");
+
+        EditZone(L"Tokyo Standard Time");
+        Type(IDC_BIAS_MINUTES, L"30");
+        ASSERT_EQ(regAddBias(-660), 0);
+        answers = {IDNO};
+        Click(IDC_SAVE_CHANGES);
+        Pump();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text.rfind(L"The time zone \"" + window.SelectedZone()->displayName +
+                                             L"\" was changed in the registry by another program",
+                                         0),
+                  0u);
+        EXPECT_EQ(window.Mode(), 0) << "No discards the edit";
+        EXPECT_TRUE(PumpUntil([&] { return Text(IDC_BIAS_HOURS) == L"11"; }))
+            << "and shows the registry's zone";
+    });
+    EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -660) << "the other program's value stands";
+    const TziBytes bytes = TziToBytes(original);
+    SetValue(kTokyo, L"TZI", REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
 TEST_F(ThrowAwayPrefixTest, ACraftedBackupThatWritesElsewhereIsRefusedWithNothingImported) {

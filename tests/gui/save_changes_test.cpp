@@ -8,6 +8,8 @@
 #include "resources/resource.h"
 
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 namespace tarvane::test {
 namespace {
@@ -72,7 +74,15 @@ TEST_F(SaveChangesTest, AnOffsetOutOfRangeIsRefusedWithTheFocusOnIt) {
         messages.clear();
         Type(IDC_BIAS_MINUTES, L"0");
         Save();
-        EXPECT_TRUE(messages.empty()) << "exactly 1440 passes";
+        ASSERT_EQ(messages.size(), 1u) << "exactly 1440 passes the field's range, but no zone lies there";
+        EXPECT_EQ(messages[0].text,
+                  L"'Offset (bias)' is out of range: it must lie between GMT -14:00 and GMT +14:00");
+        EXPECT_EQ(::GetFocus(), Item(IDC_BIAS_HOURS));
+
+        messages.clear();
+        Type(IDC_BIAS_HOURS, L"14");
+        Save();
+        EXPECT_TRUE(messages.empty()) << "GMT +14:00 passes";
         EXPECT_EQ(window.Mode(), 0);
     });
 }
@@ -183,6 +193,84 @@ TEST_F(SaveChangesTest, TheRealActivationFailingLeavesEditModeAndSaysTheZoneWasS
             logged = logged || message.rfind(L"[154] ID=", 0) == 0;
         }
         EXPECT_TRUE(logged) << log.Dump();
+    });
+}
+
+// Values no zone can have, each refused with the range it must lie in and
+// the focus on it, after the checks that were there before.
+TEST_F(SaveChangesTest, ValuesNoZoneCanHaveAreRefusedNamingTheAllowedRange) {
+    struct Case {
+        const char* name;
+        std::function<void(TimeZoneRecord&)> change;
+        std::wstring message;
+        int focus;
+        DWORD year; // shown when refused
+        const wchar_t* logged;
+    };
+    const std::vector<Case> cases = {
+        {"base offset", [](TimeZoneRecord& z) { z.rules.tzi.Bias = -1440; },
+         L"'Offset (bias)' is out of range: it must lie between GMT -14:00 and GMT +14:00", IDC_BIAS_HOURS, 0,
+         L"[239] bias=-1440"},
+        {"a year's base offset", [](TimeZoneRecord& z) { z.years[1].rules.tzi.Bias = 845; },
+         L"'Offset (bias)' is out of range: it must lie between GMT -14:00 and GMT +14:00", IDC_BIAS_HOURS,
+         2001, L"[239] bias=845"},
+        {"daylight offset", [](TimeZoneRecord& z) { z.rules.tzi.DaylightBias = -1440; },
+         L"Daylight Saving Time 'Offset (bias)' is out of range: it must lie within 4 hours of the Standard "
+         L"Time 'Offset (bias)'",
+         IDC_DST_HOURS, 0, L"[240] stdBias=0, dstBias=-1440"},
+        {"one moment twice", [](TimeZoneRecord& z) { z.rules.tzi.StandardDate = z.rules.tzi.DaylightDate; },
+         L"Daylight Saving Time must begin and end at two different moments: the 'Occurs on' selections of "
+         L"Daylight Saving Time and of Standard Time name the same date and time",
+         IDC_DST_MONTH, 0, L"[241] yr=0"},
+        {"a one-time date in another year",
+         [](TimeZoneRecord& z) {
+             z.years[0].rules.standardOccurs = kOccursOnlyOnce;
+             z.years[0].rules.standardAbsoluteDate = SYSTEMTIME{2026, 12, 0, 8, 2, 0, 0, 0};
+         },
+         L"Standard Time Date/Time selection for 'Occurs on' must lie in the year 2000", IDC_STD_DATE, 2000,
+         L"[242] yr=2000, date=2026-12-08"},
+    };
+    Run([&](CTarvaneDlg& window) {
+        EditZone(L"Pacific Standard Time");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            LogCapture log;
+            const TimeZoneRecord saved = *window.SelectedZone();
+            c.change(*window.SelectedZone());
+            messages.clear();
+            Save();
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].text, c.message);
+            EXPECT_EQ(::GetFocus(), Item(c.focus));
+            EXPECT_EQ(window.SelectedYear(), c.year);
+            EXPECT_EQ(window.Mode(), 1);
+            EXPECT_EQ(log.Messages(), std::vector<std::wstring>{c.logged});
+            *window.SelectedZone() = saved;
+        }
+        EXPECT_EQ(StoredTzi(L"Pacific Standard Time").Bias, 480) << "nothing written";
+    });
+}
+
+TEST_F(SaveChangesTest, AYearsRuleSwitchedToOnceStartsOnItsDateInThatYear) {
+    Run([&](CTarvaneDlg& window) {
+        EditZone(L"Pacific Standard Time");
+        ChooseListItem(IDC_YEAR, 2007);
+        ChooseListItem(IDC_DST_OCCURS, kOccursOnlyOnce);
+        const SYSTEMTIME& once = window.SelectedZone()->years.back().rules.daylightAbsoluteDate;
+        EXPECT_EQ(once.wYear, 2007);
+        EXPECT_EQ(once.wMonth, 3);
+        EXPECT_EQ(once.wDay, 11) << "the second Sunday of March 2007";
+        EXPECT_EQ(once.wHour, 2);
+        SYSTEMTIME shown{};
+        ASSERT_EQ(::SendMessageW(Item(IDC_DST_DATE), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)),
+                  GDT_VALID);
+        EXPECT_EQ(shown.wYear, 2007);
+        ChooseListItem(IDC_YEAR, 0);
+        ChooseListItem(IDC_DST_OCCURS, kOccursOnlyOnce);
+        SYSTEMTIME today{};
+        ::GetLocalTime(&today);
+        EXPECT_EQ(window.SelectedZone()->rules.daylightAbsoluteDate.wYear, today.wYear)
+            << "the zone's own rules start today, as before";
     });
 }
 

@@ -180,6 +180,13 @@ TEST(ClockPanes, PaneOrderAndWidths) {
     EXPECT_EQ(ClockPaneIndex(4100), 3);
     EXPECT_EQ(ClockPaneRightEdges(803), (std::array<int, 4>{200, 400, 600, -1}));
     EXPECT_EQ(ClockPaneRightEdges(0), (std::array<int, 4>{0, 0, 0, -1}));
+    // Quarters while every text fits one; otherwise what each needs, and the room left shared out.
+    EXPECT_EQ(ClockPaneRightEdges(803, {150, 200, 180, 200}), (std::array<int, 4>{200, 400, 600, -1}));
+    EXPECT_EQ(ClockPaneRightEdges(1000, {200, 190, 290, 280}), (std::array<int, 4>{210, 410, 710, -1}));
+    EXPECT_EQ(ClockPaneRightEdges(500, {200, 200, 300, 300}), (std::array<int, 4>{100, 200, 350, -1}));
+    for (const std::wstring& text : WidestClockPaneTexts()) {
+        EXPECT_GE(text.size(), 25u) << std::string(text.begin(), text.end());
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 namespace tarvane::test {
 namespace {
@@ -171,7 +172,10 @@ TEST_F(StartActionTest, BackupFileArgumentIsRestoredAndAFailureBeeps) {
 TEST_F(StartActionTest, EditEntersEditModeWithoutRelaunch) {
     request.startAction = 1;
     request.startZoneKey = L"Zone";
+    window.selected = TimeZoneRecord{};
+    window.selected->keyName = L"zone"; // the first load selected it
     RunStartAction(context, request);
+    EXPECT_TRUE(prompts.messages.empty());
     ASSERT_EQ(window.editCalls.size(), 1u);
     EXPECT_TRUE(window.editCalls[0].enter);
     EXPECT_TRUE(window.editCalls[0].reloadOnLeave);
@@ -190,6 +194,34 @@ TEST_F(StartActionTest, HandedOverZoneCommandsRunInViewModeWithoutRelaunch) {
     }
     const std::vector<std::pair<std::wstring, bool>> expected = {{L"new", false}, {L"del", false}};
     EXPECT_EQ(window.zoneCommands, expected) << "nothing in edit mode";
+}
+
+TEST_F(StartActionTest, AZoneNamedOnTheCommandLineThatIsNotThereIsSaid) {
+    struct Case {
+        LONG action;
+        const wchar_t* selected; // what the first load selected, if anything
+    };
+    for (const Case& c : std::vector<Case>{
+             {1, nullptr}, {0, nullptr}, {2, L"Other Zone"}, {kStartActionDeleteZone, L"Other Zone"}}) {
+        FakeBackupWorld world;
+        log.events.clear();
+        StartRequest asked;
+        asked.startAction = c.action;
+        asked.startZoneKey = L"No Such Zone";
+        if (c.selected != nullptr) {
+            world.window.selected = TimeZoneRecord{};
+            world.window.selected->keyName = c.selected;
+        }
+        world.prompts.openResult = 1;
+        EXPECT_EQ(RunStartAction(world.context, asked), 0);
+        ASSERT_FALSE(world.prompts.messages.empty()) << c.action;
+        EXPECT_EQ(world.prompts.messages[0].text, L"No time zone named \"No Such Zone\".");
+        EXPECT_EQ(world.prompts.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(log.Messages().at(0), L"[243] key=\"No Such Zone\"");
+        EXPECT_TRUE(world.window.editCalls.empty()) << "nothing to edit";
+        EXPECT_TRUE(world.window.zoneCommands.empty()) << "nothing to delete";
+        EXPECT_EQ(world.prompts.openAsked, c.action == 2 ? 1 : 0) << "a handed-over restore still runs";
+    }
 }
 
 TEST_F(StartActionTest, HandedOverRestoreNeverRelaunchesAgain) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 namespace tarvane {
 namespace {
@@ -76,6 +77,22 @@ TEST(DateTime, OleDateOfAFileTimeCountsTheFractionForwardAlsoBefore1900) {
         EXPECT_EQ(back.wHour, time.wHour);
         EXPECT_EQ(back.wMinute, time.wMinute);
         EXPECT_EQ(back.wSecond, time.wSecond);
+    }
+}
+
+TEST(TwoDigitPicture, OneLetterNumberFieldsBecomeTwoAndTheRestStays) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"h:mm:ss tt", L"hh:mm:ss tt"},
+        {L"H:m:s", L"HH:mm:ss"},
+        {L"M/d/yyyy", L"MM/dd/yyyy"},
+        {L"dddd, MMMM d", L"dddd, MMMM dd"},
+        {L"h 'h' mm", L"hh 'h' mm"},
+        {L"d'd'", L"dd'd'"},
+        {L"HH.mm", L"HH.mm"},
+        {L"", L""},
+    };
+    for (const auto& [picture, expected] : cases) {
+        EXPECT_EQ(TwoDigitPicture(picture), expected) << std::wstring(picture).size();
     }
 }
 

@@ -31,6 +31,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cwctype>
 #include <random>
@@ -419,6 +420,68 @@ TEST_F(RestoreOnThrowAwayPrefix, BackupThatAlsoWritesTheRunKeyIsRefusedAndTheKey
     ::RegDeleteValueW(run, L"TarvaneProbe");
     ::RegCloseKey(run);
     ::DeleteFileW(crafted.c_str());
+}
+
+// A backup cut short, as a full disk or an interrupted copy leaves it: cut in
+// the middle of a line, after half a UTF-16 unit, and after a line that a
+// continuation of hex bytes should follow. Nothing of it reaches the registry.
+TEST_F(RestoreOnThrowAwayPrefix, TruncatedBackupIsRefusedAndTheRegistryStaysAsItWas) {
+    std::vector<BYTE> whole;
+    {
+        FILE* in = _wfopen(path.c_str(), L"rb");
+        ASSERT_NE(in, nullptr);
+        BYTE buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+            whole.insert(whole.end(), buffer, buffer + n);
+        }
+        std::fclose(in);
+    }
+    const auto lineFeedBefore = [&](std::size_t at) { return whole[at - 2] == 0x0A && whole[at - 1] == 0; };
+    std::size_t midLine = whole.size() * 2 / 3 & ~std::size_t{1};
+    while (lineFeedBefore(midLine) || lineFeedBefore(midLine - 2)) {
+        midLine -= 2;
+    }
+    const BYTE continuation[] = {'\\', 0, '\r', 0, '\n', 0};
+    std::size_t afterContinuation =
+        static_cast<std::size_t>(std::search(whole.begin() + static_cast<std::ptrdiff_t>(midLine),
+                                             whole.end(), std::begin(continuation), std::end(continuation)) -
+                                 whole.begin());
+    ASSERT_LT(afterContinuation, whole.size());
+    afterContinuation += sizeof continuation;
+
+    ChangeZones();
+    const RegFile before = ExportNow();
+    const std::wstring cut = TempFile(L"truncated.trvbkp");
+    for (const std::size_t size : {midLine, midLine + 1, afterContinuation}) {
+        SCOPED_TRACE(size);
+        WriteFileBytes(cut,
+                       std::vector<BYTE>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)));
+        log.events.clear();
+        prompts.messages.clear();
+        prompts.answers = {IDYES};
+        EXPECT_EQ(RestoreFromBackup(context, cut, false), -1);
+        const std::string diff = DiffRegFiles(before, ExportNow());
+        EXPECT_TRUE(diff.empty()) << diff;
+        EXPECT_TRUE(activator.activated.empty());
+        ASSERT_EQ(log.Messages().size(), 2u) << log.Dump();
+        EXPECT_EQ(log.Messages()[0].rfind(L"[219] path=\"" + cut + L"\", line=", 0), 0u) << log.Dump();
+        EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{11, 11}));
+        ASSERT_EQ(prompts.messages.size(), 2u);
+        EXPECT_NE(prompts.messages[1].text.find(L"(11) "), std::wstring::npos);
+    }
+    // The line named is the one the cut left unfinished.
+    unsigned lines = 0;
+    for (std::size_t at = 2; at < midLine; at += 2) {
+        lines += lineFeedBefore(at + 2) ? 1 : 0;
+    }
+    WriteFileBytes(cut,
+                   std::vector<BYTE>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(midLine)));
+    prompts.answers = {IDYES};
+    log.events.clear();
+    RestoreFromBackup(context, cut, false);
+    EXPECT_EQ(log.Messages().at(0).rfind(Format(L"[219] path=\"%s\", line=%u,", cut, lines + 1), 0), 0u)
+        << log.Dump();
+    ::DeleteFileW(cut.c_str());
 }
 
 // One zone exported by File -> Export Time Zone, deleted and imported again
