@@ -146,21 +146,24 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
              Save();
          },
          {{L"[177]", 1313}, {L"[179]", 1313}, {L"[154] ", ERROR_PRIVILEGE_NOT_HELD}},
-         {L"ERROR: Failed to set current time zone info.\n\n(1314) "}},
+         {L"The time zone \"(UTC-08:00) Pacific Time (US & Canada)\" was saved, but it could not be made the "
+          L"current time zone.\n\n(1314) "}},
         // Save cannot open the database key, and the edit's end cannot reload it.
         {"database key gone",
          [&](CTarvaneDlg&) {
              EditZone(L"Tokyo Standard Time");
              ASSERT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTimeZonesPath), ERROR_SUCCESS);
+             answers = {IDYES}; // save over what is gone
              Save();
              Click(IDC_CANCEL_EDIT);
          },
-         {{L"[134] err=2", ERROR_FILE_NOT_FOUND},
+         {{L"[237] key=Tokyo Standard Time", std::nullopt},
+          {L"[134] err=2", ERROR_FILE_NOT_FOUND},
           {L"[153] ", ERROR_FILE_NOT_FOUND},
           {L"[101]", ERROR_FILE_NOT_FOUND},
           {L"[105] ", std::nullopt},
           {L"[157]", std::nullopt}},
-         {L"ERROR: Failed to save time zone data in the system registry.\n\n(2) ",
+         {L"The time zone \"", L"ERROR: Failed to save time zone data in the system registry.\n\n(2) ",
           L"ERROR: Failed to reload list of time zones"}},
     };
     Run([&](CTarvaneDlg& window) {
