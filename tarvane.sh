@@ -2,7 +2,7 @@
 # Builds, runs and tests Tarvane on Debian 12.
 #   ./tarvane.sh run     build the Windows program and start it under Wine
 #   ./tarvane.sh test    build both configurations and run every test
-#   ./tarvane.sh bench   build and run the benchmarks (Linux, optimised)
+#   ./tarvane.sh bench   build and run the benchmarks (Linux, optimised; then under Wine)
 # Each installs the Debian packages it needs first.
 set -euo pipefail
 
@@ -114,8 +114,14 @@ run_tests() {
 
 run_bench() {
     install_packages "${PACKAGES[@]}"
+    log "Linux, optimised: the loader on the in-memory registry"
     build bench
     "$root/build/bench/bench/tarvane_bench" "$@"
+    log "Windows build under Wine: the real registry, Make Backup against reg.exe, start-up against a bare dialog"
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows --target tarvane_wine_bench
+    start_display
+    "$root/tools/wine-run.sh" "$root/build/windows/bench/tarvane_wine_bench.exe"
 }
 
 case "${1:-}" in
