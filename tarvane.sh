@@ -3,6 +3,8 @@
 #   ./tarvane.sh run     build the Windows program and start it under Wine
 #   ./tarvane.sh test    build both configurations and run every test
 #   ./tarvane.sh bench   build and run the benchmarks (Linux, optimised; then under Wine)
+#   ./tarvane.sh package build the optimised x64 program and write
+#                        dist/tarvane-<version>-x64.msi and .zip
 # Each installs the Debian packages it needs first.
 set -euo pipefail
 
@@ -12,7 +14,8 @@ cd "$root"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev clang-format
-          g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick x11-apps xdotool util-linux)
+          g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 xvfb xauth imagemagick x11-apps xdotool
+          util-linux wixl wixl-data msitools python3 tzdata unicode-cldr-core)
 
 log() { printf '==> %s\n' "$*"; }
 
@@ -112,6 +115,20 @@ run_tests() {
     return $failed
 }
 
+build_packages() {
+    install_packages "${PACKAGES[@]}"
+    build release
+    local version
+    version=$(sed -n 's/^#define TARVANE_VERSION_TEXT "\(.*\)"$/\1/p' \
+        "$root/build/release/generated/platform/product_version.h")
+    mkdir -p "$root/dist"
+    local package
+    for package in msi zip; do
+        cp "$root/build/release/dist/tarvane-$version-x64.$package" "$root/dist/"
+        log "dist/tarvane-$version-x64.$package"
+    done
+}
+
 run_bench() {
     install_packages "${PACKAGES[@]}"
     log "Linux, optimised: the loader on the in-memory registry"
@@ -128,8 +145,9 @@ case "${1:-}" in
 run) shift; run_program "$@" ;;
 test) shift; run_tests ;;
 bench) shift; run_bench "$@" ;;
+package) shift; build_packages ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|package" >&2
     exit 2
     ;;
 esac

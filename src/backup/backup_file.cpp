@@ -38,9 +38,10 @@ std::wstring CutAtNul(std::wstring text) {
 
 } // namespace
 
-bool LoadFileBytes(FileApi& files, const std::wstring& path, std::vector<BYTE>* bytes) {
+bool LoadFileBytes(FileApi& files, const std::wstring& path, std::vector<BYTE>* bytes, ReadSharing sharing) {
     bytes->clear();
-    const FileHolder file(files, files.OpenExisting(path));
+    const FileHolder file(files, sharing == ReadSharing::DenyWriters ? files.OpenDenyingWriters(path)
+                                                                     : files.OpenExisting(path));
     if (file.Get() == 0) {
         const DWORD error = GetThreadLastError();
         if (error == ERROR_FILE_NOT_FOUND) {
@@ -214,8 +215,17 @@ bool ReadBackupTimeZoneKey(FileApi& files, bool isLegacyOs, const std::wstring& 
     if (path.empty()) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
+    std::vector<BYTE> bytes;
+    if (!LoadFileBytes(files, path, &bytes)) {
+        return false;
+    }
+    return ReadBackupTimeZoneKey(bytes, isLegacyOs, keyName);
+}
+
+bool ReadBackupTimeZoneKey(const std::vector<BYTE>& bytes, bool isLegacyOs, std::wstring& keyName) {
+    keyName.clear();
     std::wstring text;
-    if (!LoadTextFile(files, path, text)) {
+    if (!DecodeBackupText(bytes, true, &text)) {
         return false;
     }
     const bool found = FindBackupTimeZoneKey(text, isLegacyOs, keyName);

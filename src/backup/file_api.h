@@ -20,6 +20,12 @@ public:
     virtual FileHandle CreateAlways(const std::wstring& path) = 0;
     // CreateFileW, GENERIC_READ, sharing read and write, OPEN_EXISTING. 0 on failure.
     virtual FileHandle OpenExisting(const std::wstring& path) = 0;
+    // The same with sharing read only: nobody can write the file while it is
+    // open, and the open fails while someone is writing it. 0 on failure.
+    virtual FileHandle OpenDenyingWriters(const std::wstring& path) = 0;
+    // CreateFileW, GENERIC_WRITE, no sharing, CREATE_NEW (fails when the file
+    // exists), FILE_ATTRIBUTE_NORMAL. 0 on failure.
+    virtual FileHandle CreateNew(const std::wstring& path) = 0;
     // GetFileSizeEx.
     virtual bool GetSize(FileHandle file, ULONGLONG* size) = 0;
     // ReadFile / WriteFile; the count done is set whatever the result.
@@ -30,6 +36,14 @@ public:
     // PathFileExistsW and PathIsDirectoryW.
     virtual bool Exists(const std::wstring& path) = 0;
     virtual bool IsDirectory(const std::wstring& path) = 0;
+    // A new folder with a fresh name below the program data folder, created
+    // with a protected DACL that lets only SYSTEM and Administrators in
+    // (CreateDirectoryW, which fails rather than take a folder someone else
+    // prepared). `folder` receives its path; false on failure.
+    virtual bool CreatePrivateFolder(std::wstring* folder) = 0;
+    // DeleteFileW and RemoveDirectoryW.
+    virtual bool RemoveFile(const std::wstring& path) = 0;
+    virtual bool RemoveFolder(const std::wstring& path) = 0;
 };
 
 // An open file that closes itself.

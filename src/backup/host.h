@@ -24,6 +24,9 @@ public:
     // cancelled, 2 the dialog could not be shown.
     virtual int AskSavePath(std::wstring* path) = 0;
     virtual int AskOpenPath(std::wstring* path) = 0;
+    // The save dialog of one exported zone, proposing the file name
+    // `fileName`; the same results.
+    virtual int AskZoneFilePath(const std::wstring& fileName, std::wstring* path) = 0;
     // The wait cursor; calls nest.
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;

@@ -1,17 +1,19 @@
-// What a backup file may ask the registry import tool to do. The tool writes
-// every key a file names and deletes keys and values on request, so a file is
-// handed to it only when it stays inside the time-zone keys and deletes
-// nothing.
+// Which keys a backup may write. The registry import tool writes every key a
+// file names, so the restore hands it only a copy of its own making, and that
+// copy holds only these keys.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 namespace tarvane {
 
-// True when every key line of `text` names TimeZoneInformation, Time Zones or
-// a key below Time Zones, and no line deletes a key or a value. Otherwise
-// false with the first offending line in `offending`. `text` is the file's
-// whole decoded content, NULs included.
-bool CheckImportScope(const std::wstring& text, std::wstring* offending);
+// TimeZoneInformation, Time Zones or a key below Time Zones, written with the
+// root name HKEY_LOCAL_MACHINE; letters compare without regard to ASCII case.
+// A key below Time Zones has no empty part ("\\" or a trailing backslash).
+bool IsImportKeyAllowed(std::wstring_view key);
+
+// The part of `key` below Time Zones ("Zone\Dynamic DST"), or empty when the
+// key is not below Time Zones.
+std::wstring_view PathBelowTimeZones(std::wstring_view key);
 
 } // namespace tarvane

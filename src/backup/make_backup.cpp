@@ -26,24 +26,31 @@ std::wstring WithCrLf(const std::wstring& text) {
     return out;
 }
 
-// Writes the file; true when it is complete, else false with `error` set.
-bool WriteBackupFile(FileApi& files, const std::wstring& path, const std::wstring& text, DWORD* error) {
+constexpr RegistryFileLogLines kBackupFileLines = {
+    L"[129] file=\"%s\"", L"[130] file=\"%s\"", L"[131] sz1=%d, sz2=%d, file=\"%s\"",
+    L"[132] file=\"%s\", ln=%d", L"[133] sz1=%d, sz2=%d, file=\"%s\""};
+
+} // namespace
+
+bool WriteRegistryFile(FileApi& files, const std::wstring& path, const std::wstring& lfText,
+                       const RegistryFileLogLines& lines, DWORD* error) {
+    const std::wstring text = WithCrLf(lfText);
     const FileHolder file(files, files.CreateAlways(path));
     if (file.Get() == 0) {
         *error = GetThreadLastError();
-        LogMessage(L"[129] file=\"%s\"", path);
+        LogMessage(lines.create, path);
         return false;
     }
     static const BYTE kMark[2] = {0xFF, 0xFE};
     DWORD written = 0;
     if (!files.Write(file.Get(), kMark, sizeof kMark, &written)) {
         *error = GetThreadLastError();
-        LogMessage(L"[130] file=\"%s\"", path);
+        LogMessage(lines.markWrite, path);
         return false;
     }
     if (written != sizeof kMark) {
         *error = GetThreadLastError();
-        LogMessage(L"[131] sz1=%d, sz2=%d, file=\"%s\"", written, 2, path);
+        LogMessage(lines.markShort, written, 2, path);
         return false;
     }
     const std::vector<BYTE> bytes = ToUtf16Le(text, false);
@@ -51,18 +58,16 @@ bool WriteBackupFile(FileApi& files, const std::wstring& path, const std::wstrin
     const auto expected = static_cast<DWORD>(bytes.size());
     if (!files.Write(file.Get(), bytes.data(), expected, &written)) {
         *error = GetThreadLastError();
-        LogMessage(L"[132] file=\"%s\", ln=%d", path, length);
+        LogMessage(lines.textWrite, path, length);
         return false;
     }
     if (written != expected) {
         *error = GetThreadLastError();
-        LogMessage(L"[133] sz1=%d, sz2=%d, file=\"%s\"", written, expected, path);
+        LogMessage(lines.textShort, written, expected, path);
         return false;
     }
     return true;
 }
-
-} // namespace
 
 std::vector<BYTE> BackupFileBytes(const std::wstring& text) {
     std::vector<BYTE> bytes = {0xFF, 0xFE};
@@ -84,7 +89,6 @@ void MakeBackup(BackupContext& context) {
             MB_OK | MB_ICONERROR);
         return;
     }
-    text = WithCrLf(text);
 
     std::wstring path;
     const int choice = prompts.AskSavePath(&path);
@@ -98,7 +102,7 @@ void MakeBackup(BackupContext& context) {
 
     const WaitCursor waitAgain(prompts);
     DWORD error = 0;
-    if (WriteBackupFile(context.files, path, text, &error)) {
+    if (WriteRegistryFile(context.files, path, text, kBackupFileLines, &error)) {
         context.settings.WriteBackupSavedOnce();
         context.window.RemoveBackupNotice();
         prompts.ShowMessage(

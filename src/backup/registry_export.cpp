@@ -72,6 +72,19 @@ std::wstring StringValueText(const BYTE* data, DWORD size) {
     return text;
 }
 
+// The quoted form gives back the text and one terminating NUL, nothing else.
+bool QuotedFormKeepsEveryByte(const BYTE* data, DWORD size) {
+    if (size < 2 || size % 2 != 0 || data[size - 2] != 0 || data[size - 1] != 0) {
+        return false;
+    }
+    for (DWORD i = 0; i + 2 < size; i += 2) {
+        if (data[i] == 0 && data[i + 1] == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Default value first, then named values in ascending order of lstrcmpiW.
 void OrderValues(std::vector<REG_KEY_NAME_VAL>& records) {
     for (std::size_t i = 0; i + 1 < records.size(); ++i) {
@@ -89,6 +102,41 @@ void LogWithError(LONG error) {
 }
 
 } // namespace
+
+std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD size, StringForm form) {
+    switch (type) {
+    case REG_SZ:
+        if (form == StringForm::Exact && !QuotedFormKeepsEveryByte(data, size)) {
+            return HexValueText(L"hex(1):", data, size);
+        }
+        return StringValueText(data, size);
+    case REG_DWORD:
+        if (size == 4) {
+            return Format(L"dword:%08x\n", ReadDwordLe(data));
+        }
+        break;
+    case REG_BINARY:
+        return HexValueText(L"hex:", data, size);
+    default:
+        break;
+    }
+    return HexValueText(Format(L"hex(%x):", type), data, size);
+}
+
+std::wstring FormatValueLine(bool isDefault, std::wstring_view name, std::wstring_view valueText) {
+    if (isDefault) {
+        return Format(L"@=%s", valueText);
+    }
+    std::wstring quoted;
+    quoted.reserve(name.size() + 2);
+    for (wchar_t ch : name) {
+        if (ch == L'\\' || ch == L'"') {
+            quoted.push_back(L'\\');
+        }
+        quoted.push_back(ch);
+    }
+    return Format(L"\"%s\"=%s", quoted, valueText);
+}
 
 LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstring& rootName,
                        const std::wstring& keyPath, std::wstring& text) {
@@ -144,33 +192,18 @@ LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstr
         REG_KEY_NAME_VAL record;
         record.isDefault = name.empty() ? 1 : 0;
         record.name = name.empty() ? L"@" : name;
-        const BYTE* data = dataBuffer.get();
-        switch (type) {
-        case REG_SZ:
-            record.valueText = StringValueText(data, size);
-            break;
-        case REG_DWORD:
-            if (size != 4) {
-                LogWithError(status);
-                LogMessage(L"[122] Wrong size DWORD: %s", name);
-                continue;
-            }
-            record.valueText = Format(L"dword:%08x\n", ReadDwordLe(data));
-            break;
-        case REG_BINARY:
-            record.valueText = HexValueText(L"hex:", data, size);
-            break;
-        default:
-            record.valueText = HexValueText(Format(L"hex(%x):", type), data, size);
-            break;
+        if (type == REG_DWORD && size != 4) {
+            LogWithError(status);
+            LogMessage(L"[122] Wrong size DWORD: %s", name);
+            continue;
         }
+        record.valueText = FormatValueData(type, dataBuffer.get(), size, StringForm::Export);
         records.push_back(std::move(record));
     }
 
     OrderValues(records);
     for (const auto& record : records) {
-        text += record.isDefault != 0 ? Format(L"%s=%s", record.name, record.valueText)
-                                      : Format(L"\"%s\"=%s", record.name, record.valueText);
+        text += FormatValueLine(record.isDefault != 0, record.name, record.valueText);
     }
     text.push_back(L'\n');
     records.clear();

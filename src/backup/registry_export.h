@@ -6,11 +6,26 @@
 #include "platform/registry.h"
 
 #include <string>
+#include <string_view>
 
 namespace tarvane {
 
 inline constexpr wchar_t kRegistryFileHeader[] = L"Windows Registry Editor Version 5.00";
 inline constexpr wchar_t kLocalMachineName[] = L"HKEY_LOCAL_MACHINE";
+
+// How a REG_SZ value is written. A backup keeps the export's own rule (the
+// text up to its first NUL, quoted when it is printable ASCII); the copy that
+// a restore hands to the import tool must read back to the very bytes it holds.
+enum class StringForm { Export, Exact };
+
+// What follows the equals sign of a value line, line feed included: a quoted
+// string, dword:, hex: or hex(n): with its continuation lines. A REG_DWORD of
+// other than 4 bytes is written as hex(4):.
+std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD size, StringForm form);
+
+// One value: "@=" for the default value, else the name in double quotes with a
+// backslash before each backslash and double quote it holds; then `valueText`.
+std::wstring FormatValueLine(bool isDefault, std::wstring_view name, std::wstring_view valueText);
 
 // Replaces `text` with the export of TimeZoneInformation and Time Zones.
 // True with last error 0; false with the failing registry call's code.

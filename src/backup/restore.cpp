@@ -1,9 +1,12 @@
 #include "backup/restore.h"
 
 #include "backup/backup_file.h"
+#include "backup/code_page.h"
 #include "backup/command_line.h"
-#include "backup/import_scope.h"
+#include "backup/export_text_reader.h"
 #include "backup/make_backup.h"
+#include "backup/private_copy.h"
+#include "backup/zone_value_check.h"
 #include "core/registry_values.h"
 #include "platform/diagnostic_log.h"
 #include "platform/error_text.h"
@@ -26,11 +29,12 @@ int Failed(DWORD error) {
     return 0;
 }
 
-// Runs "<system>\reg.exe import "<path>"" and waits for it; 0 when it ended
-// with exit code 0, else the error code (each failure logged).
-DWORD RunImportTool(ProcessApi& processes, const std::wstring& path) {
+// Runs "<system>\reg.exe import "<copy>"" and waits for it; 0 when it ended
+// with exit code 0, else the error code (each failure logged; the lines after
+// the start name the user's file `path`).
+DWORD RunImportTool(ProcessApi& processes, const std::wstring& copy, const std::wstring& path) {
     const std::wstring folder = WithTrailingSeparator(TrimWhiteSpace(processes.SystemDirectory()));
-    const std::wstring commandLine = Format(L"%sreg.exe import \"%s\"", folder, path);
+    const std::wstring commandLine = Format(L"%sreg.exe import \"%s\"", folder, copy);
     ProcessHandles handles;
     if (!processes.Start(commandLine, &handles)) {
         const DWORD error = GetThreadLastError();
@@ -66,18 +70,29 @@ DWORD RunImportTool(ProcessApi& processes, const std::wstring& path) {
     return error;
 }
 
-// The file may only write the time-zone keys: 0, or 11 with [219] logged.
-DWORD CheckFileScope(FileApi& files, const std::wstring& path) {
-    std::vector<BYTE> bytes;
-    std::wstring text;
-    std::wstring offending;
-    if (LoadFileBytes(files, path, &bytes) && DecodeBackupText(bytes, false, &text) &&
-        CheckImportScope(text, &offending)) {
+// What the file says, read strictly: only the time-zone keys, nothing
+// deleted, every zone value readable by the loader. 0, or 11 with [219].
+DWORD ReadStrictly(const std::vector<BYTE>& bytes, const std::wstring& path, ExportContent* content) {
+    TextRefusal refusal;
+    if (ReadExportText(bytes, DecodeCodePage, content, &refusal) && CheckZoneValues(*content, &refusal)) {
         return 0;
     }
     SetThreadLastError(ERROR_BAD_FORMAT);
-    LogMessage(L"[219] path=\"%s\", key=\"%s\"", path, offending);
+    LogMessage(L"[219] path=\"%s\", line=%u, text=\"%s\"", path, refusal.line, refusal.text);
     return ERROR_BAD_FORMAT;
+}
+
+// Writes the content as the private copy and has the import tool read that
+// copy, never the user's file; the copy is gone when this returns. 0, or the
+// error (logged).
+DWORD ImportPrivateCopy(BackupContext& context, const ExportContent& content, const std::wstring& path) {
+    PrivateCopy copy(context.files);
+    DWORD error = copy.Write(BackupFileBytes(CanonicalExportText(content)), path);
+    if (error == 0) {
+        error = RunImportTool(context.processes, copy.Path(), path);
+    }
+    copy.Remove();
+    return error;
 }
 
 bool IsYearName(const std::wstring& name, DWORD* year) {
@@ -232,8 +247,12 @@ int ImportBackup(BackupContext& context, const std::wstring& path, bool* importe
         LogMessage(L"[165] path=\"%s\"", path);
         return Failed(ERROR_ACCESS_DENIED);
     }
+    // Read once, with nobody writing the file meanwhile; from here on only
+    // these bytes count, whatever happens to the file.
+    std::vector<BYTE> bytes;
     std::wstring keyName;
-    if (!ReadBackupTimeZoneKey(files, context.isLegacyOs, path, keyName)) {
+    if (!LoadFileBytes(files, path, &bytes, ReadSharing::DenyWriters) ||
+        !ReadBackupTimeZoneKey(bytes, context.isLegacyOs, keyName)) {
         DWORD error = GetThreadLastError();
         if (error == 0) {
             error = ERROR_BAD_FORMAT;
@@ -248,10 +267,11 @@ int ImportBackup(BackupContext& context, const std::wstring& path, bool* importe
         LogMessage(L"[167] path=\"%s\"", path);
         return Failed(ERROR_DIR_NOT_EMPTY);
     }
-    if (const DWORD error = CheckFileScope(files, path); error != 0) {
+    ExportContent content;
+    if (const DWORD error = ReadStrictly(bytes, path, &content); error != 0) {
         return Failed(error);
     }
-    if (const DWORD error = RunImportTool(context.processes, path); error != 0) {
+    if (const DWORD error = ImportPrivateCopy(context, content, path); error != 0) {
         return Failed(error);
     }
     if (imported != nullptr) {

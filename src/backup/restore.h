@@ -1,6 +1,7 @@
 // File -> Restore From Backup, a drop of a backup file and the start-up
-// restore: the file handed to the registry import tool, the stale dynamic
-// years removed, the backed-up current zone made current, the list reloaded.
+// restore: the file read once and strictly, a copy of what it says handed to
+// the registry import tool, the stale dynamic years removed, the backed-up
+// current zone made current, the list reloaded.
 #pragma once
 
 #include "backup/backup_context.h"
@@ -18,7 +19,9 @@ inline constexpr DWORD kImportTimeoutMs = 10000;
 int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch);
 
 // 1 when the import, the zone load and the activation all succeeded, else 0
-// with the code of the first failure in the last-error slot. `imported` is set
+// with the code of the first failure in the last-error slot. The import tool
+// reads a private copy written from the strict reading of the file, never
+// the file itself. `imported` is set
 // when the import tool ran to exit code 0: the registry then holds the file's
 // content whatever failed after it.
 int ImportBackup(BackupContext& context, const std::wstring& path, bool* imported = nullptr);

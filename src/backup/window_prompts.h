@@ -14,6 +14,9 @@ namespace tarvane {
 // full path), 1 cancelled, 2 the dialog could not be shown.
 int AskBackupSavePath(HWND owner, std::wstring& path);
 int AskBackupOpenPath(HWND owner, std::wstring& path);
+// The save dialog of one exported zone, titled "Export Time Zone", proposing
+// `fileName`; the same results.
+int AskZoneFileSavePath(HWND owner, const std::wstring& fileName, std::wstring& path);
 
 // Message boxes, dialogs, the wait cursor and the beep, owned by `owner`.
 class WindowPrompts : public Prompts {
@@ -22,6 +25,9 @@ public:
     int ShowMessage(const std::wstring& text, UINT flags) override;
     int AskSavePath(std::wstring* path) override { return AskBackupSavePath(owner_, *path); }
     int AskOpenPath(std::wstring* path) override { return AskBackupOpenPath(owner_, *path); }
+    int AskZoneFilePath(const std::wstring& fileName, std::wstring* path) override {
+        return AskZoneFileSavePath(owner_, fileName, *path);
+    }
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void Beep() override;
@@ -32,8 +38,9 @@ private:
     HCURSOR previous_ = nullptr;
 };
 
-// WM_DROPFILES: the dropped names handed to DropBackupFiles. The caller then
-// passes the message on to the default processing.
+// WM_DROPFILES: the dropped names handed to DropBackupFiles; the drop is
+// freed (DragFinish) on every path. The caller then passes the message on to
+// the default processing.
 void OnDropFiles(BackupContext& context, HDROP drop);
 
 } // namespace tarvane

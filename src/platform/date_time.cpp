@@ -21,11 +21,6 @@ bool IsLeapYear(int year) {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
 }
 
-int MonthLength(int year, int month) {
-    static const int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : lengths[month - 1];
-}
-
 // Days since 0000-03-01 of a proleptic Gregorian date (years counted from March).
 std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
     year -= month <= 2 ? 1 : 0;
@@ -159,6 +154,11 @@ bool RollOleDate(SYSTEMTIME* time) {
 }
 
 } // namespace
+
+int MonthLength(int year, int month) {
+    static const int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : lengths[month - 1];
+}
 
 bool DateTimeToFileTime(const SYSTEMTIME& time, FILETIME* out) {
     if (time.wYear < 1601 || time.wYear > 32767 || time.wMonth < 1 || time.wMonth > 12 || time.wDay < 1 ||

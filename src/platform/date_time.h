@@ -55,6 +55,8 @@ double FileTimeToOleDate(const FILETIME& time);
 std::wstring FormatDateTime(const SYSTEMTIME& time);
 
 namespace portable {
+// Days in `month` (1-12) of the proleptic Gregorian `year`.
+int MonthLength(int year, int month);
 bool DateTimeToFileTime(const SYSTEMTIME& time, FILETIME* out);
 bool FileTimeToDateTime(const FILETIME& time, SYSTEMTIME* out);
 bool DateTimeToVariantTime(const SYSTEMTIME& time, double* out);

@@ -1,5 +1,6 @@
 #include "platform/diagnostic_log.h"
 
+#include "platform/product_version.h"
 #include "platform/system_time.h"
 
 #ifndef _WIN32
@@ -73,7 +74,8 @@ const wchar_t* PlatformTag() {
 }
 
 DiagnosticLog::DiagnosticLog()
-    : sourceName_(L"Tarvane"), versionText_(L"1.0.0.0"), sink_(&SystemEventSink()), clock_(CurrentUtcTime) {}
+    : sourceName_(L"Tarvane"), versionText_(L"" TARVANE_VERSION_TEXT), sink_(&SystemEventSink()),
+      clock_(CurrentUtcTime) {}
 
 void DiagnosticLog::SetClock(std::function<SYSTEMTIME()> clock) {
     clock_ = clock ? std::move(clock) : std::function<SYSTEMTIME()>(CurrentUtcTime);

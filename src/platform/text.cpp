@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <climits>
 #include <cwctype>
 
 namespace tarvane {
@@ -31,6 +32,34 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b) {
     }
     return a.size() < b.size() ? -1 : 1;
 #endif
+}
+
+bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const auto upper = [](wchar_t ch) {
+        return ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - 32) : ch;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upper(a[i]) != upper(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int HexDigitValue(wchar_t ch) {
+    if (ch >= L'0' && ch <= L'9') {
+        return ch - L'0';
+    }
+    if (ch >= L'a' && ch <= L'f') {
+        return ch - L'a' + 10;
+    }
+    if (ch >= L'A' && ch <= L'F') {
+        return ch - L'A' + 10;
+    }
+    return -1;
 }
 
 std::vector<BYTE> ToUtf16Le(std::wstring_view text, bool withTerminator) {
@@ -76,6 +105,40 @@ std::wstring FromUtf16Le(const BYTE* data, std::size_t units) {
     return text;
 }
 
+std::string ToUtf8(std::wstring_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto code = static_cast<std::uint32_t>(text[i]);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
+            const auto low = static_cast<std::uint32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+            code = 0xFFFD;
+        }
+        if (code < 0x80) {
+            bytes.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return bytes;
+}
+
 std::size_t Utf16Length(std::wstring_view text) {
     std::size_t units = text.size();
     if constexpr (sizeof(wchar_t) >= 4) {
@@ -98,6 +161,25 @@ std::wstring TrimWhiteSpace(std::wstring_view text) {
         --end;
     }
     return std::wstring(text.substr(begin, end - begin));
+}
+
+long long ReadDecimal(std::wstring_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        if (value < LLONG_MAX / 100) {
+            value = value * 10 + (text[i] - L'0');
+        }
+    }
+    return negative ? -value : value;
 }
 
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to) {

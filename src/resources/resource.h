@@ -79,6 +79,25 @@
 #define IDC_ADD_YEAR_WARNING 1054
 #define IDC_ADD_YEAR_WARNING_ICON 1004
 
+// The tz database: the check and fill dialogs, the About box's line, the
+// main window's fill button.
+#define IDD_TZ_CHECK 1100
+#define IDD_TZ_FILL 1101
+#define IDC_ABOUT_TZDATA 1102
+#define IDC_TZ_FILL 1103
+#define IDR_TZ_TABLE 1104
+#define IDC_TZ_CHECK_INTRO 1110
+#define IDC_TZ_CHECK_LIST 1111
+#define IDC_TZ_CHECK_SUMMARY 1112
+#define IDC_TZ_CHECK_SAVE 1113
+#define IDC_TZ_FILL_ZONE 1120
+#define IDC_TZ_FILL_FROM 1121
+#define IDC_TZ_FILL_FROM_SPIN 1122
+#define IDC_TZ_FILL_TO 1123
+#define IDC_TZ_FILL_TO_SPIN 1124
+#define IDC_TZ_FILL_NOTE 1125
+#define IDC_TZ_FILL_INFO_ICON 1126
+
 // The status bar's id, as the framework's status bar has it.
 #define IDW_STATUS_BAR 0xE801
 
@@ -103,3 +122,10 @@
 #define ID_VIEW_REFRESH 32789
 #define ID_TOOLS_ADJUST_TIME 32792
 #define ID_TOOLS_EVENT_LOG 32793
+
+// tz database commands (32800-32809).
+#define ID_TOOLS_TZ_CHECK 32800
+#define ID_EDIT_TZ_FILL 32801
+
+// Release commands, in a block of their own (32810-32819).
+#define ID_FILE_EXPORT_ZONE 32810

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "ui/help_request.h"
 #include "ui/icon_menu.h"
+#include "ui/tz_database.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -48,6 +49,7 @@ CAboutDlg::ShellOpener CAboutDlg::SetShellOpener(ShellOpener opener) {
 bool CAboutDlg::OnInit() {
     SetItemText(IDC_ABOUT_NAME, kProductDescription);
     SetItemText(IDC_ABOUT_VERSION, Format(L"Version: %s", kProductVersion));
+    SetItemText(IDC_ABOUT_TZDATA, TzDatabaseLine());
     SetItemText(IDC_ABOUT_NOTICE, kAboutNotice);
     SetItemText(IDC_ABOUT_LINK, Format(L"<a>%s</a>", kMakerAddress));
     return true;

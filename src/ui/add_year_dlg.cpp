@@ -16,13 +16,6 @@
 namespace tarvane::ui {
 namespace {
 
-RECT ClientRectOf(HWND dialog, HWND control) {
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // The leading decimal digits of `text` as a number; past the year range the
 // exact value does not matter, so it stops growing there.
 long long LeadingNumber(const std::wstring& text) {
@@ -151,10 +144,7 @@ bool CAddYearDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     if (message == WM_CTLCOLORSTATIC) {
         HWND control = reinterpret_cast<HWND>(lParam);
         if (control == Item(IDC_ADD_YEAR_NOTE) || control == Item(IDC_ADD_YEAR_WARNING)) {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-            *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            *result = NoteColors(reinterpret_cast<HDC>(wParam));
             return true;
         }
     }
@@ -162,36 +152,20 @@ bool CAddYearDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 }
 
 bool CAddYearDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    switch (message) {
-    case WM_PAINT:
+    if (message == WM_PAINT) {
         Paint();
         *result = 0;
         return true;
-    case WM_HELP:
-        RequestHelp(Hwnd());
-        *result = TRUE;
-        return true;
-    default:
-        return false;
     }
+    return AnswerHelp(Hwnd(), message, result);
 }
 
 void CAddYearDlg::Paint() {
     PAINTSTRUCT paint{};
     HDC dc = ::BeginPaint(Hwnd(), &paint);
-    const int width = ::GetSystemMetrics(SM_CXSMICON);
-    const int height = ::GetSystemMetrics(SM_CYSMICON);
-    auto draw = [&](int placeId, HICON icon) {
-        if (icon == nullptr) {
-            return;
-        }
-        const RECT place = ClientRectOf(Hwnd(), Item(placeId));
-        ::DrawIconEx(dc, (place.left + place.right - width) / 2, place.top, icon, width, height, 0, nullptr,
-                     DI_NORMAL);
-    };
-    draw(IDC_ADD_YEAR_INFO_ICON, informationIcon_.Get());
+    DrawSmallIconOnTop(Hwnd(), dc, IDC_ADD_YEAR_INFO_ICON, informationIcon_.Get());
     if (legacyOs_) {
-        draw(IDC_ADD_YEAR_WARNING_ICON, warningIcon_.Get());
+        DrawSmallIconOnTop(Hwnd(), dc, IDC_ADD_YEAR_WARNING_ICON, warningIcon_.Get());
     }
     ::EndPaint(Hwnd(), &paint);
 }

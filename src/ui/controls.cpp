@@ -2,6 +2,34 @@
 
 namespace tarvane::ui {
 
+RECT ClientRectOf(HWND dialog, HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+HICON LoadSmallSystemIcon(LPCWSTR id) {
+    return static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+void DrawSmallIconOnTop(HWND dialog, HDC dc, int placeId, HICON icon) {
+    if (icon == nullptr) {
+        return;
+    }
+    const int width = ::GetSystemMetrics(SM_CXSMICON);
+    const RECT place = ClientRectOf(dialog, ::GetDlgItem(dialog, placeId));
+    ::DrawIconEx(dc, (place.left + place.right - width) / 2, place.top, icon, width,
+                 ::GetSystemMetrics(SM_CYSMICON), 0, nullptr, DI_NORMAL);
+}
+
+LRESULT NoteColors(HDC dc) {
+    ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
 int ComboBox::AddItem(const std::wstring& text, LPARAM data) const {
     const int index = InsertItem(-1, text);
     if (index >= 0 && !SetItemData(index, data)) {

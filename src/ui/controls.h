@@ -9,6 +9,20 @@
 
 namespace tarvane::ui {
 
+// The control's rectangle in its dialog's client coordinates.
+RECT ClientRectOf(HWND dialog, HWND control);
+
+// A system icon (IDI_...) at the small-icon size, shared.
+HICON LoadSmallSystemIcon(LPCWSTR id);
+
+// Draws `icon` at the small-icon size, centred across the top of control
+// `placeId` of `dialog`; nothing without an icon.
+void DrawSmallIconOnTop(HWND dialog, HDC dc, int placeId, HICON icon);
+
+// The grey of a dialog's notes, for WM_CTLCOLORSTATIC: sets up `dc` and
+// gives the brush to return.
+LRESULT NoteColors(HDC dc);
+
 class ComboBox {
 public:
     ComboBox() = default;

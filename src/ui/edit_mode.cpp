@@ -4,6 +4,7 @@
 #include "core/zone_loader.h"
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
+#include "platform/text.h"
 #include "ui/editor_controls.h"
 #include "ui/message_box.h"
 
@@ -11,27 +12,6 @@
 
 namespace tarvane::ui {
 namespace {
-
-// Leading blanks and a sign, then digits up to the first other character;
-// no digits reads 0. Saturates instead of overflowing.
-long long ReadDecimal(const std::wstring& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        if (value < LLONG_MAX / 100) {
-            value = value * 10 + (text[i] - L'0');
-        }
-    }
-    return negative ? -value : value;
-}
 
 LONG Saturate(long long value) {
     if (value > INT_MAX) {
@@ -74,7 +54,7 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         reloadFailed = true;
     }
     ::ShowWindow(zoneList_.Hwnd(), enter ? SW_HIDE : SW_SHOW);
-    for (int id : {IDC_ADD_YEAR, IDC_REMOVE_YEAR, IDC_SAVE_CHANGES, IDC_CANCEL_EDIT}) {
+    for (int id : {IDC_ADD_YEAR, IDC_REMOVE_YEAR, IDC_TZ_FILL, IDC_SAVE_CHANGES, IDC_CANCEL_EDIT}) {
         ShowItem(id, enter);
     }
     if (enter) {

@@ -29,6 +29,15 @@ void RequestHelp(HWND owner) {
 #endif
 }
 
+bool AnswerHelp(HWND dialog, UINT message, LRESULT* result) {
+    if (message != WM_HELP) {
+        return false;
+    }
+    RequestHelp(dialog);
+    *result = TRUE;
+    return true;
+}
+
 HelpOpener SetHelpOpener(HelpOpener opener) {
     HelpOpener previous = std::move(Opener());
     Opener() = std::move(opener);

@@ -48,15 +48,23 @@ LPARAM ListView::ItemData(int row) const {
     return item.lParam;
 }
 
-std::wstring ListView::ItemText(int row) const {
+std::wstring ListView::ItemText(int row, int column) const {
     wchar_t buffer[512] = {};
     LVITEMW item{};
-    item.iSubItem = 0;
+    item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = static_cast<int>(sizeof buffer / sizeof buffer[0]);
     const auto length =
         ::SendMessageW(hwnd_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return std::wstring(buffer, static_cast<std::size_t>(length));
+}
+
+bool ListView::SetItemText(int row, int column, const std::wstring& text) const {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    return ::SendMessageW(hwnd_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
+                          reinterpret_cast<LPARAM>(&item)) != FALSE;
 }
 
 bool ListView::SetItemState(int row, UINT state, UINT mask) const {

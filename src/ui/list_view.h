@@ -21,7 +21,8 @@ public:
     int InsertItem(int index, const std::wstring& text) const;
     bool SetItemData(int row, LPARAM data) const;
     LPARAM ItemData(int row) const;
-    std::wstring ItemText(int row) const;
+    std::wstring ItemText(int row, int column = 0) const;
+    bool SetItemText(int row, int column, const std::wstring& text) const;
     bool SetItemState(int row, UINT state, UINT mask) const;
     int NextItem(int start, UINT flags) const;
     bool DeleteAllItems() const;

@@ -16,6 +16,10 @@ int MainWindowPrompts::AskOpenPath(std::wstring* path) {
     return AskBackupPath(owner_, false, path);
 }
 
+int MainWindowPrompts::AskZoneFilePath(const std::wstring& fileName, std::wstring* path) {
+    return ui::AskZoneFilePath(owner_, fileName, path);
+}
+
 void MainWindowPrompts::BeginWaitCursor() {
     if (waitDepth_++ == 0) {
         previous_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));

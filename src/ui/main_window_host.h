@@ -15,6 +15,7 @@ public:
     int ShowMessage(const std::wstring& text, UINT flags) override;
     int AskSavePath(std::wstring* path) override;
     int AskOpenPath(std::wstring* path) override;
+    int AskZoneFilePath(const std::wstring& fileName, std::wstring* path) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void Beep() override;

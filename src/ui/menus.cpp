@@ -12,16 +12,20 @@ namespace tarvane::ui {
 void CTarvaneDlg::InstallCommandRules() {
     const auto always = [] { return true; };
     const auto viewMode = [this] { return mode_ == 0; };
+    const auto viewModeWithZone = [this] { return mode_ == 0 && SelectedZone() != nullptr; };
     // Restoring and editing may relaunch elevated: not while a relaunch waits.
     enabledWhen_ = {
         {ID_FILE_MAKE_BACKUP, always},
         {ID_FILE_RESTORE, [this] { return mode_ == 0 && !relaunching_; }},
+        {ID_FILE_EXPORT_ZONE, viewModeWithZone},
         {ID_FILE_EXIT, always},
-        {ID_EDIT_TIME_ZONE, [this] { return mode_ == 0 && SelectedZone() != nullptr && !relaunching_; }},
+        {ID_EDIT_TIME_ZONE, [viewModeWithZone, this] { return viewModeWithZone() && !relaunching_; }},
         {ID_VIEW_CURRENT_ZONE, viewMode},
         {ID_VIEW_REFRESH, viewMode},
         {ID_TOOLS_ADJUST_TIME, always},
         {ID_TOOLS_EVENT_LOG, always},
+        {ID_TOOLS_TZ_CHECK, viewMode},
+        {ID_EDIT_TZ_FILL, [this] { return CanFillFromTzDatabase(); }},
         {ID_HELP_ABOUT, always},
     };
     for (const auto& [id, enabled] : enabledWhen_) {

@@ -1,6 +1,7 @@
 #include "ui/message_box.h"
 
 #include "backup/window_prompts.h"
+#include "platform/file_dialog.h"
 
 namespace tarvane::ui {
 namespace {
@@ -35,6 +36,25 @@ int AskBackupPath(HWND owner, bool save, std::wstring* path) {
         return FileHandler()(owner, save, path);
     }
     return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
+}
+
+int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
+    if (FileHandler()) {
+        *path = fileName;
+        return FileHandler()(owner, true, path);
+    }
+    return AskZoneFileSavePath(owner, fileName, *path);
+}
+
+int AskCsvSavePath(HWND owner, std::wstring* path) {
+    if (FileHandler()) {
+        return FileHandler()(owner, true, path);
+    }
+    FileDialogOptions options;
+    options.save = true;
+    options.filter = L"CSV Files (*.csv)|*.csv|All Files (*.*)|*.*|";
+    options.defaultExtension = L"csv";
+    return AskFileName(owner, options, *path);
 }
 
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {

@@ -1,5 +1,6 @@
 #include "ui/tarvane_dlg.h"
 
+#include "backup/export_zone.h"
 #include "backup/make_backup.h"
 #include "backup/restore.h"
 #include "backup/window_prompts.h"
@@ -25,13 +26,6 @@ namespace {
 RECT ScreenRectOf(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    return rect;
-}
-
-// The control's rectangle in the dialog's client coordinates.
-RECT ClientRectOf(HWND dialog, HWND control) {
-    RECT rect = ScreenRectOf(control);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
 
@@ -293,7 +287,7 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
     if (control == nullptr && (code == 0 || code == 1) && !CommandEnabled(id)) {
         return true;
     }
-    if (OnYearCommand(id, code)) {
+    if (OnYearCommand(id, code) || OnTzCommand(id, code)) {
         return true;
     }
     switch (id) {
@@ -306,6 +300,13 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
     case ID_FILE_RESTORE:
         if (mode_ == 0 && !relaunching_) {
             RestoreFromBackup(backup_, std::wstring(), true);
+        }
+        return true;
+    case ID_FILE_EXPORT_ZONE:
+        // The zone as the registry holds it, so only in view mode, where no
+        // unsaved edit can differ from it.
+        if (mode_ == 0 && SelectedZone() != nullptr) {
+            ExportTimeZone(backup_, SelectedZone()->keyName);
         }
         return true;
     case ID_EDIT_TIME_ZONE:
@@ -470,9 +471,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
         if (control == Item(IDC_SYNC_LINK)) {
-            ::SetTextColor(dc, ::GetSysColor(COLOR_3DDKSHADOW));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-            *result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            *result = NoteColors(dc);
             return true;
         }
     }

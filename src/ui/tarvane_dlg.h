@@ -18,6 +18,8 @@
 #include "ui/list_view.h"
 #include "ui/main_window_host.h"
 #include "ui/status_bar.h"
+#include "ui/tz_check_dlg.h"
+#include "ui/tz_fill_dlg.h"
 
 #include <functional>
 #include <initializer_list>
@@ -218,6 +220,20 @@ private:
     // true when `id` was one of them.
     bool OnYearCommand(WORD id, WORD code);
     void InstallYearCommandRules();
+
+    // The tz database commands.
+public:
+    // Check Against tz Database over the loaded zones (view mode), and Fill
+    // From tz Database on the edited zone's record (edit mode).
+    void CheckAgainstTzDatabase();
+    void FillFromTzDatabase();
+    bool CanFillFromTzDatabase();
+    // The two dialogs, modally over the main window; tests answer them here.
+    std::function<INT_PTR(HWND owner, TzCheckExchange& exchange)> runTzCheckDialog = RunTzCheckDialog;
+    std::function<INT_PTR(HWND owner, TzFillExchange& exchange)> runTzFillDialog = RunTzFillDialog;
+
+private:
+    bool OnTzCommand(WORD id, WORD code);
 };
 
 } // namespace tarvane::ui

@@ -19,6 +19,9 @@ void PressButton(HWND dialog, int id);
 // The items of a combo box, as texts.
 std::vector<std::wstring> ComboItems(HWND combo);
 
+// `name` in the temporary folder.
+std::wstring TempPath(const wchar_t* name);
+
 // Saves what the screen shows of `window` as a 24-bit BMP file in the
 // artifacts folder (TARVANE_ARTIFACTS); false when there is none or it fails.
 bool SaveWindowShot(HWND window, const std::wstring& name);

@@ -5,6 +5,7 @@
 #include "platform/settings_store.h"
 #include "platform/system_facts.h"
 #include "platform/text.h"
+#include "resources/resource.h"
 #include "ui/message_box.h"
 #include "ui/window_class.h"
 
@@ -169,6 +170,13 @@ void MainWindowTest::SelectZone(const std::wstring& keyName) {
         }
     }
     FAIL() << "no such zone";
+}
+
+void MainWindowTest::EditZone(const std::wstring& keyName) {
+    SelectZone(keyName);
+    ::SendMessageW(dialog->Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
+    Pump();
+    ASSERT_EQ(dialog->Mode(), 1);
 }
 
 } // namespace tarvane::test

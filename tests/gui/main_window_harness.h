@@ -43,6 +43,8 @@ protected:
     std::wstring Text(int id) const;
     // Selects the zone with this key name in the list, as a click would.
     void SelectZone(const std::wstring& keyName);
+    // Selects the zone and enters edit mode on it, as Edit Time Zone does.
+    void EditZone(const std::wstring& keyName);
 
     // False: the window works on this prefix's own database (only for tests
     // that run in a throw-away prefix).

@@ -1,7 +1,10 @@
 // Backup and restore through the real window, in a throw-away prefix: the
 // registry import tool writes the prefix's own database.
+#include "dialog_driver.h"
 #include "main_window_harness.h"
 
+#include "backup/window_prompts.h"
+#include "backup_fakes.h"
 #include "core/registry_values.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
@@ -23,12 +26,6 @@ using ui::CTarvaneDlg;
 
 const std::wstring kTokyo = std::wstring(kTimeZonesPath) + L"\\Tokyo Standard Time";
 const std::wstring kPacificYears = std::wstring(kTimeZonesPath) + L"\\Pacific Standard Time\\Dynamic DST";
-
-std::wstring TempPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
 
 std::wstring ReadString(const std::wstring& path, const wchar_t* name) {
     RegKey key(SystemRegistry());
@@ -71,6 +68,25 @@ int RunProgram(const std::wstring& commandLine) {
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return static_cast<int>(code);
+}
+
+TEST(DropHandler, TheDropIsFreedOnEveryPath) {
+    MemoryRegistry registry;
+    MemoryFiles files;
+    files.files[L"C:\\b.trvbkp"] = {1};
+    FakeImportTool tool{registry, files};
+    FakePrompts prompts;
+    FakeWindow window;
+    window.mode = 1; // a backup dropped in edit mode is left alone
+    FakeSettings settings;
+    FakeActivator activator;
+    BackupContext context{registry, files, tool, prompts, window, settings, activator};
+    for (const wchar_t* name : {L"", L"C:\\none.txt", L"C:\\b.trvbkp"}) {
+        const HDROP drop = MakeDrop(name);
+        OnDropFiles(context, drop);
+        EXPECT_EQ(::GlobalFlags(drop), static_cast<UINT>(GMEM_INVALID_HANDLE)) << "freed";
+    }
+    EXPECT_EQ(prompts.beeps, 2) << "nothing dropped, nothing usable";
 }
 
 class ThrowAwayPrefixTest : public MainWindowTest {

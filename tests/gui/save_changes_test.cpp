@@ -42,12 +42,6 @@ std::string RegQuery(const std::wstring& scratchPath, const std::wstring& keyNam
 
 class SaveChangesTest : public MainWindowTest {
 protected:
-    void Edit(CTarvaneDlg& window, const std::wstring& keyName) {
-        SelectZone(keyName);
-        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
-        Pump();
-        ASSERT_EQ(window.Mode(), 1);
-    }
     void Save() {
         Click(IDC_SAVE_CHANGES);
         Pump();
@@ -56,7 +50,7 @@ protected:
 
 TEST_F(SaveChangesTest, SavesTheZoneToTheRegistryAndReturnsToViewMode) {
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Tokyo Standard Time");
+        EditZone(L"Tokyo Standard Time");
         Type(IDC_BIAS_HOURS, L"10");
         Save();
         EXPECT_TRUE(messages.empty())
@@ -74,7 +68,7 @@ TEST_F(SaveChangesTest, SavesTheZoneToTheRegistryAndReturnsToViewMode) {
 
 TEST_F(SaveChangesTest, AnOffsetOutOfRangeIsRefusedWithTheFocusOnIt) {
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Tokyo Standard Time");
+        EditZone(L"Tokyo Standard Time");
         Type(IDC_BIAS_HOURS, L"24");
         Type(IDC_BIAS_MINUTES, L"1");
         Save();
@@ -94,7 +88,7 @@ TEST_F(SaveChangesTest, AnOffsetOutOfRangeIsRefusedWithTheFocusOnIt) {
 
 TEST_F(SaveChangesTest, ADynamicYearOutOfRangeIsShownBeforeItIsRefused) {
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Pacific Standard Time");
+        EditZone(L"Pacific Standard Time");
         TimeZoneRecord* zone = window.SelectedZone();
         ASSERT_NE(zone, nullptr);
         ASSERT_FALSE(zone->years.empty());
@@ -111,7 +105,7 @@ TEST_F(SaveChangesTest, ADynamicYearOutOfRangeIsShownBeforeItIsRefused) {
 
 TEST_F(SaveChangesTest, RecurringRulesAreCheckedWordByWord) {
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Pacific Standard Time");
+        EditZone(L"Pacific Standard Time");
         TimeZoneRecord* zone = window.SelectedZone();
         zone->rules.tzi.StandardDate.wDay = 6;
         Save();
@@ -131,7 +125,7 @@ TEST_F(SaveChangesTest, RecurringRulesAreCheckedWordByWord) {
 TEST_F(SaveChangesTest, BlankNamesAreRefusedAndTrimmedNamesSaved) {
     allowEditNames = 1;
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Tokyo Standard Time");
+        EditZone(L"Tokyo Standard Time");
         Type(IDC_DISPLAY_NAME, L"   ");
         Save();
         ASSERT_EQ(messages.size(), 1u);
@@ -148,7 +142,7 @@ TEST_F(SaveChangesTest, BlankNamesAreRefusedAndTrimmedNamesSaved) {
 
 TEST_F(SaveChangesTest, TheCurrentZoneCannotLoseItsFlag) {
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Pacific Standard Time");
+        EditZone(L"Pacific Standard Time");
         Click(IDC_CURRENT_ZONE);
         ASSERT_EQ(window.SelectedZone()->isCurrent, 0);
         Save();
@@ -166,7 +160,7 @@ TEST_F(SaveChangesTest, WithNoCurrentZoneLoadedAZoneIsSavedWithoutActivation) {
         for (auto& zone : window.Zones()) {
             zone.isCurrent = 0;
         }
-        Edit(window, L"Tokyo Standard Time");
+        EditZone(L"Tokyo Standard Time");
         Type(IDC_BIAS_MINUTES, L"30");
         Save();
         EXPECT_TRUE(messages.empty());
@@ -177,7 +171,7 @@ TEST_F(SaveChangesTest, WithNoCurrentZoneLoadedAZoneIsSavedWithoutActivation) {
 
 TEST_F(SaveChangesTest, TheRealActivationFailingKeepsEditModeAndTheSavedZone) {
     Run([&](CTarvaneDlg& window) {
-        Edit(window, L"Pacific Standard Time");
+        EditZone(L"Pacific Standard Time");
         Type(IDC_BIAS_MINUTES, L"15");
         Save();
         ASSERT_EQ(messages.size(), 1u);

@@ -28,9 +28,12 @@ bool FakeImportTool::Start(const std::wstring& commandLine, ProcessHandles* hand
     importExit_ = 1;
     const std::size_t close = commandLine.rfind(L'"');
     const std::size_t open = close == std::wstring::npos ? close : commandLine.rfind(L'"', close - 1);
+    const std::wstring path =
+        open == std::wstring::npos ? L"" : commandLine.substr(open + 1, close - open - 1);
+    const auto file = files_.files.find(path);
+    importedFiles.push_back(file == files_.files.end() ? std::vector<BYTE>() : file->second);
     std::wstring text;
-    if (open != std::wstring::npos &&
-        LoadTextFile(files_, commandLine.substr(open + 1, close - open - 1), text)) {
+    if (open != std::wstring::npos && LoadTextFile(files_, path, text)) {
         RegFile file;
         std::string error;
         if (ParseRegText(text, &file, &error)) {

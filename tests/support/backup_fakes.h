@@ -52,6 +52,12 @@ public:
         *path = openResult == 0 ? openPath : L"";
         return openResult;
     }
+    std::vector<std::wstring> proposedNames; // of each zone file dialog
+    int AskZoneFilePath(const std::wstring& fileName, std::wstring* path) override {
+        proposedNames.push_back(fileName);
+        *path = saveResult == 0 ? savePath : L"";
+        return saveResult;
+    }
     void BeginWaitCursor() override { maxWaitDepth = std::max(maxWaitDepth, ++waitDepth); }
     void EndWaitCursor() override { --waitDepth; }
     void Beep() override { ++beeps; }
@@ -117,7 +123,8 @@ public:
 
     std::wstring systemDirectory = L"C:\\Windows\\system32";
     std::vector<std::wstring> commandLines;
-    DWORD startError = 0; // Start fails with this code
+    std::vector<std::vector<BYTE>> importedFiles; // the bytes of each file it was given
+    DWORD startError = 0;                         // Start fails with this code
     bool noProcessHandle = false;
     DWORD waitResult = 0;          // WAIT_OBJECT_0 unless set
     DWORD waitError = 0;           // the last error a failed wait leaves
@@ -139,6 +146,19 @@ private:
     MemoryRegistry& registry_;
     MemoryFiles& files_;
     DWORD importExit_ = 0;
+};
+
+// Every stand-in above wired into one context, over the in-memory registry
+// and files; a test fixture derives from it.
+struct FakeBackupWorld {
+    MemoryRegistry registry;
+    MemoryFiles files;
+    FakeImportTool tool{registry, files};
+    FakePrompts prompts;
+    FakeWindow window;
+    FakeSettings settings;
+    FakeActivator activator;
+    BackupContext context{registry, files, tool, prompts, window, settings, activator};
 };
 
 } // namespace tarvane::test

@@ -24,6 +24,31 @@ FileHandle MemoryFiles::CreateAlways(const std::wstring& path) {
 }
 
 FileHandle MemoryFiles::OpenExisting(const std::wstring& path) {
+    return Open(path);
+}
+
+FileHandle MemoryFiles::OpenDenyingWriters(const std::wstring& path) {
+    deniedWriters.push_back(path);
+    return Open(path);
+}
+
+FileHandle MemoryFiles::CreateNew(const std::wstring& path) {
+    if (createNewError) {
+        SetThreadLastError(*createNewError);
+        return 0;
+    }
+    if (files.count(path) != 0 || folders.count(path) != 0) {
+        SetThreadLastError(80); // ERROR_FILE_EXISTS
+        return 0;
+    }
+    files[path];
+    handles_[next_] = path;
+    ++openHandles;
+    SetThreadLastError(0);
+    return next_++;
+}
+
+FileHandle MemoryFiles::Open(const std::wstring& path) {
     if (openError) {
         SetThreadLastError(*openError);
         return 0;
@@ -101,6 +126,64 @@ bool MemoryFiles::Exists(const std::wstring& path) {
 
 bool MemoryFiles::IsDirectory(const std::wstring& path) {
     return folders.count(path) != 0;
+}
+
+bool MemoryFiles::CreatePrivateFolder(std::wstring* folder) {
+    folder->clear();
+    if (privateFolderError) {
+        SetThreadLastError(*privateFolderError);
+        return false;
+    }
+    *folder = programData + L"\\Tarvane-" + std::to_wstring(privateFolders.size() + 1);
+    folders.insert(*folder);
+    privateFolders.push_back(*folder);
+    SetThreadLastError(0);
+    return true;
+}
+
+bool MemoryFiles::RemoveFile(const std::wstring& path) {
+    if (removeFileError) {
+        SetThreadLastError(*removeFileError);
+        return false;
+    }
+    if (files.erase(path) == 0) {
+        SetThreadLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
+bool MemoryFiles::RemoveFolder(const std::wstring& path) {
+    if (removeFolderError) {
+        SetThreadLastError(*removeFolderError);
+        return false;
+    }
+    if (folders.count(path) == 0) {
+        SetThreadLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    if (Below(path).size() > 1) {
+        SetThreadLastError(ERROR_DIR_NOT_EMPTY);
+        return false;
+    }
+    folders.erase(path);
+    return true;
+}
+
+std::vector<std::wstring> MemoryFiles::Below(const std::wstring& folder) const {
+    std::vector<std::wstring> found;
+    const std::wstring prefix = folder + L"\\";
+    for (const auto& [path, bytes] : files) {
+        if (path.rfind(prefix, 0) == 0) {
+            found.push_back(path);
+        }
+    }
+    for (const std::wstring& path : folders) {
+        if (path == folder || path.rfind(prefix, 0) == 0) {
+            found.push_back(path);
+        }
+    }
+    return found;
 }
 
 } // namespace tarvane::test

@@ -23,19 +23,6 @@ std::string Narrow(std::wstring_view text) {
     return out;
 }
 
-int HexDigit(wchar_t ch) {
-    if (ch >= L'0' && ch <= L'9') {
-        return ch - L'0';
-    }
-    if (ch >= L'a' && ch <= L'f') {
-        return ch - L'a' + 10;
-    }
-    if (ch >= L'A' && ch <= L'F') {
-        return ch - L'A' + 10;
-    }
-    return -1;
-}
-
 // A quoted text starting after its opening quote; `pos` ends after the closing quote.
 bool ReadQuoted(const std::wstring& line, std::size_t& pos, std::wstring* out) {
     out->clear();
@@ -62,12 +49,12 @@ bool ReadHexBytes(const std::wstring& text, std::vector<BYTE>* bytes) {
         if (pos >= text.size()) {
             break;
         }
-        if (HexDigit(text[pos]) < 0) {
+        if (HexDigitValue(text[pos]) < 0) {
             return false;
         }
-        int value = HexDigit(text[pos++]);
-        if (pos < text.size() && HexDigit(text[pos]) >= 0) {
-            value = value * 16 + HexDigit(text[pos++]);
+        int value = HexDigitValue(text[pos++]);
+        if (pos < text.size() && HexDigitValue(text[pos]) >= 0) {
+            value = value * 16 + HexDigitValue(text[pos++]);
         }
         bytes->push_back(static_cast<BYTE>(value));
         while (pos < text.size() && (text[pos] == L' ' || text[pos] == L'\t')) {
@@ -162,10 +149,10 @@ bool ParseRegText(const std::wstring& text, RegFile* file, std::string* error) {
             }
             DWORD number = 0;
             for (std::size_t k = 6; k < 14; ++k) {
-                if (HexDigit(data[k]) < 0) {
+                if (HexDigitValue(data[k]) < 0) {
                     return fail("bad dword");
                 }
-                number = number * 16 + static_cast<DWORD>(HexDigit(data[k]));
+                number = number * 16 + static_cast<DWORD>(HexDigitValue(data[k]));
             }
             value.type = REG_DWORD;
             value.data.resize(4);

@@ -27,6 +27,18 @@ ZoneSpec SimpleZone(const std::wstring& key, LONG bias) {
     return zone;
 }
 
+void PutAwkwardZones(MemoryRegistry& registry) {
+    const std::wstring info = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
+    registry.PutString(info, L"TimeZoneKeyName", L"Zone \"A\" = -1");
+    registry.PutString(info, L"", L"=-");
+    auto zone = SimpleZone(L"Zone A", 60);
+    zone.years = {{2005, MakeTzi(60)}, {2006, MakeTzi(60)}};
+    PutZone(registry, zone);
+    registry.PutString(ZonePath(L"Zone A"), L"Weird", L"a=-b\\\"[x]");
+    registry.PutValue(ZonePath(L"Zone A"), L"Bytes", REG_BINARY, std::vector<BYTE>(200, 0x5B));
+    PutZone(registry, SimpleZone(L"[Bracket] Zone", 0));
+}
+
 void PutZone(MemoryRegistry& registry, const ZoneSpec& zone) {
     const std::wstring path = ZonePath(zone.key);
     registry.PutKey(path);

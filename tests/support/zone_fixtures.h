@@ -49,6 +49,12 @@ ZoneSpec SimpleZone(const std::wstring& key, LONG bias);
 
 void PutZone(MemoryRegistry& registry, const ZoneSpec& zone);
 
+// A database whose names and values need the export's escapes and wrapping:
+// a current zone name with quotes and "=-", a default value "=-", a zone with
+// years, a string with backslash, quote and brackets ("Weird"), 200 bytes of
+// "[" ("Bytes") and a zone named "[Bracket] Zone".
+void PutAwkwardZones(MemoryRegistry& registry);
+
 class FakeTimeZoneApi : public TimeZoneApi {
 public:
     bool hasDynamic = true;

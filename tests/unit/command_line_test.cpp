@@ -128,15 +128,7 @@ TEST(EscapeForCommandLine, EveryValueArrivesAsOneArgument) {
     }
 }
 
-struct StartActionTest : ::testing::Test {
-    MemoryRegistry registry;
-    MemoryFiles files;
-    FakeImportTool tool{registry, files};
-    FakePrompts prompts;
-    FakeWindow window;
-    FakeSettings settings;
-    FakeActivator activator;
-    BackupContext context{registry, files, tool, prompts, window, settings, activator};
+struct StartActionTest : ::testing::Test, FakeBackupWorld {
     LogCapture log;
     StartRequest request;
 };

@@ -1,6 +1,7 @@
 #include "platform/diagnostic_log.h"
 
 #include "log_capture.h"
+#include "platform/product_version.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ protected:
     void TearDown() override { TheLog().SetClock(nullptr); }
 
     std::wstring Prefix() const {
-        return std::wstring(L"2026-12-08T04:16:41.123 {1.0.0.0|") + PlatformTag() + L"} ";
+        return std::wstring(L"2026-12-08T04:16:41.123 {" TARVANE_VERSION_TEXT L"|") + PlatformTag() + L"} ";
     }
 
     test::LogCapture capture;

@@ -1,7 +1,11 @@
-// Which backup files may be handed to the registry import tool.
+// Which keys a backup may write, as the strict reading of the restore applies
+// them to whole files.
 #include "backup/import_scope.h"
 
+#include "backup/code_page.h"
+#include "backup/export_text_reader.h"
 #include "backup/registry_export.h"
+#include "platform/text.h"
 #include "platform/memory_registry.h"
 #include "zone_fixtures.h"
 
@@ -19,25 +23,21 @@ const std::wstring kRunLine = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Window
 
 // The offending line, or "<ok>".
 std::wstring Check(const std::wstring& text) {
-    std::wstring offending = L"junk";
-    if (CheckImportScope(text, &offending)) {
-        EXPECT_TRUE(offending.empty());
+    std::vector<BYTE> bytes = {0xFF, 0xFE};
+    const std::vector<BYTE> body = ToUtf16Le(text, false);
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    ExportContent content;
+    TextRefusal refusal;
+    if (ReadExportText(bytes, DecodeCodePage, &content, &refusal)) {
+        EXPECT_TRUE(refusal.text.empty());
         return L"<ok>";
     }
-    return offending;
+    return refusal.text;
 }
 
 TEST(ImportScope, EveryFileTheExportWritesPasses) {
     MemoryRegistry registry;
-    const std::wstring info = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
-    registry.PutString(info, L"TimeZoneKeyName", L"Zone \"A\" = -1");
-    registry.PutString(info, L"", L"=-");
-    auto zone = SimpleZone(L"Zone A", 60);
-    zone.years = {{2005, MakeTzi(60)}, {2006, MakeTzi(60)}};
-    PutZone(registry, zone);
-    registry.PutString(ZonePath(L"Zone A"), L"Weird", L"a=-b\\\"[x]");
-    registry.PutValue(ZonePath(L"Zone A"), L"Bytes", REG_BINARY, std::vector<BYTE>(200, 0x5B));
-    PutZone(registry, SimpleZone(L"[Bracket] Zone", 0));
+    PutAwkwardZones(registry);
     std::wstring text;
     ASSERT_TRUE(ExportTimeZoneDatabase(registry, text));
     EXPECT_EQ(Check(text), L"<ok>");
@@ -89,8 +89,8 @@ TEST(ImportScope, KeyOrValueDeletionIsRefused) {
     EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n  @ = -\r\n"), L"@ = -");
     // A string that merely holds "=-" deletes nothing.
     EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"A\"=\"x=-y\"\r\n"), L"<ok>");
-    // Where escapes make the end of the name uncertain, any "=" before "-" counts.
-    EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"a\\\"=-\"=\"x\"\r\n"), L"\"a\\\"=-\"=\"x\"");
+    // The strict reading knows where an escaped name ends: a name holding "=- deletes nothing.
+    EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"a\\\"=-\"=\"x\"\r\n"), L"<ok>");
     EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"unterminated=-\r\n"), L"\"unterminated=-");
 }
 
@@ -103,12 +103,13 @@ TEST(ImportScope, OnlyRegistryFileHeadersAreAccepted) {
 }
 
 TEST(ImportScope, LinesHiddenBehindNulOrCarriageReturnAreChecked) {
-    // Seen as a line of its own by a reader that ends lines at NUL or CR.
+    // A NUL or a lone carriage return, where readers split lines differently, refuses its line.
     EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"A\"=\"1\"" + std::wstring(1, L'\0') + kRunLine + L"\r\n"),
-              kRunLine);
-    EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"A\"=\"1\"\r" + kRunLine + L"\n"), kRunLine);
-    // Seen as one line by a reader that drops NULs.
-    EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"TZI\"=" + std::wstring(1, L'\0') + L"-\r\n"), L"\"TZI\"=-");
+              L"\"A\"=\"1\"\\0" + kRunLine);
+    EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"A\"=\"1\"\r" + kRunLine + L"\n"),
+              L"\"A\"=\"1\"\\r" + kRunLine);
+    EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"TZI\"=" + std::wstring(1, L'\0') + L"-\r\n"),
+              L"\"TZI\"=\\0-");
     // A continuation line is checked like any other.
     EXPECT_EQ(Check(kHead + kZonesLine + L"\r\n\"B\"=hex:00,\\\r\n  " + kRunLine + L"\r\n"), kRunLine);
 }

@@ -16,15 +16,7 @@ namespace {
 const std::wstring kInfo = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
 const std::wstring kPath = L"C:\\backup.trvbkp";
 
-struct MakeBackupTest : ::testing::Test {
-    MemoryRegistry registry;
-    MemoryFiles files;
-    FakeImportTool processes{registry, files};
-    FakePrompts prompts;
-    FakeWindow window;
-    FakeSettings settings;
-    FakeActivator activator;
-    BackupContext context{registry, files, processes, prompts, window, settings, activator};
+struct MakeBackupTest : ::testing::Test, FakeBackupWorld {
     LogCapture log;
 
     MakeBackupTest() {

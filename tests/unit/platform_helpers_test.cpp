@@ -55,6 +55,18 @@ TEST(NativeSystemFolder, LegacyAndNativeProcessesUseTheSystemFolder) {
               L"C:\\Windows\\System32\\");
 }
 
+TEST(ToUtf8, EncodesEveryPlaneAndReplacesALoneSurrogate) {
+    const std::pair<std::wstring, std::string> cases[] = {
+        {L"UTC", "UTC"},
+        {L"\u00e9\u20ac", "\xC3\xA9\xE2\x82\xAC"},
+        {L"\U0001F600", "\xF0\x9F\x98\x80"},
+        {std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x", "\xEF\xBF\xBDx"},
+    };
+    for (const auto& [text, bytes] : cases) {
+        EXPECT_EQ(ToUtf8(text), bytes);
+    }
+}
+
 TEST(TrimBlanksAndLineBreaks, TrimsOnlyThoseFourFromBothEnds) {
     EXPECT_EQ(TrimBlanksAndLineBreaks(L" \t\r\nC:\\a b\n"), L"C:\\a b");
     EXPECT_EQ(TrimBlanksAndLineBreaks(L" \v x\f "), L"\v x\f");

@@ -87,6 +87,17 @@ TEST(RegistryExport, StringsOutsidePrintableAsciiAreWrittenAsHexOneWithAllBytes)
                                    L"\"Tab\"=hex(1):61,00,09,00,62,00,00,00\n\n");
 }
 
+TEST(RegistryExport, NameHoldingQuoteOrBackslashIsEscapedOthersStayAsStored) {
+    MemoryRegistry registry;
+    registry.PutDword(kKey, L"say \"x\"", 1);
+    registry.PutDword(kKey, L"a\\b", 2);
+    registry.PutDword(kKey, L"@ = [x] \x00e9", 3);
+    EXPECT_EQ(ExportKey(registry), L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\n"
+                                   L"\"@ = [x] \x00e9\"=dword:00000003\n"
+                                   L"\"a\\\\b\"=dword:00000002\n"
+                                   L"\"say \\\"x\\\"\"=dword:00000001\n\n");
+}
+
 TEST(RegistryExport, DwordIsEightLowerCaseDigits) {
     MemoryRegistry registry;
     registry.PutDword(kKey, L"Bias", 60);

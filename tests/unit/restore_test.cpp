@@ -18,7 +18,8 @@ namespace {
 
 const std::wstring kInfo = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
 const std::wstring kPath = L"C:\\b.trvbkp";
-const std::wstring kCommandLine = L"C:\\Windows\\system32\\reg.exe import \"C:\\b.trvbkp\"";
+const std::wstring kCopy = L"C:\\ProgramData\\Tarvane-1\\backup.reg";
+const std::wstring kCommandLine = L"C:\\Windows\\system32\\reg.exe import \"" + kCopy + L"\"";
 
 std::vector<BYTE> Tzi(LONG bias) {
     const TziBytes bytes = TziToBytes(MakeTzi(bias));
@@ -99,7 +100,12 @@ TEST_F(RestoreTest, RestoreBringsBackTheBackupAndRemovesStaleYears) {
     }
     EXPECT_EQ(Current(), backupText);
 
+    EXPECT_EQ(files.deniedWriters, std::vector<std::wstring>{kPath}) << "read once, with nobody writing it";
     EXPECT_EQ(tool.commandLines, std::vector<std::wstring>{kCommandLine});
+    EXPECT_EQ(tool.importedFiles, std::vector<std::vector<BYTE>>{BackupFileBytes(backupText)})
+        << "the copy of a backup made here is the backup byte for byte";
+    EXPECT_TRUE(files.Below(files.programData).empty()) << "the copy and its folder are gone";
+    EXPECT_EQ(files.openHandles, 0u);
     EXPECT_EQ(tool.lastWaitMs, kImportTimeoutMs);
     EXPECT_EQ(tool.closed, tool.opened);
     ASSERT_EQ(activator.activated.size(), 1u);
@@ -229,8 +235,10 @@ TEST_F(RestoreTest, FileThatWritesOutsideTheTimeZoneKeysIsRefusedBeforeTheImport
     EXPECT_TRUE(tool.commandLines.empty());
     EXPECT_FALSE(
         registry.KeyExists(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"));
-    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", key=\"" + run + L"\"",
-                                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", line=35, text=\"" + run + L"\"",
+                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    EXPECT_TRUE(files.privateFolders.empty()) << "refused before anything is written";
     EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{11, 11}));
     ExpectRestoreErrorBox(ERROR_BAD_FORMAT);
     EXPECT_TRUE(window.reloads.empty());
@@ -243,51 +251,82 @@ TEST_F(RestoreTest, FileThatWritesOutsideTheTimeZoneKeysIsRefusedBeforeTheImport
     EXPECT_EQ(Import(&error), 0);
     EXPECT_EQ(error, ERROR_BAD_FORMAT);
     EXPECT_EQ(log.Messages(),
-              std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", key=\"" + deletion + L"\""});
+              std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", line=35, text=\"" + deletion + L"\""});
     EXPECT_TRUE(registry.KeyExists(ZonePath(L"Zone A")));
 }
 
-TEST_F(RestoreTest, ImportToolFailures) {
+TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
+    const std::wstring size = std::to_wstring(BackupFileBytes(backupText).size());
     struct Case {
         const char* what;
-        std::function<void(FakeImportTool&)> setUp;
+        std::function<void(FakeImportTool&, MemoryFiles&)> setUp;
         DWORD error;
         std::wstring message;
     };
     const std::vector<Case> cases = {
-        {"start", [](FakeImportTool& t) { t.startError = 193; }, 193,
+        {"tool missing", [](FakeImportTool& t, MemoryFiles&) { t.startError = ERROR_FILE_NOT_FOUND; }, 2,
          L"[168] path=\"" + kCommandLine + L"\""},
-        {"no handle", [](FakeImportTool& t) { t.noProcessHandle = true; }, 84,
+        {"no handle", [](FakeImportTool& t, MemoryFiles&) { t.noProcessHandle = true; }, 84,
          L"[169] path=\"C:\\b.trvbkp\""},
         {"wait",
-         [](FakeImportTool& t) {
+         [](FakeImportTool& t, MemoryFiles&) {
              t.waitResult = WAIT_FAILED;
              t.waitError = 6;
          },
          6, L"[170] path=\"C:\\b.trvbkp\""},
-        {"timeout", [](FakeImportTool& t) { t.waitResult = WAIT_TIMEOUT; }, 258,
+        {"timeout", [](FakeImportTool& t, MemoryFiles&) { t.waitResult = WAIT_TIMEOUT; }, 258,
          L"[171] path=\"C:\\b.trvbkp\""},
-        {"exit code", [](FakeImportTool& t) { t.exitCodeError = 6; }, 6, L"[172] path=\"C:\\b.trvbkp\""},
-        {"exit 1", [](FakeImportTool& t) { t.exitCode = 1; }, 31, L"[173] path=\"C:\\b.trvbkp\", exitCode=1"},
+        {"exit code", [](FakeImportTool& t, MemoryFiles&) { t.exitCodeError = 6; }, 6,
+         L"[172] path=\"C:\\b.trvbkp\""},
+        {"exit 1", [](FakeImportTool& t, MemoryFiles&) { t.exitCode = 1; }, 31,
+         L"[173] path=\"C:\\b.trvbkp\", exitCode=1"},
+        {"no private folder", [](FakeImportTool&, MemoryFiles& f) { f.privateFolderError = 5; }, 5,
+         L"[220] path=\"C:\\b.trvbkp\""},
+        {"no copy", [](FakeImportTool&, MemoryFiles& f) { f.createNewError = 80; }, 80,
+         L"[221] copy=\"" + kCopy + L"\", path=\"C:\\b.trvbkp\""},
+        {"write fails",
+         [](FakeImportTool&, MemoryFiles& f) {
+             f.writeFaults = {{0, 112, std::nullopt, 0}};
+         },
+         112, L"[222] copy=\"" + kCopy + L"\", ln=" + size},
+        {"short write",
+         [](FakeImportTool&, MemoryFiles& f) {
+             f.writeFaults = {{0, 0, 10, 0}};
+         },
+         29, L"[223] sz1=10, sz2=" + size + L", copy=\"" + kCopy + L"\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeImportTool failing(registry, files);
+        MemoryFiles disk = files;
+        FakeImportTool failing(registry, disk);
         failing.writes = false;
-        c.setUp(failing);
-        BackupContext local{registry, files, failing, prompts, window, settings, activator};
+        c.setUp(failing, disk);
+        BackupContext local{registry, disk, failing, prompts, window, settings, activator};
         log.events.clear();
         prompts.messages.clear();
         prompts.answers = {IDYES};
         window.reloads.clear();
         EXPECT_EQ(RestoreFromBackup(local, kPath, true), -1);
         EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{c.message, L"[156] file=\"C:\\b.trvbkp\""}));
-        EXPECT_EQ(log.LastErrors().at(1), static_cast<LONG>(c.error));
+        // Each line carries the code current when it is written: a tool's exit code is none.
+        const LONG lineError = c.error == ERROR_GEN_FAILURE ? 0 : static_cast<LONG>(c.error);
+        EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{lineError, static_cast<LONG>(c.error)}));
         ExpectRestoreErrorBox(c.error);
         EXPECT_EQ(failing.closed, failing.opened);
+        EXPECT_TRUE(disk.Below(disk.programData).empty()) << "nothing half-written is left";
+        EXPECT_EQ(disk.openHandles, 0u);
         EXPECT_TRUE(window.reloads.empty()) << "nothing was imported";
         EXPECT_TRUE(activator.activated.empty());
     }
+}
+
+TEST_F(RestoreTest, CopyThatCannotBeRemovedIsLoggedAndTheRestoreStands) {
+    files.removeFileError = 32;
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
+    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[224] copy=\"" + kCopy + L"\"",
+                                                         L"[225] folder=\"C:\\ProgramData\\Tarvane-1\"",
+                                                         L"[181] Restored time zones"}));
+    EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{32, 145, 0}));
 }
 
 TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndUpdatesTheTitle) {
@@ -485,7 +524,7 @@ TEST_F(RestoreTest, DropRestoresTheFirstExistingBackupFile) {
     files.files[L"C:\\third.trvbkp"] = files.files[kPath];
     DropBackupFiles(context, {L"  C:\\a.txt ", L"", L" C:\\second.TRVBKP\t", L"C:\\third.trvbkp"});
     ASSERT_EQ(tool.commandLines.size(), 1u);
-    EXPECT_EQ(tool.commandLines[0], L"C:\\Windows\\system32\\reg.exe import \"C:\\second.TRVBKP\"");
+    EXPECT_EQ(files.deniedWriters, std::vector<std::wstring>{L"C:\\second.TRVBKP"});
     EXPECT_EQ(prompts.beeps, 0);
 }
 

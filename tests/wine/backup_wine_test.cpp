@@ -5,10 +5,14 @@
 #include "backup/file_api.h"
 #include "backup/process_api.h"
 #include "backup/backup_file.h"
+#include "backup/code_page.h"
 #include "backup/command_line.h"
+#include "backup/export_text_reader.h"
+#include "backup/export_zone.h"
 #include "backup/make_backup.h"
 #include "backup/registry_export.h"
 #include "backup/restore.h"
+#include "backup/zone_value_check.h"
 #include "backup_fakes.h"
 #include "log_capture.h"
 #include "platform/error_text.h"
@@ -21,9 +25,14 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <random>
 
 namespace tarvane::test {
@@ -71,23 +80,121 @@ RegFile ExportNow() {
     return Parse(text);
 }
 
-RegFile RegExeExport(const std::wstring& key) {
+std::wstring RegExeExportText(const std::wstring& key) {
     const std::wstring file = TempFile(L"regexport.reg");
     EXPECT_EQ(RunToEnd(Format(L"\"%s\" export \"%s\" \"%s\" /y", RegExe(), key, file)), 0);
     std::wstring text;
     EXPECT_TRUE(LoadTextFile(SystemFiles(), file, text));
     ::DeleteFileW(file.c_str());
-    return Parse(text);
+    return text;
+}
+
+RegFile RegExeExport(const std::wstring& key) {
+    return Parse(RegExeExportText(key));
+}
+
+constexpr wchar_t kInformationKeyName[] = L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
+constexpr wchar_t kZonesKeyName[] = L"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
+
+// Both keys as reg.exe exports them, one after the other under one header:
+// the backup an administrator makes without this program.
+std::wstring RegExeExportOfBothKeys() {
+    const std::wstring zones = RegExeExportText(kZonesKeyName);
+    return RegExeExportText(kInformationKeyName) + zones.substr(zones.find(L'['));
+}
+
+RegFile RegExeExportOfBoth() {
+    RegFile both = RegExeExport(kInformationKeyName);
+    const RegFile zones = RegExeExport(kZonesKeyName);
+    both.insert(zones.begin(), zones.end());
+    return both;
+}
+
+// The strict reading of a backup as the test reader's keys and values.
+RegFile ReadStrictly(const std::vector<BYTE>& bytes) {
+    ExportContent content;
+    TextRefusal refusal;
+    EXPECT_TRUE(ReadExportText(bytes, DecodeCodePage, &content, &refusal) &&
+                CheckZoneValues(content, &refusal))
+        << refusal.line << ": " << std::string(refusal.text.begin(), refusal.text.end());
+    const auto upper = [](std::wstring text) {
+        for (wchar_t& ch : text) {
+            ch = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(ch)));
+        }
+        return text;
+    };
+    RegFile file;
+    for (const ExportKey& key : content.keys) {
+        RegFileKey& into = file[upper(key.path)];
+        into.path = key.path;
+        for (const ExportValue& value : key.values) {
+            into.values[upper(value.name)] = RegFileValue{value.name, value.type, value.data, false};
+        }
+    }
+    return file;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes) {
+    HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+std::vector<BYTE> ResourceBytes(int id) {
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10)); // RT_RCDATA
+    const auto* data = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, found)));
+    return data == nullptr ? std::vector<BYTE>()
+                           : std::vector<BYTE>(data, data + ::SizeofResource(nullptr, found));
+}
+
+std::wstring ProgramDataFolder() {
+    wchar_t* path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &path))) {
+        folder = path;
+    }
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
+// The folders of private copies that are still there.
+std::vector<std::wstring> LeftPrivateFolders() {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data{};
+    const HANDLE search = ::FindFirstFileW((ProgramDataFolder() + L"\\Tarvane-*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            found.emplace_back(data.cFileName);
+        } while (::FindNextFileW(search, &data));
+        ::FindClose(search);
+    }
+    return found;
 }
 
 TEST(ExportOnWine, WholeDatabaseEqualsWhatRegExeExports) {
-    RegFile expected = RegExeExport(L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation");
-    const RegFile zones = RegExeExport(L"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones");
-    expected.insert(zones.begin(), zones.end());
+    const RegFile expected = RegExeExportOfBoth();
     ASSERT_GT(expected.size(), 139u) << "every zone and its Dynamic DST keys";
     const RegFile actual = ExportNow();
     const std::string diff = DiffRegFiles(NormalizeStrings(expected), NormalizeStrings(actual));
     EXPECT_TRUE(diff.empty()) << diff;
+
+    // The restore's strict reading of every zone gives back the same content,
+    // from this program's backup and from reg.exe's export alike, and the
+    // backup is its own canonical copy.
+    std::wstring text;
+    ASSERT_TRUE(ExportTimeZoneDatabase(SystemRegistry(), text));
+    const std::string strict = DiffRegFiles(NormalizeStrings(expected), ReadStrictly(BackupFileBytes(text)));
+    EXPECT_TRUE(strict.empty()) << strict;
+    const std::string regExe =
+        DiffRegFiles(expected, ReadStrictly(BackupFileBytes(RegExeExportOfBothKeys())));
+    EXPECT_TRUE(regExe.empty()) << regExe;
+    ExportContent content;
+    TextRefusal refusal;
+    ASSERT_TRUE(ReadExportText(BackupFileBytes(text), DecodeCodePage, &content, &refusal));
+    EXPECT_EQ(CanonicalExportText(content), text);
 }
 
 TEST(CommandLineOnWine, EveryEscapedValueArrivesAsOneArgument) {
@@ -130,11 +237,15 @@ TEST(CommandLineOnWine, EveryEscapedValueArrivesAsOneArgument) {
 // The tests below write the prefix's real HKEY_LOCAL_MACHINE, because
 // reg.exe runs as a process of its own and sees no redirection. They run only
 // in the throw-away prefix that their ctest entry names.
+bool InThrowAwayPrefix() {
+    const char* allowed = std::getenv("TARVANE_THROWAWAY_PREFIX");
+    return allowed != nullptr && std::string(allowed) == "1";
+}
+
 class RestoreOnThrowAwayPrefix : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* allowed = std::getenv("TARVANE_THROWAWAY_PREFIX");
-        if (allowed == nullptr || std::string(allowed) != "1") {
+        if (!InThrowAwayPrefix()) {
             GTEST_SKIP() << "writes the real registry: runs only in its own prefix";
         }
         path = TempFile(L"restore.trvbkp");
@@ -287,9 +398,11 @@ TEST_F(RestoreOnThrowAwayPrefix, BackupThatAlsoWritesTheRunKeyIsRefusedAndTheKey
     EXPECT_EQ(ExportRegistryKey(SystemRegistry(), kHkeyLocalMachine, kLocalMachineName, runPath, runAfter),
               runState);
     EXPECT_EQ(runAfter, runBefore);
+    const std::size_t runLine = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'\n')) - 2;
     EXPECT_TRUE(
-        log.Has(L"[219] path=\"" + crafted +
-                L"\", key=\"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\""))
+        log.Has(Format(L"[219] path=\"%s\", line=%u, "
+                       L"text=\"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\"",
+                       crafted, runLine)))
         << log.Dump();
     EXPECT_TRUE(activator.activated.empty());
 
@@ -301,6 +414,182 @@ TEST_F(RestoreOnThrowAwayPrefix, BackupThatAlsoWritesTheRunKeyIsRefusedAndTheKey
     ::RegDeleteValueW(run, L"TarvaneProbe");
     ::RegCloseKey(run);
     ::DeleteFileW(crafted.c_str());
+}
+
+// One zone exported by File -> Export Time Zone, deleted and imported again
+// with the real reg.exe, which writes the real HKEY_LOCAL_MACHINE: only in the
+// throw-away prefix that its ctest entry names.
+TEST(ZoneExportOnThrowAwayPrefix, AZoneDeletedAndImportedFromItsExportHoldsTheSameValues) {
+    if (!InThrowAwayPrefix()) {
+        GTEST_SKIP() << "writes the real registry: runs only in its own prefix";
+    }
+    const std::wstring zone = L"Pacific Standard Time";
+    const std::wstring key = L"HKLM\\" + std::wstring(kTimeZonesPath) + L"\\" + zone;
+    // Texts that only the hexadecimal form and the escapes carry across.
+    HKEY zoneKey = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTimeZonesPath) + L"\\" + zone).c_str(), 0,
+                              KEY_ALL_ACCESS, &zoneKey),
+              ERROR_SUCCESS);
+    for (const auto& [name, text] :
+         {std::pair<const wchar_t*, std::wstring>{L"Std", L"Pacific \x00e9t\x00e9"},
+          {L"Dlt", L"Pacific \"Daylight\" C:\\tz\\"}}) {
+        ::RegSetValueExW(zoneKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    ::RegCloseKey(zoneKey);
+    const RegFile before = RegExeExport(key);
+    ASSERT_EQ(before.size(), 2u) << "the zone and its Dynamic DST key";
+
+    FakePrompts prompts;
+    prompts.savePath = TempFile(L"zone.reg");
+    FakeWindow window;
+    FakeSettings settings;
+    FakeActivator activator;
+    BackupContext context{SystemRegistry(), SystemFiles(), SystemProcesses(), prompts,
+                          window,           settings,      activator};
+    LogCapture log;
+    ExportTimeZone(context, zone);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    ASSERT_EQ(prompts.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION)) << log.Dump();
+
+    // As the README tells an administrator to apply it.
+    ASSERT_EQ(RunToEnd(Format(L"\"%s\" delete \"%s\" /f /reg:64", RegExe(), key)), 0);
+    ASSERT_NE(RunToEnd(Format(L"\"%s\" query \"%s\"", RegExe(), key)), 0) << "the zone is gone";
+    ASSERT_EQ(RunToEnd(Format(L"\"%s\" import \"%s\" /reg:64", RegExe(), prompts.savePath)), 0);
+    const std::string diff = DiffRegFiles(before, RegExeExport(key));
+    EXPECT_TRUE(diff.empty()) << diff;
+    ::DeleteFileW(prompts.savePath.c_str());
+}
+
+// The process calls of the restore, watched: the file the import tool is
+// given and its folder's protection while it runs; a system folder or an
+// argument of the test's choosing makes the tool missing or failing.
+class WatchedProcesses : public ProcessApi {
+public:
+    std::wstring systemDirectory;
+    std::wstring extraArgument;
+    std::wstring copy;
+    bool copyExisted = false;
+    std::wstring folderSddl;
+
+    std::wstring SystemDirectory() override {
+        return systemDirectory.empty() ? SystemProcesses().SystemDirectory() : systemDirectory;
+    }
+    bool Start(const std::wstring& commandLine, ProcessHandles* handles) override {
+        const std::size_t close = commandLine.rfind(L'"');
+        const std::size_t open = commandLine.rfind(L'"', close - 1);
+        copy = commandLine.substr(open + 1, close - open - 1);
+        copyExisted = ::GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const std::wstring folder = copy.substr(0, copy.rfind(L'\\'));
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        wchar_t* text = nullptr;
+        if (::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                    nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS &&
+            ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+            folderSddl = text;
+        }
+        ::LocalFree(text);
+        ::LocalFree(descriptor);
+        return SystemProcesses().Start(commandLine + extraArgument, handles);
+    }
+    DWORD Wait(const ProcessHandles& handles, DWORD milliseconds) override {
+        return SystemProcesses().Wait(handles, milliseconds);
+    }
+    bool ExitCode(const ProcessHandles& handles, DWORD* code) override {
+        return SystemProcesses().ExitCode(handles, code);
+    }
+    void Close(const ProcessHandles& handles) override { SystemProcesses().Close(handles); }
+};
+
+TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwardsWhateverHappened) {
+    ASSERT_TRUE(LeftPrivateFolders().empty());
+    WatchedProcesses watched;
+    BackupContext watching{SystemRegistry(), SystemFiles(), watched, prompts, window, settings, activator};
+    prompts.answers = {IDYES};
+    EXPECT_EQ(RestoreFromBackup(watching, path, false), 1) << log.Dump();
+    EXPECT_TRUE(watched.copyExisted);
+    EXPECT_EQ(watched.copy.rfind(ProgramDataFolder() + L"\\Tarvane-", 0), 0u);
+    // Wine keeps of a folder's DACL only what its file mode can hold: there,
+    // without the protected DACL, everyone could read the folder.
+    EXPECT_NE(watched.folderSddl.find(L"(A;OICI;FA;;;SY)"), std::wstring::npos) << watched.folderSddl;
+    EXPECT_EQ(watched.folderSddl.find(L";WD)"), std::wstring::npos);
+    EXPECT_TRUE(LeftPrivateFolders().empty());
+
+    watched.extraArgument = L" /nonsense"; // reg.exe ends with exit code 1
+    prompts.answers = {IDYES};
+    EXPECT_EQ(RestoreFromBackup(watching, path, false), -1);
+    EXPECT_TRUE(log.Has(L"[173] path=\"" + path + L"\", exitCode=1")) << log.Dump();
+    EXPECT_TRUE(LeftPrivateFolders().empty());
+
+    watched.systemDirectory = L"C:\\no such folder"; // reg.exe cannot be started
+    prompts.answers = {IDYES};
+    EXPECT_EQ(RestoreFromBackup(watching, path, false), -1);
+    EXPECT_TRUE(log.Has(Format(L"[168] path=\"C:\\no such folder\\reg.exe import \"%s\"\"", watched.copy)))
+        << log.Dump();
+    EXPECT_TRUE(LeftPrivateFolders().empty());
+}
+
+// A backup made here and the reg.exe export of both keys restore to the same
+// registry as when reg.exe imported the file itself, value for value.
+TEST_F(RestoreOnThrowAwayPrefix, BackupsRestoreAsWhenTheImportToolReadTheFileItself) {
+    const std::wstring exported = TempFile(L"regexe-export.trvbkp");
+    WriteFileBytes(exported, BackupFileBytes(RegExeExportOfBothKeys()));
+    for (const std::wstring& file : {path, exported}) {
+        SCOPED_TRACE(std::string(file.begin(), file.end()));
+        ChangeZones();
+        prompts.answers = {IDYES};
+        ASSERT_EQ(RestoreFromBackup(context, file, false), 1) << log.Dump();
+        const RegFile restored = ExportNow();
+        ChangeZones();
+        ASSERT_EQ(RunToEnd(Format(L"\"%s\" import \"%s\"", RegExe(), file)), 0);
+        ASSERT_TRUE(ResetDynamicYears(SystemRegistry()));
+        const std::string diff = DiffRegFiles(ExportNow(), restored);
+        EXPECT_TRUE(diff.empty()) << diff;
+    }
+    ::DeleteFileW(exported.c_str());
+}
+
+// The files were made against reg.exe itself: without the strict reading
+// (the check before it saw no foreign key in them) the import wrote the Run
+// key, and one unit or byte off the boundary it did not.
+TEST_F(RestoreOnThrowAwayPrefix, RunKeyHiddenBehindANulAtTheImportToolsBufferBoundaryIsRefused) {
+    const std::wstring runPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const auto probeWritten = [&] {
+        HKEY run = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, runPath.c_str(), 0, KEY_READ, &run) != ERROR_SUCCESS) {
+            return false;
+        }
+        const bool found =
+            ::RegQueryValueExW(run, L"TarvaneProbe", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        ::RegCloseKey(run);
+        return found;
+    };
+    for (const int resource : {301, 302}) {
+        SCOPED_TRACE(resource);
+        const std::wstring crafted = TempFile(L"nul-boundary.trvbkp");
+        const std::vector<BYTE> bytes = ResourceBytes(resource);
+        ASSERT_GT(bytes.size(), 4096u);
+        WriteFileBytes(crafted, bytes);
+        log.events.clear();
+        prompts.answers = {IDYES};
+        EXPECT_EQ(RestoreFromBackup(context, crafted, false), -1);
+        EXPECT_FALSE(probeWritten());
+        const std::vector<std::wstring> messages = log.Messages();
+        ASSERT_EQ(messages.size(), 2u) << log.Dump();
+        EXPECT_EQ(messages[0].rfind(L"[219] path=\"" + crafted + L"\", line=6, text=\"\\0xxxx", 0), 0u);
+        EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{11, 11}));
+        EXPECT_TRUE(LeftPrivateFolders().empty());
+
+        ASSERT_EQ(RunToEnd(Format(L"\"%s\" import \"%s\"", RegExe(), crafted)), 0);
+        EXPECT_TRUE(probeWritten()) << "reg.exe reading the file itself still finds the hidden key";
+        HKEY run = nullptr;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, runPath.c_str(), 0, KEY_ALL_ACCESS, &run),
+                  ERROR_SUCCESS);
+        ::RegDeleteValueW(run, L"TarvaneProbe");
+        ::RegCloseKey(run);
+        ::DeleteFileW(crafted.c_str());
+    }
 }
 
 } // namespace

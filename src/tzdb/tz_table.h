@@ -1,0 +1,68 @@
+// The tz table: the IANA tz database as tools/make_tz_table.py compiles it
+// into the program (the layout is described there), and the questions asked
+// of one zone in it. Reading is a pure function over bytes: no system call,
+// nothing read outside the bytes given, and a table that is not whole and
+// consistent is refused.
+#pragma once
+
+#include "platform/win_types.h"
+#include "tzdb/posix_tz.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tarvane {
+
+struct TzOffsetType {
+    LONG offset; // seconds east of UTC
+    bool daylight;
+};
+
+struct TzTransition {
+    std::int64_t time; // UTC seconds since 1970-01-01 00:00
+    std::uint8_t type;
+};
+
+// One zone from 1970 on: the type in force then, the listed transitions in
+// time order, and the rule that continues after the last of them (none: the
+// last type stays).
+struct TzZone {
+    std::vector<TzOffsetType> types;
+    std::uint8_t initialType = 0;
+    std::vector<TzTransition> transitions;
+    std::wstring ruleText;
+    std::optional<PosixTz> rule;
+};
+
+struct TzTable {
+    std::wstring version; // "2026f"
+    std::vector<TzZone> zones;
+    // Every zone and link name, in the table's (ASCII) order, with its zone.
+    std::vector<std::pair<std::wstring, std::uint16_t>> names;
+    // Windows zone key to an index into `names`.
+    std::vector<std::pair<std::wstring, std::uint16_t>> windowsKeys;
+};
+
+// False, with `table` unchanged, when the bytes are no table of this format.
+bool ReadTzTable(const BYTE* data, std::size_t size, TzTable* table);
+
+// The zone of an IANA name (exact, as the names are spelt), or null.
+const TzZone* FindTzZone(const TzTable& table, std::wstring_view name);
+
+// The IANA name of a Windows zone key (case-insensitive, as registry keys
+// are), or null when CLDR maps none.
+const std::wstring* MappedTzName(const TzTable& table, std::wstring_view windowsKey);
+
+// The zone's UTC offset at UTC second `time` (from 1970 on).
+LONG TzOffsetAt(const TzZone& zone, std::int64_t time);
+
+// The zone's changes after `from` up to and including `to` (UTC seconds), in
+// time order; changes at one instant are merged into the last of them.
+std::vector<TzChange> TzChangesBetween(const TzZone& zone, std::int64_t from, std::int64_t to);
+
+} // namespace tarvane

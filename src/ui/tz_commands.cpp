@@ -1,0 +1,190 @@
+// The main window's tz database commands: Tools > Check Against tz Database
+// (view mode) and Edit > Fill From tz Database (edit mode, and the button by
+// the year list), which changes the edited zone's record in memory only.
+#include "platform/diagnostic_log.h"
+#include "platform/format.h"
+#include "platform/text.h"
+#include "resources/resource.h"
+#include "tzdb/tz_fill.h"
+#include "ui/message_box.h"
+#include "ui/tarvane_dlg.h"
+#include "ui/tz_database.h"
+
+namespace tarvane::ui {
+namespace {
+
+constexpr UINT kStop = MB_OK | MB_ICONERROR;
+
+const wchar_t kNoTzDatabase[] = L"ERROR: The tz database is missing or damaged in this program file.";
+
+std::wstring ProblemLines(const std::vector<FillProblem>& problems) {
+    std::wstring lines;
+    for (const FillProblem& problem : problems) {
+        lines += Format(L"%d: %s\n", problem.year, problem.reason);
+    }
+    if (!lines.empty()) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
+// The question before a fill that leaves years as they are or stops short of
+// the tz database's future; empty when there is nothing to ask.
+std::wstring FillQuestion(const FillPlan& plan, LONG firstYear, LONG lastYear) {
+    std::wstring text;
+    if (!plan.problems.empty()) {
+        text = L"These years cannot be expressed exactly in the registry's form and keep the rules they have "
+               L"now:\n\n" +
+               ProblemLines(plan.problems) + L"\n\n";
+    }
+    if (plan.laterDifference) {
+        text += Format(
+            L"After %d the zone keeps the rules of %d, which differ from the tz database from %d on.\n\n",
+            lastYear, lastYear, *plan.laterDifference);
+    }
+    if (text.empty()) {
+        return text;
+    }
+    return text + (plan.problems.empty()
+                       ? Format(L"Fill the years %d to %d from the tz database?", firstYear, lastYear)
+                       : std::wstring(L"Fill the other years from the tz database?"));
+}
+
+} // namespace
+
+bool CTarvaneDlg::OnTzCommand(WORD id, WORD code) {
+    switch (id) {
+    case ID_TOOLS_TZ_CHECK:
+        if (mode_ == 0) {
+            CheckAgainstTzDatabase();
+        }
+        return true;
+    case ID_EDIT_TZ_FILL:
+        FillFromTzDatabase();
+        return true;
+    case IDC_TZ_FILL:
+        if (code == BN_CLICKED) {
+            FillFromTzDatabase();
+        }
+        return code == BN_CLICKED;
+    default:
+        return false;
+    }
+}
+
+bool CTarvaneDlg::CanFillFromTzDatabase() {
+    return mode_ == 1 && SelectedZone() != nullptr;
+}
+
+void CTarvaneDlg::CheckAgainstTzDatabase() {
+    const TzTable* table = ProgramTzTable();
+    if (table == nullptr) {
+        LogMessage(L"[252] cmd=%d", ID_TOOLS_TZ_CHECK);
+        ShowMessage(Hwnd(), kNoTzDatabase, kStop);
+        return;
+    }
+    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const int firstYear = clock_.LocalNow().wYear;
+    const std::vector<ZoneCheck> checks = CheckZones(zones_, *table, firstYear);
+    ::SetCursor(previousCursor);
+
+    TzCheckExchange exchange;
+    exchange.checks = &checks;
+    exchange.intro =
+        Format(L"The registry's time zones beside the IANA tz database %s, %d to %d, with the rules "
+               L"as Windows applies them. Ctrl+C copies the selected rows; a double click goes to "
+               L"a zone.",
+               table->version, firstYear, firstYear + kCheckedYears - 1);
+    const INT_PTR answer = runTzCheckDialog(Hwnd(), exchange);
+    if (answer == -1) {
+        LogMessage(L"[258] dlg=%d", IDD_TZ_CHECK);
+        ShowMessage(Hwnd(), L"ERROR: Can't display window to check against the tz database", kStop);
+        return;
+    }
+    if (answer != IDOK || mode_ != 0) {
+        return;
+    }
+    for (const TimeZoneRecord& zone : zones_) {
+        if (EqualNoCase(zone.keyName, exchange.chosenKey)) {
+            SelectZoneById(zone.id);
+            return;
+        }
+    }
+}
+
+void CTarvaneDlg::FillFromTzDatabase() {
+    TimeZoneRecord* zone = CanFillFromTzDatabase() ? SelectedZone() : nullptr;
+    if (zone == nullptr) {
+        LogMessage(L"[257] id=%d", editedZoneId_);
+        ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
+        return;
+    }
+    const TzTable* table = ProgramTzTable();
+    if (table == nullptr) {
+        LogMessage(L"[252] cmd=%d", ID_EDIT_TZ_FILL);
+        ShowMessage(Hwnd(), kNoTzDatabase, kStop);
+        return;
+    }
+    const LONG zoneId = zone->id;
+    TzFillExchange exchange;
+    exchange.table = table;
+    if (const std::wstring* mapped = MappedTzName(*table, zone->keyName)) {
+        exchange.tzName = *mapped;
+    }
+    exchange.firstYear = clock_.LocalNow().wYear;
+    exchange.lastYear = exchange.firstYear + kCheckedYears - 1;
+    const INT_PTR answer = runTzFillDialog(Hwnd(), exchange);
+    if (answer == -1) {
+        LogMessage(L"[258] dlg=%d", IDD_TZ_FILL);
+        ShowMessage(Hwnd(), L"ERROR: Can't display window to fill from the tz database", kStop);
+        return;
+    }
+    if (answer != IDOK) {
+        return;
+    }
+    // The dialog ran its own message loop: find the zone again.
+    zone = FindZoneById(zoneId);
+    const TzZone* tz = FindTzZone(*table, exchange.tzName);
+    if (zone == nullptr || tz == nullptr || mode_ != 1) {
+        LogMessage(L"[257] id=%d", zoneId);
+        ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
+        return;
+    }
+
+    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const FillPlan plan = PlanFill(*zone, *tz, exchange.firstYear, exchange.lastYear);
+    ::SetCursor(previousCursor);
+    if (plan.filledYears == 0 || plan.years.size() > kMaxDynamicYears) {
+        LogMessage(L"[259] tz=\"%s\", from=%d, to=%d, yrs=%u", exchange.tzName, exchange.firstYear,
+                   exchange.lastYear, static_cast<DWORD>(plan.years.size()));
+        ShowMessage(
+            Hwnd(),
+            plan.filledYears == 0
+                ? Format(L"None of the years %d to %d can be expressed exactly in the registry's "
+                         L"form:\n\n%s\n\nNothing was changed.",
+                         exchange.firstYear, exchange.lastYear, ProblemLines(plan.problems))
+                : Format(L"The zone would have more than %u dynamic years. Choose fewer years; nothing "
+                         L"was changed.",
+                         static_cast<DWORD>(kMaxDynamicYears)),
+            kStop);
+        return;
+    }
+    const std::wstring question = FillQuestion(plan, exchange.firstYear, exchange.lastYear);
+    if (!question.empty() && ShowMessage(Hwnd(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    zone = FindZoneById(zoneId);
+    if (zone == nullptr) {
+        return;
+    }
+    zone->rules = plan.rules;
+    zone->years = plan.years;
+    // Filled from the record, not from the user: nothing to write back.
+    const bool editing = editInProgress_;
+    editInProgress_ = false;
+    ShowZone(zone);
+    editInProgress_ = editing;
+    UpdateYearButtons();
+}
+
+} // namespace tarvane::ui

@@ -1,0 +1,89 @@
+#!/bin/sh
+# The MSI as an administrator uses it, in a throw-away prefix made anew for
+# each run: a quiet install puts the program under Program Files\Tarvane with a
+# Start menu shortcut and registers the event source; the installed program
+# starts and lists the zones; a higher version replaces it, leaving one
+# product; the lower one then refuses to go back over it; a quiet uninstall
+# removes the files, the shortcut and the source.
+set -u
+runner=$1
+msi=$2
+next_msi=$3
+version=$4
+next_version=$5
+upgrade_code=$6
+window_probe=$7
+package_probe=$8
+prefix=$9
+artifacts=${10}
+if [ -z "${DISPLAY:-}" ]; then
+    echo "no DISPLAY: skipped"
+    exit 77
+fi
+export TZ=America/Los_Angeles
+export TARVANE_WINEPREFIX="$prefix"
+# No menu entries for the desktop outside the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+. "$(dirname "$0")/run_program.sh"
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+program_dir="$prefix/drive_c/Program Files/Tarvane"
+program='C:\Program Files\Tarvane\tarvane.exe'
+# Wine puts the shortcut of a per-machine install in the user's Programs
+# folder, Windows in the common one: either counts, and only one may exist.
+shortcuts() {
+    find "$prefix/drive_c" -path '*Start Menu/Programs/Tarvane.lnk' 2>/dev/null | wc -l
+}
+products() { "$runner" "$package_probe" products "{$upgrade_code}" | tr -d '\r'; }
+msiexec() {
+    "$runner" msiexec "$@"
+    code=$?
+    /usr/lib/wine/wineserver -w
+    return $code
+}
+
+WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+rm -rf "$prefix" "$prefix.lock"
+mkdir -p "$artifacts"
+
+echo "== install $version"
+msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with $code"
+[ -f "$program_dir/tarvane.exe" ] || fail "no program under Program Files\\Tarvane"
+[ "$(shortcuts)" -eq 1 ] || fail "no Start menu shortcut"
+"$runner" "$package_probe" event-source "$program" || fail "the event source"
+installed=$(products)
+echo "$installed"
+[ "$(echo "$installed" | grep -c .)" -eq 1 ] && echo "$installed" | grep -q " $version\$" ||
+    fail "not one product of version $version"
+
+echo "== the installed program"
+run_program "$runner" "$window_probe" "$program" "$artifacts/msi_installed_program.png"
+
+echo "== upgrade to $next_version"
+msiexec /i "$(windows_path "$next_msi")" /qn || fail "msiexec /i of the higher version exited with $code"
+installed=$(products)
+echo "$installed"
+[ "$(echo "$installed" | grep -c .)" -eq 1 ] && echo "$installed" | grep -q " $next_version\$" ||
+    fail "not one product of version $next_version after the upgrade"
+[ -f "$program_dir/tarvane.exe" ] || fail "the upgrade lost the program"
+[ "$(shortcuts)" -eq 1 ] || fail "not one shortcut after the upgrade"
+"$runner" "$package_probe" event-source "$program" || fail "the event source after the upgrade"
+
+echo "== the lower version over the higher one"
+if msiexec /i "$(windows_path "$msi")" /qn; then
+    fail "the lower version installed over the higher one"
+fi
+[ "$(products)" = "$installed" ] || fail "the refused downgrade changed the products"
+
+echo "== uninstall"
+msiexec /x "$(windows_path "$next_msi")" /qn || fail "msiexec /x exited with $code"
+[ -z "$(products)" ] || fail "a product is still installed"
+[ ! -e "$program_dir" ] || fail "Program Files\\Tarvane is still there"
+[ "$(shortcuts)" -eq 0 ] || fail "the shortcut is still there"
+"$runner" "$package_probe" no-event-source || fail "the event source after the uninstall"
+
+WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+[ $status -eq 0 ] && echo "OK: install, run, upgrade, uninstall"
+exit $status

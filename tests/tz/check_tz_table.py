@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Holds the tz table, as the program reads it (tz_table_dump), against
+Python's zoneinfo reading of the same compiled zone files: for every zone a
+Windows key maps to, the offset at the start of every year from 1970 to 2051
+and every change of the offset from 1970 to 2050, to the second. zoneinfo is
+independent of the table's generator, which parses the files itself.
+
+    check_tz_table.py <tz_table_dump> <tz_table.bin>
+"""
+import datetime
+import subprocess
+import sys
+import zoneinfo
+
+START = 0  # 1970-01-01T00:00:00Z
+END = int(datetime.datetime(2051, 1, 1, tzinfo=datetime.timezone.utc).timestamp())
+DAY = 86400
+
+
+def offset_function(name):
+    zone = zoneinfo.ZoneInfo(name)
+
+    def offset(t):
+        return int(datetime.datetime.fromtimestamp(t, tz=zone).utcoffset().total_seconds())
+    return offset
+
+
+def changes(offset):
+    """Every change of the offset in (START, END]: sampled daily, then
+    narrowed to the second; two changes within a day are both found."""
+    found = []
+    t, current = START, offset(START)
+    while t < END:
+        step = min(DAY, END - t)
+        if offset(t + step) == current:
+            t += step
+            continue
+        low, high = t, t + step  # offset(low) == current != offset(high)
+        while high - low > 1:
+            middle = (low + high) // 2
+            if offset(middle) == current:
+                low = middle
+            else:
+                high = middle
+        current = offset(high)
+        found.append((high, current))
+        t = high
+    return found
+
+
+def read_dump(text):
+    zones = {}
+    name = None
+    for line in text.splitlines():
+        fields = line.split()
+        if fields[0] == "zone":
+            name = fields[1]
+            zones[name] = {"at": [], "change": []}
+        else:
+            zones[name][fields[0]].append((int(fields[1]), int(fields[2])))
+    return zones
+
+
+def main():
+    dump = subprocess.run([sys.argv[1], sys.argv[2]], check=True, capture_output=True, text=True).stdout
+    zones = read_dump(dump)
+    failures = 0
+    for name, table in sorted(zones.items()):
+        offset = offset_function(name)
+        for t, value in table["at"]:
+            if offset(t) != value:
+                print(f"{name}: offset at {t} is {offset(t)}, the table says {value}")
+                failures += 1
+        expected = changes(offset)
+        listed = []
+        current = offset(START)
+        for t, value in table["change"]:
+            if value != current and t <= END:
+                listed.append((t, value))
+                current = value
+        if listed != expected:
+            difference = sorted(set(listed) ^ set(expected))[:4]
+            print(f"{name}: changes differ, first {difference} (table {len(listed)}, zoneinfo {len(expected)})")
+            failures += 1
+    print(f"{len(zones)} zones checked, {failures} failures")
+    return 1 if failures or not zones else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,126 @@
+#include "tz_fixtures.h"
+#include "tzdb/civil_time.h"
+#include "tzdb/tz_check.h"
+#include "zone_fixtures.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvane::test {
+namespace {
+
+constexpr int kFirstYear = 2026;
+
+// The first difference over 2026-2031 with the tz zone mapped from the record's key.
+std::wstring FirstDifference(const TzZone& zone, const TimeZoneRecord& record) {
+    TzTable table;
+    table.zones.push_back(zone);
+    table.names.emplace_back(L"Test/Zone", 0);
+    table.windowsKeys.emplace_back(record.keyName, 0);
+    const ZoneCheck check = CheckZone(record, table, kFirstYear, kFirstYear + kCheckedYears - 1);
+    EXPECT_EQ(check.tzName, L"Test/Zone");
+    EXPECT_EQ(check.status, check.difference.empty() ? TzCheckStatus::kMatches : TzCheckStatus::kDiffers);
+    return check.difference;
+}
+
+std::int64_t Utc(int year, int month, int day, int hour) {
+    return CivilDay(year, month, day) + hour * 3600;
+}
+
+TEST(TzCheck, FindsTheFirstYearAndChangeThatDiffer) {
+    const TzZone northern = RuleZone(L"EST5EDT,M3.2.0,M11.1.0", -18000);
+    const TziBlock northernTzi = MakeTzi(300, 0, -60, Recurring(11, 0, 1, 2), Recurring(3, 0, 2, 2));
+    TziBlock firstSunday = northernTzi;
+    firstSunday.DaylightDate = Recurring(3, 0, 1, 2);
+    TziBlock badMonth = northernTzi;
+    badMonth.DaylightDate.wMonth = 13;
+    const TziBlock oldUsRules = MakeTzi(300, 0, -60, Recurring(10, 0, 5, 2), Recurring(4, 0, 1, 2));
+
+    const TzZone southern = RuleZone(L"AEST-10AEDT,M10.1.0,M4.1.0/3", 39600);
+    const TziBlock southernTzi = MakeTzi(-600, 0, -60, Recurring(4, 0, 1, 3), Recurring(10, 0, 1, 2));
+    const TziBlock southernAsNorthern = MakeTzi(-600, 0, -60, Recurring(10, 0, 1, 3), Recurring(4, 0, 1, 2));
+
+    const TzZone noDaylight = RuleZone(L"<+03>-3", 10800);
+    const TzZone permanentDaylight = RuleZone(L"EST5EDT,0/0,J365/25", -14400);
+    const TzZone halfHourDaylight = RuleZone(L"AAA-1BBB-1:30,M3.5.0,M10.5.0/3", 3600);
+    // Daylight time as the EU has it until March 2027, then +03:00 for good.
+    const TzZone endsDaylight =
+        RuleZone(L"<+03>-3", 7200,
+                 {{Utc(2026, 3, 29, 1), 10800}, {Utc(2026, 10, 25, 1), 7200}, {Utc(2027, 3, 28, 1), 10800}});
+    const TziBlock eastEuropean = MakeTzi(-120, 0, -60, Recurring(10, 0, 5, 4), Recurring(3, 0, 5, 3));
+
+    struct Case {
+        const char* name;
+        const TzZone& zone;
+        TimeZoneRecord record;
+        const wchar_t* difference;
+    };
+    const Case cases[] = {
+        {"northern", northern, RecordWith(northernTzi), L""},
+        {"one differing year", northern,
+         RecordWith(northernTzi, {{2026, northernTzi}, {2027, firstSunday}, {2028, northernTzi}}),
+         L"2027: daylight time begins 3/14 2:00 in the tz database, 3/7 2:00 here"},
+        {"the last dynamic year carries on", northern, RecordWith(northernTzi, {{2010, oldUsRules}}),
+         L"2026: daylight time begins 3/8 2:00 in the tz database, 4/5 2:00 here"},
+        {"no valid date", northern, RecordWith(badMonth),
+         L"2026: the daylight time rule here names no valid date"},
+        {"southern", southern, RecordWith(southernTzi), L""},
+        {"southern taken for northern", southern, RecordWith(southernAsNorthern),
+         L"2026: the year begins at UTC+11:00 in the tz database, at UTC+10:00 here"},
+        {"no daylight time", noDaylight, RecordWith(MakeTzi(-180)), L""},
+        {"another offset", noDaylight, RecordWith(MakeTzi(-240)),
+         L"2026: the year begins at UTC+03:00 in the tz database, at UTC+04:00 here"},
+        {"daylight time only here", noDaylight,
+         RecordWith(MakeTzi(-180, 0, -60, Recurring(10, 0, 5, 3), Recurring(3, 0, 5, 2))),
+         L"2026: daylight time begins 3/29 2:00 here, not in the tz database"},
+        {"permanent daylight time", permanentDaylight, RecordWith(MakeTzi(240)), L""},
+        {"permanent daylight time missed", permanentDaylight, RecordWith(MakeTzi(300)),
+         L"2026: the year begins at UTC-04:00 in the tz database, at UTC-05:00 here"},
+        {"other daylight offset", halfHourDaylight,
+         RecordWith(MakeTzi(-60, 0, -60, Recurring(10, 0, 5, 3), Recurring(3, 0, 5, 2))),
+         L"2026: daylight time begins 3/29 2:00 (UTC+01:30) in the tz database, 3/29 2:00 (UTC+02:00) here"},
+        {"rules changed within the window", endsDaylight, RecordWith(eastEuropean),
+         L"2027: standard time begins 10/31 4:00 here, not in the tz database"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FirstDifference(c.zone, c.record), c.difference) << c.name;
+    }
+}
+
+TEST(TzCheck, AZoneWithoutMappingIsSaidSo) {
+    TzTable table;
+    table.zones.push_back(RuleZone(L"<+03>-3", 10800));
+    table.names.emplace_back(L"Test/Zone", 0);
+    table.windowsKeys.emplace_back(L"Mapped Standard Time", 0);
+    std::vector<TimeZoneRecord> zones = {RecordWith(MakeTzi(-180)), RecordWith(MakeTzi(-180))};
+    zones[0].keyName = L"MAPPED standard time";
+    zones[1].keyName = L"Other Standard Time";
+    const std::vector<ZoneCheck> checks = CheckZones(zones, table, kFirstYear);
+    ASSERT_EQ(checks.size(), 2u);
+    EXPECT_EQ(checks[0].status, TzCheckStatus::kMatches);
+    EXPECT_EQ(checks[1].status, TzCheckStatus::kNoMapping);
+    EXPECT_EQ(checks[1].tzName, L"");
+    EXPECT_EQ(std::wstring(StatusText(checks[1].status)), L"no mapping");
+}
+
+TEST(TzCheck, TheListGoesOutAsCsvAndAsTabbedText) {
+    const ZoneCheck rows[] = {
+        {L"Eastern Standard Time", L"America/New_York", TzCheckStatus::kMatches, L""},
+        {L"=cmd|' /C calc'!A0", L"", TzCheckStatus::kNoMapping, L""},
+        {L"Odd, \"quoted\"\tzone", L"Etc/GMT+5", TzCheckStatus::kDiffers, L"2027: one, two"},
+    };
+    const std::vector<const ZoneCheck*> all = {&rows[0], &rows[1], &rows[2]};
+    EXPECT_EQ(ChecksAsCsv(all), L"Zone Key,IANA Zone,Status,First Difference\r\n"
+                                L"Eastern Standard Time,America/New_York,matches,\r\n"
+                                L"'=cmd|' /C calc'!A0,,no mapping,\r\n"
+                                L"\"Odd, \"\"quoted\"\"\tzone\",Etc/GMT+5,differs,\"2027: one, two\"\r\n");
+    EXPECT_EQ(ChecksAsText({&rows[2]}), L"Zone Key\tIANA Zone\tStatus\tFirst Difference\r\n"
+                                        L"Odd, \"quoted\" zone\tEtc/GMT+5\tdiffers\t2027: one, two\r\n");
+    const std::pair<std::int64_t, const wchar_t*> offsets[] = {
+        {0, L"UTC+00:00"}, {20700, L"UTC+05:45"}, {-2670, L"UTC-00:44:30"}, {-36000, L"UTC-10:00"}};
+    for (const auto& [offset, text] : offsets) {
+        EXPECT_EQ(UtcOffsetText(offset), text);
+    }
+}
+
+} // namespace
+} // namespace tarvane::test
