@@ -14,4 +14,8 @@ namespace tarvane {
 // A REG_BINARY value of exactly 44 bytes; all zero when the read fails.
 bool ReadTziValue(const RegKey& key, std::wstring_view name, TziBlock* block);
 
+// The same read with one registry call instead of two (see
+// ReadStringValueInOneCall); same results and error codes.
+bool ReadTziValueInOneCall(const RegKey& key, std::wstring_view name, TziBlock* block);
+
 } // namespace tarvane

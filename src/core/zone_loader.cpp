@@ -24,8 +24,8 @@ constexpr DWORD kMaxYearsTried = 1000;
 void ReadDynamicYears(const RegKey& dynamicKey, const std::wstring& zoneName, TimeZoneRecord& record) {
     DWORD first = 0;
     DWORD last = 0;
-    if (!ReadNumberValue(dynamicKey, L"FirstEntry", &first) ||
-        !ReadNumberValue(dynamicKey, L"LastEntry", &last) || first > last) {
+    if (!ReadNumberValueInOneCall(dynamicKey, L"FirstEntry", &first) ||
+        !ReadNumberValueInOneCall(dynamicKey, L"LastEntry", &last) || first > last) {
         return;
     }
     const DWORD lastTried = last - first >= kMaxYearsTried ? first + (kMaxYearsTried - 1) : last;
@@ -41,7 +41,7 @@ void ReadDynamicYears(const RegKey& dynamicKey, const std::wstring& zoneName, Ti
     };
     for (DWORD year = first;; ++year) {
         TziBlock block{};
-        if (ReadTziValue(dynamicKey, Format(L"%u", year), &block)) {
+        if (ReadTziValueInOneCall(dynamicKey, Format(L"%u", year), &block)) {
             DynamicYearRecord dynamicYear{year, DeriveRules(block)};
             auto at =
                 std::upper_bound(record.years.begin(), record.years.end(), year,
@@ -68,9 +68,10 @@ void ReadDynamicYears(const RegKey& dynamicKey, const std::wstring& zoneName, Ti
 // but cannot be opened (the zone is then kept without years).
 bool ReadZone(const RegKey& zoneKey, const std::wstring& name, TimeZoneRecord& record, bool* yearsOpened) {
     TziBlock tzi{};
-    if (!ReadStringValue(zoneKey, L"Display", &record.displayName) ||
-        !ReadStringValue(zoneKey, L"Std", &record.standardName) ||
-        !ReadStringValue(zoneKey, L"Dlt", &record.daylightName) || !ReadTziValue(zoneKey, L"TZI", &tzi)) {
+    if (!ReadStringValueInOneCall(zoneKey, L"Display", &record.displayName) ||
+        !ReadStringValueInOneCall(zoneKey, L"Std", &record.standardName) ||
+        !ReadStringValueInOneCall(zoneKey, L"Dlt", &record.daylightName) ||
+        !ReadTziValueInOneCall(zoneKey, L"TZI", &tzi)) {
         return false;
     }
     record.rules = DeriveRules(tzi);
@@ -183,15 +184,15 @@ bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& 
                 currentToFind = record.isCurrent == 0;
             }
 
-            // In front of the first record with a smaller Bias: west to east,
-            // equal biases in enumeration order.
-            const LONG bias = record.rules.tzi.Bias;
-            auto at =
-                std::partition_point(records.begin(), records.end(), [bias](const TimeZoneRecord& other) {
-                    return other.rules.tzi.Bias >= bias;
-                });
-            records.insert(at, std::move(record));
+            records.push_back(std::move(record));
         }
+        // Each zone goes in front of the first with a smaller Bias: west to
+        // east, equal biases in enumeration order. One stable sort places
+        // them all at once, where inserting each would shift the list.
+        std::stable_sort(records.begin(), records.end(),
+                         [](const TimeZoneRecord& a, const TimeZoneRecord& b) {
+                             return a.rules.tzi.Bias > b.rules.tzi.Bias;
+                         });
         if (zones.Result() != static_cast<LONG>(ERROR_NO_MORE_ITEMS)) {
             SetThreadLastError(static_cast<DWORD>(zones.Result()));
             LogMessage(L"[103] r=%d", zones.Result());

@@ -3,6 +3,8 @@
 #include "platform/last_error.h"
 #include "platform/text.h"
 
+#include <array>
+
 namespace tarvane {
 namespace registry_detail {
 
@@ -23,15 +25,44 @@ bool Fail(DWORD code) {
     return false;
 }
 
+OneRead ReadWhole(const RegKey& key, std::wstring_view name, BYTE* buffer, DWORD capacity, DWORD* type,
+                  DWORD* size) {
+    *type = REG_NONE;
+    *size = capacity;
+    const LONG result = key.QueryValue(name, type, buffer, size);
+    // A registry that reports more than it was given room for is not trusted
+    // with this buffer either.
+    if (result == static_cast<LONG>(ERROR_MORE_DATA) || (result == ERROR_SUCCESS && *size > capacity)) {
+        return OneRead::TooLarge;
+    }
+    if (result != ERROR_SUCCESS || *size == 0) {
+        Fail(static_cast<DWORD>(result));
+        return OneRead::Failed;
+    }
+    return OneRead::Read;
+}
+
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ;
+}
+
+// The text of string data: at most `units` characters, up to the first NUL.
+std::wstring TextUpToNul(const BYTE* data, std::size_t units) {
+    std::size_t length = 0;
+    while (length < units && (data[2 * length] != 0 || data[2 * length + 1] != 0)) {
+        ++length;
+    }
+    return FromUtf16Le(data, length);
 }
 
 } // namespace registry_detail
 
 using registry_detail::Fail;
 using registry_detail::IsStringType;
+using registry_detail::OneRead;
 using registry_detail::ProbeValue;
+using registry_detail::ReadWhole;
+using registry_detail::TextUpToNul;
 
 bool ReadStringValue(const RegKey& key, std::wstring_view name, std::wstring* text) {
     text->clear();
@@ -54,13 +85,7 @@ bool ReadStringValue(const RegKey& key, std::wstring_view name, std::wstring* te
         return Fail(ERROR_INVALID_DATA);
     }
     // The character at size / 2 ends the text even when the stored data has no terminator.
-    buffer[(units - 1) * 2] = 0;
-    buffer[(units - 1) * 2 + 1] = 0;
-    std::size_t length = 0;
-    while (buffer[2 * length] != 0 || buffer[2 * length + 1] != 0) {
-        ++length;
-    }
-    *text = FromUtf16Le(buffer.data(), length);
+    *text = TextUpToNul(buffer.data(), units - 1);
     SetThreadLastError(0);
     return true;
 }
@@ -83,6 +108,48 @@ bool ReadNumberValue(const RegKey& key, std::wstring_view name, DWORD* value) {
     }
     if (type != REG_DWORD) {
         return Fail(ERROR_INVALID_DATA);
+    }
+    *value = ReadDwordLe(buffer);
+    SetThreadLastError(0);
+    return true;
+}
+
+bool ReadStringValueInOneCall(const RegKey& key, std::wstring_view name, std::wstring* text) {
+    text->clear();
+    std::array<BYTE, 512> buffer;
+    DWORD type = 0;
+    DWORD size = 0;
+    switch (ReadWhole(key, name, buffer.data(), static_cast<DWORD>(buffer.size()), &type, &size)) {
+    case OneRead::TooLarge:
+        return ReadStringValue(key, name, text);
+    case OneRead::Failed:
+        return false;
+    case OneRead::Read:
+        break;
+    }
+    if (!IsStringType(type)) {
+        return Fail(ERROR_BAD_DEV_TYPE);
+    }
+    *text = TextUpToNul(buffer.data(), size / 2);
+    SetThreadLastError(0);
+    return true;
+}
+
+bool ReadNumberValueInOneCall(const RegKey& key, std::wstring_view name, DWORD* value) {
+    *value = 0;
+    BYTE buffer[4] = {};
+    DWORD type = 0;
+    DWORD size = 0;
+    switch (ReadWhole(key, name, buffer, sizeof buffer, &type, &size)) {
+    case OneRead::TooLarge:
+        return ReadNumberValue(key, name, value);
+    case OneRead::Failed:
+        return false;
+    case OneRead::Read:
+        break;
+    }
+    if (type != REG_DWORD) {
+        return Fail(ERROR_BAD_DEV_TYPE);
     }
     *value = ReadDwordLe(buffer);
     SetThreadLastError(0);

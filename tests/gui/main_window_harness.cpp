@@ -70,7 +70,7 @@ void MainWindowTest::TearDown() {
 }
 
 void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
-    ui::MainWindowServices services(SystemRegistry(), SystemTimeZoneApi());
+    ui::MainWindowServices services(registry != nullptr ? *registry : SystemRegistry(), SystemTimeZoneApi());
     services.facts = ReadSystemFacts();
     services.settingsLocation.root = kHkeyCurrentUser;
     services.settingsLocation.path = PerUserSettingsPath();

@@ -53,6 +53,8 @@ protected:
     // False: the window works on this prefix's own database (only for tests
     // that run in a throw-away prefix).
     bool useScratchDatabase = true;
+    // The registry the window works through (the system's when null).
+    RegistryApi* registry = nullptr;
     std::unique_ptr<ScratchLocalMachine> scratch;
     HKEY scratchUser = nullptr; // stands in for HKEY_CURRENT_USER
     ui::CTarvaneDlg* dialog = nullptr;

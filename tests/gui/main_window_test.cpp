@@ -2,6 +2,8 @@
 #include "dialog_driver.h"
 #include "main_window_harness.h"
 
+#include "core/clock_panel.h"
+#include "counting_registry.h"
 #include "log_capture.h"
 #include "platform/format.h"
 #include "platform/launchers.h"
@@ -683,6 +685,56 @@ TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedOnceWithTheZon
         EXPECT_EQ(relaunches.size(), 2u);
     });
     ::DeleteFileW(backup.c_str());
+}
+
+// What the status bar is asked to show: texts set per pane, and texts set
+// that the pane already showed (each set repaints the pane).
+struct PaneWrites {
+    std::array<int, 4> sets{};
+    int unchanged = 0;
+};
+PaneWrites* paneWrites = nullptr;
+
+LRESULT CALLBACK CountPaneWrites(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == SB_SETTEXTW && paneWrites != nullptr) {
+        const int pane = LOBYTE(LOWORD(wParam));
+        wchar_t shown[256] = {};
+        if (LOWORD(::SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(pane), 0)) < 256) {
+            ::SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(shown));
+        }
+        paneWrites->sets.at(static_cast<std::size_t>(pane)) += 1;
+        paneWrites->unchanged += std::wstring(shown) == reinterpret_cast<const wchar_t*>(lParam) ? 1 : 0;
+    }
+    return ::DefSubclassProc(bar, message, wParam, lParam);
+}
+
+TEST_F(MainWindowTest, TheClockTickMakesNoRegistryCallAndRewritesOnlyPanesWhoseTextChanged) {
+    CountingRegistry counting(SystemRegistry());
+    registry = &counting;
+    Run([&](CTarvaneDlg& window) {
+        HWND bar = ::FindWindowExW(window.Hwnd(), nullptr, STATUSCLASSNAMEW, nullptr);
+        ASSERT_NE(bar, nullptr);
+        PaneWrites writes;
+        paneWrites = &writes;
+        ASSERT_TRUE(::SetWindowSubclass(bar, CountPaneWrites, 1, 0));
+        const std::size_t before = counting.Calls();
+        ::SendMessageW(window.Hwnd(), WM_TIMER, kClockTimerId, 0);
+        ::SendMessageW(window.Hwnd(), WM_TIMER, kClockTimerId, 0);
+        const PaneWrites sameSecond = writes;
+        ::Sleep(1100);
+        ::SendMessageW(window.Hwnd(), WM_TIMER, kClockTimerId, 0);
+        ::RemoveWindowSubclass(bar, CountPaneWrites, 1);
+        paneWrites = nullptr;
+
+        EXPECT_EQ(counting.Calls(), before) << "no registry call";
+        EXPECT_EQ(writes.unchanged, 0) << "no pane is given the text it shows";
+        // A second later the local and UTC times moved on; this year's
+        // transitions did not.
+        EXPECT_EQ(writes.sets[0], sameSecond.sets[0] + 1);
+        EXPECT_EQ(writes.sets[1], sameSecond.sets[1] + 1);
+        EXPECT_EQ(writes.sets[2] + writes.sets[3], 0);
+    });
+    registry = nullptr;
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 namespace tarvane {
 namespace {
 
@@ -109,6 +111,63 @@ TEST_F(RegistryValueReaders, TziBlocksMustBeExactly44BinaryBytes) {
     EXPECT_EQ(GetThreadLastError(), ERROR_INVALID_DATA);
     EXPECT_FALSE(ReadTziValue(key, L"Number", &block));
     EXPECT_EQ(GetThreadLastError(), ERROR_BAD_DEV_TYPE);
+}
+
+TEST_F(RegistryValueReaders, OneCallReadersGiveWhatTheTwoCallReadersGiveInOneRoundTrip) {
+    registry.PutString(kPath, L"LongText", std::wstring(300, L'x')); // 602 bytes: more than the buffer
+    registry.PutValue(kPath, L"ShortNumber", REG_DWORD, {7, 1});
+    registry.PutValue(kPath, L"LongNumber", REG_DWORD, {1, 2, 3, 4, 5});
+    registry.PutString(kPath, L"Denied", L"x");
+    registry.InjectFault(RegFault(RegOp::QueryValue, kPath).Value(L"Denied").Error(ERROR_ACCESS_DENIED));
+    struct Outcome {
+        bool read;
+        DWORD error;
+        std::wstring text;
+        DWORD number;
+        LONG bias;
+        bool operator==(const Outcome&) const = default;
+    };
+    // The reader's outcome and how many registry calls it took.
+    auto run = [&](auto read) {
+        Outcome outcome{};
+        const std::size_t before = registry.CallCount();
+        outcome.read = read(outcome);
+        outcome.error = GetThreadLastError();
+        return std::make_pair(outcome, registry.CallCount() - before);
+    };
+    for (const wchar_t* name :
+         {L"Text", L"Expand", L"NoTerminator", L"InnerNul", L"Empty", L"Number", L"Binary", L"Long", L"Short",
+          L"Missing", L"LongText", L"ShortNumber", L"LongNumber", L"Denied"}) {
+        SCOPED_TRACE(testing::Message() << "value " << std::string(name, name + std::wcslen(name)));
+        const auto stored = registry.GetValue(kPath, name);
+        const std::size_t size = stored ? stored->data.size() : 0;
+        const std::size_t fits[] = {512, 4, 44}; // the one-call buffers: text, number, block
+        const auto [text, textCalls] = run([&](Outcome& o) { return ReadStringValue(key, name, &o.text); });
+        const auto [oneText, oneTextCalls] =
+            run([&](Outcome& o) { return ReadStringValueInOneCall(key, name, &o.text); });
+        const auto [number, numberCalls] =
+            run([&](Outcome& o) { return ReadNumberValue(key, name, &o.number); });
+        const auto [oneNumber, oneNumberCalls] =
+            run([&](Outcome& o) { return ReadNumberValueInOneCall(key, name, &o.number); });
+        TziBlock block{};
+        const auto [tzi, tziCalls] = run([&](Outcome& o) {
+            const bool read = ReadTziValue(key, name, &block);
+            o.bias = block.Bias;
+            return read;
+        });
+        const auto [oneTzi, oneTziCalls] = run([&](Outcome& o) {
+            const bool read = ReadTziValueInOneCall(key, name, &block);
+            o.bias = block.Bias;
+            return read;
+        });
+        EXPECT_EQ(oneText, text);
+        EXPECT_EQ(oneNumber, number);
+        EXPECT_EQ(oneTzi, tzi);
+        // One call when the value fits; a longer one costs the two calls more.
+        EXPECT_EQ(oneTextCalls, size <= fits[0] ? 1u : 1u + textCalls);
+        EXPECT_EQ(oneNumberCalls, size <= fits[1] ? 1u : 1u + numberCalls);
+        EXPECT_EQ(oneTziCalls, size <= fits[2] ? 1u : 1u + tziCalls);
+    }
 }
 
 } // namespace

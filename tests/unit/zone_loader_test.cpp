@@ -280,5 +280,20 @@ TEST_F(ZoneLoader, ListRowFailuresFailTheLoad) {
     EXPECT_EQ(other.selected, -1) << "a row without item data cannot be chosen";
 }
 
+TEST_F(ZoneLoader, ReadsEveryValueWithOneRegistryCall) {
+    ZoneSpec years = SimpleZone(L"Years", 0);
+    for (DWORD year : {2006u, 2007u, 2008u}) {
+        years.years.push_back({year, MakeTzi(0)});
+    }
+    PutZone(registry, years);
+    PutZone(registry, SimpleZone(L"Plain", 60));
+    const std::size_t before = registry.CallCount();
+    ASSERT_TRUE(Load());
+    // Root: open, 3 enumerations, close. Each zone: open, Display, Std, Dlt,
+    // TZI, open Dynamic DST, close. The years' key: FirstEntry, LastEntry,
+    // three years, close.
+    EXPECT_EQ(registry.CallCount() - before, 5u + 2 * 7u + 6u);
+}
+
 } // namespace
 } // namespace tarvane::test
