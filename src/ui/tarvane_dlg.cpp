@@ -131,6 +131,10 @@ bool CTarvaneDlg::OnInit() {
 
     if (mode_ != 0) {
         SetEditMode(false, false, true);
+        // That showed the zone the load selected. The show the selection
+        // asked for would come after the first paint and only paint the
+        // whole panel a second time.
+        StopTimer(kSelectionTimerId);
     }
     RefreshClock(statusBar_, clock_, services_.timeZones);
     ::SetTimer(Hwnd(), kClockTimerId, kClockTimerPeriodMs, nullptr);
