@@ -7,6 +7,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <utility>
 #include <unordered_set>
 
 namespace tarvane {
@@ -132,11 +133,8 @@ DWORD QueryCurrentZone(TimeZoneApi& timeZones, TimeZoneInfo* info, std::wstring*
     return result;
 }
 
-bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& view,
-                   std::vector<TimeZoneRecord>& records, const std::optional<std::wstring>& selectKey) {
+bool ReadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, std::vector<TimeZoneRecord>& records) {
     bool result = true;
-    view.SetRedraw(false);
-    view.DeleteAllItems();
     records.clear();
 
     std::wstring currentKey;
@@ -200,7 +198,14 @@ bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& 
         }
         root.Close();
     }
+    return result;
+}
 
+bool FillZoneList(ZoneListView& view, const std::vector<TimeZoneRecord>& records,
+                  const std::optional<std::wstring>& selectKey) {
+    bool result = true;
+    view.SetRedraw(false);
+    view.DeleteAllItems();
     int inserted = 0;
     int chosen = -1;
     for (const TimeZoneRecord& record : records) {
@@ -228,6 +233,35 @@ bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& 
         view.EnsureVisible(chosen);
     }
     return result;
+}
+
+bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& view,
+                   std::vector<TimeZoneRecord>& records, const std::optional<std::wstring>& selectKey) {
+    const bool read = ReadTimeZones(registry, timeZones, records);
+    const bool filled = FillZoneList(view, records, selectKey);
+    return read && filled;
+}
+
+BackgroundZoneLoad::BackgroundZoneLoad(RegistryApi& registry, TimeZoneApi& timeZones)
+    : thread_([this, &registry, &timeZones] {
+          read_ = ReadTimeZones(registry, timeZones, records_);
+          error_ = GetThreadLastError();
+      }) {}
+
+BackgroundZoneLoad::~BackgroundZoneLoad() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+bool BackgroundZoneLoad::Take(std::vector<TimeZoneRecord>& records) {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    records = std::move(records_);
+    records_.clear();
+    SetThreadLastError(error_);
+    return read_;
 }
 
 } // namespace tarvane

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tarvane {
@@ -42,10 +43,41 @@ DWORD QueryCurrentZone(TimeZoneApi& timeZones, TimeZoneInfo* info, std::wstring*
 bool LoadZone(RegistryApi& registry, const std::wstring& keyName, TimeZoneRecord* record);
 
 // Rebuilds `records` from the registry, ordered by Bias from west to east,
-// marks the current zone and refills `view`. `selectKey`: none selects no row,
-// an empty text the current zone, otherwise the zone with that key name.
-// True when every step succeeded; the list then holds whatever could be read.
+// and marks the current zone. True when every step succeeded; `records` then
+// holds whatever could be read.
+bool ReadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, std::vector<TimeZoneRecord>& records);
+
+// Refills `view` with a row for each record. `selectKey`: none selects no
+// row, an empty text the current zone, otherwise the zone with that key name.
+// False when a row could not be added.
+bool FillZoneList(ZoneListView& view, const std::vector<TimeZoneRecord>& records,
+                  const std::optional<std::wstring>& selectKey);
+
+// ReadTimeZones, then FillZoneList: true when both succeeded.
 bool LoadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, ZoneListView& view,
                    std::vector<TimeZoneRecord>& records, const std::optional<std::wstring>& selectKey);
+
+// ReadTimeZones on a thread of its own, so that the main window's controls
+// can be built meanwhile: most of both is waiting on the system (registry and
+// window calls), which the two threads do side by side. Nothing else may use
+// `registry` or `timeZones` until Take has returned.
+class BackgroundZoneLoad {
+public:
+    BackgroundZoneLoad(RegistryApi& registry, TimeZoneApi& timeZones);
+    // Waits for the reading if Take did not.
+    ~BackgroundZoneLoad();
+    BackgroundZoneLoad(const BackgroundZoneLoad&) = delete;
+    BackgroundZoneLoad& operator=(const BackgroundZoneLoad&) = delete;
+
+    // Waits for the reading and hands over its records: ReadTimeZones's
+    // result, with its last error in this thread's slot. Once only.
+    bool Take(std::vector<TimeZoneRecord>& records);
+
+private:
+    std::vector<TimeZoneRecord> records_;
+    bool read_ = false;
+    DWORD error_ = 0;
+    std::thread thread_; // last: it starts once the rest is built
+};
 
 } // namespace tarvane

@@ -127,8 +127,10 @@ int DiagnosticLog::WriteEventLine(WORD type, const wchar_t* format, const Format
         if (!TryFormatArgs(line, pattern, args, count)) {
             line = pattern;
         }
+        const std::lock_guard<std::mutex> one(reportMutex_);
         result = sink_->Report(sourceName_, type, EventIdForType(type), line) ? 1 : 0;
     } catch (const std::bad_alloc&) {
+        const std::lock_guard<std::mutex> one(reportMutex_);
         result = sink_->Report(sourceName_, type, EventIdForType(type), L"##LOW_MEM##") ? 1 : 0;
     }
     SetThreadLastError(saved);

@@ -10,6 +10,7 @@
 #include "platform/last_error.h"
 
 #include <functional>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -67,6 +68,9 @@ private:
     std::wstring versionText_;
     EventSink* sink_;
     std::function<SYSTEMTIME()> clock_;
+    // Lines come from more than one thread (the zone list is read on one of
+    // its own at start-up); a sink sees them one at a time.
+    std::mutex reportMutex_;
 };
 
 // The process-wide log, built before anything else that logs.

@@ -76,6 +76,10 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
             IconToMenuBitmap(ScaledIcon::Load(nullptr, kShieldIconId, ::GetSystemMetrics(SM_CXMENUCHECK),
                                               ::GetSystemMetrics(SM_CYMENUCHECK), false));
     }
+
+    // Watching first, so that a change made while the list is read is seen.
+    ArmRegistryWatch();
+    startLoad_ = std::make_unique<BackgroundZoneLoad>(services_.registry, services_.timeZones);
 }
 
 CTarvaneDlg::~CTarvaneDlg() {
@@ -111,8 +115,9 @@ bool CTarvaneDlg::OnInit() {
     zoneList_.InsertColumn(0, L"Time Zones", client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL));
 
     ZoneListControl view(zoneList_);
-    ArmRegistryWatch();
-    if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, services_.startZoneKey)) {
+    const bool read = startLoad_->Take(zones_);
+    startLoad_.reset();
+    if (!FillZoneList(view, zones_, services_.startZoneKey) || !read) {
         LogText(EVENTLOG_ERROR_TYPE, L"[102]");
         ShowMessage(Hwnd(), L"ERROR: Failed to load time zones list", MB_OK | MB_ICONERROR);
     }

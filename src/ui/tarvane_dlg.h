@@ -5,6 +5,7 @@
 #include "backup/activator.h"
 #include "backup/backup_context.h"
 #include "core/time_zone_record.h"
+#include "core/zone_loader.h"
 #include "platform/clock_api.h"
 #include "platform/registry.h"
 #include "platform/registry_watch.h"
@@ -288,6 +289,10 @@ private:
     // On leaving edit mode: a new zone that was not saved is dropped.
     void LeaveNewZone();
     std::optional<NewZoneState> newZone_;
+
+    // The database read at start-up while the window's controls are built.
+    // Last, so that it is gone before the services it reads through.
+    std::unique_ptr<BackgroundZoneLoad> startLoad_;
 };
 
 } // namespace tarvane::ui

@@ -242,6 +242,48 @@ TEST_F(ZoneLoader, EnumerationErrorLogs103AndKeepsTheZonesSoFar) {
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
+// The start-up reads on a thread of its own: the same records, result, log
+// lines and last error (in the thread that takes them) as the loader's own.
+TEST_F(ZoneLoader, ABackgroundReadHandsOverWhatTheLoaderWouldHaveRead) {
+    PutZone(registry, SimpleZone(L"A", 0));
+    PutZone(registry, SimpleZone(L"B", 60));
+    PutZone(registry, SimpleZone(L"C", -60));
+    const struct {
+        std::optional<RegFault> fault;
+        bool read;
+        std::vector<std::wstring> keys;
+        std::vector<std::wstring> log;
+        DWORD error;
+    } cases[] = {
+        {std::nullopt, true, {L"B", L"A", L"C"}, {}, 0},
+        {RegFault(RegOp::EnumKey, kTimeZonesFullPath).At(2u).Error(1359), false, {L"B", L"A"},
+         {L"[103] r=1359"}, 1359},
+        {RegFault(RegOp::Open, kTimeZonesFullPath).Error(5), false, {}, {L"[101]"}, 5},
+    };
+    for (const auto& c : cases) {
+        registry.ClearFaults();
+        if (c.fault) {
+            registry.InjectFault(*c.fault);
+        }
+        capture.events.clear();
+        SetThreadLastError(0);
+        bool read = false;
+        {
+            BackgroundZoneLoad load(registry, timeZones);
+            SetThreadLastError(77);
+            read = load.Take(records);
+        }
+        EXPECT_EQ(read, c.read);
+        EXPECT_EQ(c.read ? 0u : GetThreadLastError(), c.error);
+        EXPECT_EQ(Keys(), c.keys);
+        EXPECT_EQ(capture.Messages(), c.log);
+        EXPECT_TRUE(FillZoneList(view, records, std::wstring()));
+        EXPECT_EQ(view.rows.size(), c.keys.size());
+        EXPECT_EQ(registry.OpenHandleCount(), 0u);
+    }
+    BackgroundZoneLoad unused(registry, timeZones); // never taken: its thread is waited for
+}
+
 TEST_F(ZoneLoader, AZoneKeyThatCannotBeOpenedLogs104AndIsSkipped) {
     PutZone(registry, SimpleZone(L"A", 0));
     PutZone(registry, SimpleZone(L"B", 0));
