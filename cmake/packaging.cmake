@@ -23,6 +23,8 @@ add_custom_command(
     DEPENDS tarvane
     COMMENT "Stripping the program for the packages"
     VERBATIM)
+# The program as it is shipped, for what times it (the start-up benchmark).
+add_custom_target(tarvane_packaged_program DEPENDS ${TARVANE_PACKAGED_PROGRAM})
 
 # An MSI of the packaged program with the given version, written to `output`.
 function(tarvane_add_msi output version)
