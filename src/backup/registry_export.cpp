@@ -171,8 +171,11 @@ LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstr
         return static_cast<LONG>(ERROR_OUTOFMEMORY);
     }
 
+    // The counts come from the same report: the enumerations stop there
+    // without asking for the one past the end (a call per key each, about
+    // a seventh of the calls of a whole export).
     std::vector<REG_KEY_NAME_VAL> records;
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; index < info.values; ++index) {
         std::wstring name;
         DWORD type = REG_NONE;
         DWORD size = dataCapacity;
@@ -223,7 +226,7 @@ LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstr
     records.clear();
 
     result = ERROR_SUCCESS;
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; index < info.subKeys; ++index) {
         std::wstring subKey;
         const LONG status = registry.EnumKey(key.Handle(), index, kSubKeyNameCapacity, &subKey);
         if (status == static_cast<LONG>(ERROR_NO_MORE_ITEMS)) {
