@@ -7,38 +7,16 @@
 #include <commctrl.h>
 
 #include "bare_dialog_ids.h"
+#include "baseline_dialog.h"
 
 namespace {
 
-INT_PTR CALLBACK BareDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        HWND list = ::GetDlgItem(dialog, IDC_BARE_LIST);
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = 200;
-        column.pszText = const_cast<wchar_t*>(L"Items");
-        ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(L"Item");
-        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+DWORD OneRow() {
+    return 1;
+}
 
-        HWND bar = ::CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0,
-                                     0, 0, dialog, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        const int edges[4] = {100, 200, 300, -1};
-        ::SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
-        for (WPARAM part = 0; part < 4; ++part) {
-            ::SendMessageW(bar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(L"Pane"));
-        }
-        return TRUE;
-    }
-    case WM_CLOSE:
-        ::EndDialog(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+INT_PTR CALLBACK BareDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    return tarvane::bench::BaselineDialogMessage(dialog, message, IDC_BARE_LIST, OneRow);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "baseline_dialog.h"
 #include "platform/registry.h"
 #include "resources/resource.h"
 #include "ui/window_class.h"
@@ -22,45 +23,15 @@ DWORD ZoneCount() {
     HKEY key = nullptr;
     DWORD count = 0;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, tarvane::kTimeZonesPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, nullptr);
+        ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr);
         ::RegCloseKey(key);
     }
     return count;
 }
 
 INT_PTR CALLBACK TemplateProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        HWND list = ::GetDlgItem(dialog, IDC_ZONE_LIST);
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = 200;
-        column.pszText = const_cast<wchar_t*>(L"Time Zones");
-        ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-        const DWORD rows = ZoneCount();
-        for (DWORD row = 0; row < rows; ++row) {
-            LVITEMW item{};
-            item.mask = LVIF_TEXT;
-            item.iItem = static_cast<int>(row);
-            item.pszText = const_cast<wchar_t*>(L"(UTC) Zone");
-            ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        }
-        HWND bar = ::CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0,
-                                     0, 0, dialog, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        const int edges[4] = {150, 300, 450, -1};
-        ::SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
-        for (WPARAM part = 0; part < 4; ++part) {
-            ::SendMessageW(bar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(L"Pane"));
-        }
-        return TRUE;
-    }
-    case WM_CLOSE:
-        ::EndDialog(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return tarvane::bench::BaselineDialogMessage(dialog, message, IDC_ZONE_LIST, ZoneCount);
 }
 
 } // namespace

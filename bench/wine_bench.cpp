@@ -352,8 +352,9 @@ void BenchStartUp(int runs, const std::vector<Launch>& programs) {
     const double window = Median(samples[1]);
     std::printf("startup: bare dialog median %.0f ms over %zu runs%s\n", bare, samples[0].size(),
                 failures == 0 ? "" : ", SOME LAUNCHES NEVER GOT READY");
-    std::printf("startup: Tarvane's window without the program median %.0f ms, ratio %.2f to the bare dialog\n",
-                window, window / bare);
+    std::printf(
+        "startup: Tarvane's window without the program median %.0f ms, ratio %.2f to the bare dialog\n",
+        window, window / bare);
     for (std::size_t k = 2; k < programs.size(); ++k) {
         const double median = Median(samples[k]);
         std::printf("startup: %ls median %.0f ms, ratio %.2f to the bare dialog (goal <= 1.5, aim 1.3), "

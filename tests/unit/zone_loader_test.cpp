@@ -256,8 +256,11 @@ TEST_F(ZoneLoader, ABackgroundReadHandsOverWhatTheLoaderWouldHaveRead) {
         DWORD error;
     } cases[] = {
         {std::nullopt, true, {L"B", L"A", L"C"}, {}, 0},
-        {RegFault(RegOp::EnumKey, kTimeZonesFullPath).At(2u).Error(1359), false, {L"B", L"A"},
-         {L"[103] r=1359"}, 1359},
+        {RegFault(RegOp::EnumKey, kTimeZonesFullPath).At(2u).Error(1359),
+         false,
+         {L"B", L"A"},
+         {L"[103] r=1359"},
+         1359},
         {RegFault(RegOp::Open, kTimeZonesFullPath).Error(5), false, {}, {L"[101]"}, 5},
     };
     for (const auto& c : cases) {
