@@ -7,8 +7,8 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <utility>
 #include <unordered_set>
+#include <utility>
 
 namespace tarvane {
 namespace {
