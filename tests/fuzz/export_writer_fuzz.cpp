@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "platform/diagnostic_log.h"
 #include "platform/memory_registry.h"
+#include "platform/text.h"
 
 using namespace tarvane;
 using tarvane::fuzz::Check;
@@ -26,6 +27,8 @@ public:
 constexpr DWORD kTypes[] = {REG_SZ, REG_DWORD, REG_BINARY, REG_EXPAND_SZ, REG_MULTI_SZ, REG_QWORD, REG_NONE};
 
 // A name as the registry can hold it: no NUL, and for a key no backslash.
+// Its UTF-16 units as this platform's text holds them: where wchar_t has 32
+// bits, a surrogate pair is one character, as a backup read back gives it.
 std::wstring Name(fuzz::ByteSource& input, std::size_t longest, bool key) {
     std::wstring name = input.Text(input.Byte() % (longest + 1));
     std::wstring kept;
@@ -34,7 +37,8 @@ std::wstring Name(fuzz::ByteSource& input, std::size_t longest, bool key) {
             kept.push_back(ch);
         }
     }
-    return kept;
+    const std::vector<BYTE> units = ToUtf16Le(kept, false);
+    return FromUtf16Le(units.data(), units.size() / 2);
 }
 
 // A string value as the export writes it: quoted (the text up to its first
