@@ -1,27 +1,77 @@
 # The tz table that the program carries as a resource, generated at build
-# time from this machine's compiled tz files (Debian's tzdata) and CLDR's
-# Windows zone mapping (unicode-cldr-core). Never committed.
+# time: the tz source data (a tzdata.zi) compiled by the real zic, then read
+# with CLDR's Windows zone mapping by tools/make_tz_table.py. The program's
+# table comes from this machine's tzdata.zi (Debian's tzdata, which the
+# scripts upgrade first), the tests' from a release kept in tests/data, so
+# that no test depends on the tz data a machine happens to have. CLDR is the
+# npm package cldr-core at the version pinned in tools/cldr/package-lock.json.
+# Never committed.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+find_program(TARVANE_ZIC zic PATHS /usr/sbin /sbin REQUIRED)
+find_program(TARVANE_NPM npm REQUIRED)
 
-set(TARVANE_ZONEINFO /usr/share/zoneinfo CACHE PATH "The compiled IANA tz files")
-set(TARVANE_WINDOWS_ZONES /usr/share/unicode/cldr/common/supplemental/windowsZones.xml
-    CACHE FILEPATH "CLDR's mapping of Windows zone keys to IANA zones")
+set(TARVANE_TZDATA_ZI /usr/share/zoneinfo/tzdata.zi CACHE FILEPATH "The tz source data the program's table is made from")
+set(TARVANE_TEST_TZDATA_ZI ${PROJECT_SOURCE_DIR}/tests/data/tzdata2026f.zi)
 set(TARVANE_TZ_TABLE_DIR ${CMAKE_BINARY_DIR}/generated)
-set(TARVANE_TZ_TABLE ${TARVANE_TZ_TABLE_DIR}/tz_table.bin)
 
+# CLDR, installed from the lock file into the build tree.
+set(TARVANE_CLDR_DIR ${CMAKE_BINARY_DIR}/cldr)
+set(TARVANE_WINDOWS_ZONES ${TARVANE_CLDR_DIR}/node_modules/cldr-core/supplemental/windowsZones.json)
 add_custom_command(
-    OUTPUT ${TARVANE_TZ_TABLE}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${TARVANE_TZ_TABLE_DIR}
-    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_tz_table.py
-            --zoneinfo ${TARVANE_ZONEINFO} --windows-zones ${TARVANE_WINDOWS_ZONES} --output ${TARVANE_TZ_TABLE}
-    DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_tz_table.py ${TARVANE_ZONEINFO}/tzdata.zi ${TARVANE_WINDOWS_ZONES}
-    COMMENT "Generating the tz table"
+    OUTPUT ${TARVANE_WINDOWS_ZONES}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TARVANE_CLDR_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/tools/cldr/package.json
+            ${PROJECT_SOURCE_DIR}/tools/cldr/package-lock.json ${TARVANE_CLDR_DIR}
+    COMMAND ${TARVANE_NPM} ci --ignore-scripts --no-audit --no-fund --loglevel=error
+    COMMAND ${CMAKE_COMMAND} -E touch_nocreate ${TARVANE_WINDOWS_ZONES}
+    WORKING_DIRECTORY ${TARVANE_CLDR_DIR}
+    DEPENDS ${PROJECT_SOURCE_DIR}/tools/cldr/package.json ${PROJECT_SOURCE_DIR}/tools/cldr/package-lock.json
+    COMMENT "Installing CLDR (cldr-core) from its lock file"
     VERBATIM)
-add_custom_target(tarvane_tz_table DEPENDS ${TARVANE_TZ_TABLE})
 
-# A target whose resource script `rc_file` embeds the table.
+# Compiles `zi` with zic and writes the table `name`.bin beside the others.
+function(tarvane_make_tz_table name zi)
+    set(zoneinfo ${TARVANE_TZ_TABLE_DIR}/${name}_zoneinfo)
+    set(output ${TARVANE_TZ_TABLE_DIR}/${name}.bin)
+    add_custom_command(
+        OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${zoneinfo}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${zoneinfo}
+        COMMAND ${TARVANE_ZIC} -d ${zoneinfo} ${zi}
+        COMMAND ${CMAKE_COMMAND} -E copy ${zi} ${zoneinfo}/tzdata.zi
+        COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_tz_table.py
+                --zoneinfo ${zoneinfo} --windows-zones ${TARVANE_WINDOWS_ZONES} --output ${output}
+        DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_tz_table.py ${zi} ${TARVANE_WINDOWS_ZONES}
+        COMMENT "Generating the tz table ${name}"
+        VERBATIM)
+endfunction()
+
+tarvane_make_tz_table(tz_table ${TARVANE_TZDATA_ZI})
+tarvane_make_tz_table(test_tz_table ${TARVANE_TEST_TZDATA_ZI})
+set(TARVANE_TZ_TABLE ${TARVANE_TZ_TABLE_DIR}/tz_table.bin)
+set(TARVANE_TEST_TZ_TABLE ${TARVANE_TZ_TABLE_DIR}/test_tz_table.bin)
+set(TARVANE_TEST_ZONEINFO ${TARVANE_TZ_TABLE_DIR}/test_tz_table_zoneinfo)
+add_custom_target(tarvane_tz_table DEPENDS ${TARVANE_TZ_TABLE})
+add_custom_target(tarvane_test_tz_table DEPENDS ${TARVANE_TEST_TZ_TABLE})
+
+# A target whose resource script `rc_file` embeds the table: the program's,
+# or with TEST the tests' (the script names tz_table.bin; the test one is
+# reached through an include folder of its own).
 function(tarvane_embed_tz_table target rc_file)
-    add_dependencies(${target} tarvane_tz_table)
-    target_include_directories(${target} PRIVATE ${TARVANE_TZ_TABLE_DIR})
-    set_property(SOURCE ${rc_file} APPEND PROPERTY OBJECT_DEPENDS ${TARVANE_TZ_TABLE})
+    cmake_parse_arguments(PARSE_ARGV 2 embed "TEST" "" "")
+    if(embed_TEST)
+        set(folder ${CMAKE_CURRENT_BINARY_DIR}/${target}_tz)
+        set(copy ${folder}/tz_table.bin)
+        add_custom_command(OUTPUT ${copy}
+            COMMAND ${CMAKE_COMMAND} -E copy ${TARVANE_TEST_TZ_TABLE} ${copy}
+            DEPENDS ${TARVANE_TEST_TZ_TABLE} VERBATIM)
+        add_custom_target(${target}_tz_table DEPENDS ${copy})
+        add_dependencies(${target} ${target}_tz_table)
+        target_include_directories(${target} BEFORE PRIVATE ${folder})
+        set_property(SOURCE ${rc_file} APPEND PROPERTY OBJECT_DEPENDS ${copy})
+    else()
+        add_dependencies(${target} tarvane_tz_table)
+        target_include_directories(${target} PRIVATE ${TARVANE_TZ_TABLE_DIR})
+        set_property(SOURCE ${rc_file} APPEND PROPERTY OBJECT_DEPENDS ${TARVANE_TZ_TABLE})
+    endif()
 endfunction()

@@ -4,19 +4,24 @@ the IANA tz database with its UTC offsets and transitions from 1970 on (to
 2037, or further where the compiled file lists more) and the rule that
 continues after them (the POSIX TZ string at the end of each compiled zone
 file), every zone name and link, the database's version, and CLDR's mapping
-of Windows zone keys to IANA zones (territory 001).
+of Windows zone keys to IANA zones: for each key, every territory (001 and
+the ISO 3166 codes) with its zones in CLDR's order, the first its main zone.
 
 Standard library only. The compiled zone files (TZif) are read here, not
 through Python's zoneinfo: the tests check this table against zoneinfo, so
 the two readings stay independent.
 
-    python3 tools/make_tz_table.py --zoneinfo /usr/share/zoneinfo \\
-        --windows-zones /usr/share/unicode/cldr/common/supplemental/windowsZones.xml \\
+    python3 tools/make_tz_table.py --zoneinfo build/generated/zoneinfo \\
+        --windows-zones tools/cldr/node_modules/cldr-core/supplemental/windowsZones.json \\
         --output build/tz_table.bin
+
+--zoneinfo is a folder of compiled zone files with the tzdata.zi they were
+compiled from (the build compiles it with zic); --windows-zones is CLDR's
+JSON form of the mapping (the npm package cldr-core).
 
 The layout, all integers little-endian, texts a length byte and ASCII:
 
-    "TVTZ", u16 format (1), text version
+    "TVTZ", u16 format (2), text tz version, text CLDR version
     u16 zone count, then per zone:
         u8 type count, per type: i32 UTC offset in seconds, u8 daylight flag
         u8 type in force on 1970-01-01 00:00 UTC
@@ -24,7 +29,9 @@ The layout, all integers little-endian, texts a length byte and ASCII:
             one (the first: since 1970-01-01 00:00 UTC), u8 type
         text rule that continues after the last transition (may be empty)
     u16 name count, sorted by name, per name: text name, u16 zone
-    u16 mapping count, sorted by key, per mapping: text Windows key, u16 name
+    u16 mapping count, sorted by key then territory, per mapping: text
+        Windows key, text territory ("001" or two capital letters), u8 zone
+        count (at least 1), per zone: u16 name; every key has a "001" row
 
 Zones whose data from 1970 on is the same are stored once. A transition that
 changes neither the offset nor the daylight flag (a new abbreviation, the end
@@ -34,9 +41,9 @@ import argparse
 import os
 import struct
 import sys
-import xml.etree.ElementTree as ElementTree
+import json
 
-FORMAT = 1
+FORMAT = 2
 FIRST = 0  # 1970-01-01T00:00:00Z
 
 
@@ -126,12 +133,26 @@ def read_names(zoneinfo):
 
 
 def read_mapping(path):
-    """Windows key -> IANA zone, for territory 001."""
+    """CLDR's version, and {(Windows key, territory): [IANA zones]} in CLDR's
+    order of zones."""
+    with open(path, encoding="utf-8") as handle:
+        supplemental = json.load(handle)["supplemental"]
+    version = supplemental["version"]["_cldrVersion"]
     mapping = {}
-    for element in ElementTree.parse(path).iter("mapZone"):
-        if element.get("territory") == "001":
-            mapping[element.get("other")] = element.get("type").split()[0]
-    return mapping
+    for entry in supplemental["windowsZones"]["mapTimezones"]:
+        zone = entry["mapZone"]
+        row = (zone["_other"], zone["_territory"])
+        if row in mapping:
+            raise ValueError(f"CLDR maps {row} twice")
+        zones = zone["_type"].split()
+        if not zones:
+            raise ValueError(f"CLDR maps {row} to no zone")
+        mapping[row] = zones
+    keys = {key for key, _ in mapping}
+    without_default = sorted(key for key in keys if (key, "001") not in mapping)
+    if without_default:
+        raise ValueError("CLDR maps these keys for no territory 001: " + ", ".join(without_default))
+    return version, mapping
 
 
 def text(value):
@@ -159,8 +180,8 @@ def build(zoneinfo, windows_zones):
 
     names = sorted(zone_of_name)
     name_index = {name: i for i, name in enumerate(names)}
-    mapping = read_mapping(windows_zones)
-    missing = sorted(zone for zone in mapping.values() if zone not in name_index)
+    cldr_version, mapping = read_mapping(windows_zones)
+    missing = sorted({zone for zones in mapping.values() for zone in zones if zone not in name_index})
     if missing:
         raise ValueError("CLDR names zones the tz database lacks: " + ", ".join(missing))
     if len(stored) > 0xFFFF or len(names) > 0xFFFF:
@@ -169,6 +190,7 @@ def build(zoneinfo, windows_zones):
     out = bytearray(b"TVTZ")
     out += struct.pack("<H", FORMAT)
     out += text(version)
+    out += text(cldr_version)
     out += struct.pack("<H", len(stored))
     for types, initial, transitions, footer in stored:
         out += struct.pack("<B", len(types))
@@ -184,28 +206,32 @@ def build(zoneinfo, windows_zones):
     for name in names:
         out += text(name) + struct.pack("<H", zone_of_name[name])
     out += struct.pack("<H", len(mapping))
-    for key in sorted(mapping):
-        out += text(key) + struct.pack("<H", name_index[mapping[key]])
-    return bytes(out), version, len(stored), len(names), len(mapping)
+    for key, territory in sorted(mapping):
+        zones = mapping[(key, territory)]
+        if len(zones) > 255:
+            raise ValueError(f"too many zones for {key} in {territory}")
+        out += text(key) + text(territory) + struct.pack("<B", len(zones))
+        for zone in zones:
+            out += struct.pack("<H", name_index[zone])
+    return bytes(out), f"{version}, CLDR {cldr_version}", len(stored), len(names), len(mapping)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--zoneinfo", default="/usr/share/zoneinfo")
-    parser.add_argument(
-        "--windows-zones", default="/usr/share/unicode/cldr/common/supplemental/windowsZones.xml")
+    parser.add_argument("--zoneinfo", required=True)
+    parser.add_argument("--windows-zones", required=True)
     parser.add_argument("--output", required=True)
     args = parser.parse_args()
     try:
         table, version, zones, names, mapped = build(args.zoneinfo, args.windows_zones)
-    except (OSError, ValueError, ElementTree.ParseError) as error:
+    except (OSError, ValueError, KeyError, TypeError) as error:
         print(f"make_tz_table: {error}", file=sys.stderr)
         return 1
     temporary = args.output + ".tmp"
     with open(temporary, "wb") as handle:
         handle.write(table)
     os.replace(temporary, args.output)
-    print(f"tz table {version}: {zones} zones, {names} names, {mapped} Windows keys, {len(table)} bytes")
+    print(f"tz table {version}: {zones} zones, {names} names, {mapped} mappings, {len(table)} bytes")
     return 0
 
 

@@ -5,12 +5,13 @@
 #include "tzdb/civil_time.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace tarvane {
 namespace {
 
 constexpr BYTE kMagic[4] = {'T', 'V', 'T', 'Z'};
-constexpr std::uint16_t kFormat = 1;
+constexpr std::uint16_t kFormat = 2;
 
 // Little-endian fields, each read only when it lies wholly inside the bytes.
 class ByteReader {
@@ -156,6 +157,72 @@ void AppendRuleChanges(const TzZone& zone, std::int64_t from, std::int64_t to, s
     }
 }
 
+bool IsTerritory(const std::wstring& text) {
+    if (text == kWorldTerritory) {
+        return true;
+    }
+    return text.size() == 2 && text[0] >= L'A' && text[0] <= L'Z' && text[1] >= L'A' && text[1] <= L'Z';
+}
+
+// The mappings, in strictly increasing (key, territory) order, each key with
+// a row for territory 001, each row with at least one zone.
+bool ReadMappings(ByteReader& in, std::size_t nameCount, TzTable* table) {
+    std::uint16_t count = 0;
+    if (!in.U16(&count)) {
+        return false;
+    }
+    bool keyHasWorld = false;
+    for (int i = 0; i < count; ++i) {
+        TzMapping mapping;
+        std::uint8_t zoneCount = 0;
+        if (!in.Text(&mapping.windowsKey) || mapping.windowsKey.empty() || !in.Text(&mapping.territory) ||
+            !IsTerritory(mapping.territory) || !in.U8(&zoneCount) || zoneCount == 0) {
+            return false;
+        }
+        for (int z = 0; z < zoneCount; ++z) {
+            std::uint16_t name = 0;
+            if (!in.U16(&name) || name >= nameCount) {
+                return false;
+            }
+            mapping.names.push_back(name);
+        }
+        const bool newKey =
+            table->mappings.empty() || table->mappings.back().windowsKey != mapping.windowsKey;
+        if (!table->mappings.empty()) {
+            const TzMapping& previous = table->mappings.back();
+            if (std::tie(previous.windowsKey, previous.territory) >=
+                std::tie(mapping.windowsKey, mapping.territory)) {
+                return false;
+            }
+            if (newKey && !keyHasWorld) {
+                return false;
+            }
+        }
+        if (newKey) {
+            keyHasWorld = false;
+        }
+        if (mapping.territory == kWorldTerritory) {
+            keyHasWorld = true;
+            table->windowsKeys.emplace_back(mapping.windowsKey, mapping.names.front());
+        }
+        table->mappings.push_back(std::move(mapping));
+    }
+    if (!table->mappings.empty() && !keyHasWorld) {
+        return false;
+    }
+    // Keys are looked up without regard to case, as registry keys are: two
+    // that differ only in case would make one of them unreachable.
+    std::vector<std::wstring_view> keys;
+    for (const auto& [key, name] : table->windowsKeys) {
+        keys.push_back(key);
+    }
+    std::sort(keys.begin(), keys.end(),
+              [](std::wstring_view a, std::wstring_view b) { return CompareNoCase(a, b) < 0; });
+    return std::adjacent_find(keys.begin(), keys.end(), [](std::wstring_view a, std::wstring_view b) {
+               return EqualNoCase(a, b);
+           }) == keys.end();
+}
+
 } // namespace
 
 bool ReadTzTable(const BYTE* data, std::size_t size, TzTable* table) {
@@ -171,7 +238,7 @@ bool ReadTzTable(const BYTE* data, std::size_t size, TzTable* table) {
     }
     TzTable read;
     std::uint16_t zoneCount = 0;
-    if (!in.Text(&read.version) || !in.U16(&zoneCount)) {
+    if (!in.Text(&read.version) || !in.Text(&read.cldrVersion) || !in.U16(&zoneCount)) {
         return false;
     }
     read.zones.resize(zoneCount);
@@ -180,8 +247,7 @@ bool ReadTzTable(const BYTE* data, std::size_t size, TzTable* table) {
             return false;
         }
     }
-    if (!ReadIndexedTexts(in, zoneCount, &read.names) ||
-        !ReadIndexedTexts(in, static_cast<std::uint16_t>(read.names.size()), &read.windowsKeys)) {
+    if (!ReadIndexedTexts(in, zoneCount, &read.names) || !ReadMappings(in, read.names.size(), &read)) {
         return false;
     }
     if (!in.AtEnd()) {
@@ -207,6 +273,39 @@ const std::wstring* MappedTzName(const TzTable& table, std::wstring_view windows
         }
     }
     return nullptr;
+}
+
+const std::wstring* MappedTzName(const TzTable& table, std::wstring_view windowsKey,
+                                 std::wstring_view territory, std::wstring* territoryUsed) {
+    for (const TzMapping* mapping : MappingsOfKey(table, windowsKey)) {
+        if (mapping->territory == territory) {
+            *territoryUsed = mapping->territory;
+            return &table.names[mapping->names.front()].first;
+        }
+    }
+    const std::wstring* world = MappedTzName(table, windowsKey);
+    if (world != nullptr) {
+        *territoryUsed = kWorldTerritory;
+    }
+    return world;
+}
+
+std::vector<const TzMapping*> MappingsOfKey(const TzTable& table, std::wstring_view windowsKey) {
+    std::vector<const TzMapping*> found;
+    for (const TzMapping& mapping : table.mappings) {
+        if (EqualNoCase(mapping.windowsKey, windowsKey)) {
+            found.push_back(&mapping);
+        }
+    }
+    return found;
+}
+
+std::wstring TzReleaseText(const TzTable& table) {
+    std::wstring text = L"IANA tz database " + table.version;
+    if (!table.cldrVersion.empty()) {
+        text += L", CLDR " + table.cldrVersion;
+    }
+    return text;
 }
 
 LONG TzOffsetAt(const TzZone& zone, std::int64_t time) {

@@ -39,13 +39,29 @@ struct TzZone {
     std::optional<PosixTz> rule;
 };
 
+// CLDR's territory for the mapping that holds everywhere else.
+inline constexpr wchar_t kWorldTerritory[] = L"001";
+
+// CLDR's IANA zones for one Windows zone key in one territory.
+struct TzMapping {
+    std::wstring windowsKey;
+    std::wstring territory; // "001" or an ISO 3166 code ("CA")
+    // Indices into the table's `names`, in CLDR's order: the first is the
+    // territory's main zone.
+    std::vector<std::uint16_t> names;
+};
+
 struct TzTable {
-    std::wstring version; // "2026f"
+    std::wstring version;     // "2026f"
+    std::wstring cldrVersion; // "48"
     std::vector<TzZone> zones;
     // Every zone and link name, in the table's (ASCII) order, with its zone.
     std::vector<std::pair<std::wstring, std::uint16_t>> names;
-    // Windows zone key to an index into `names`.
+    // Windows zone key to the main zone of territory 001, an index into
+    // `names`: the part of `mappings` that holds everywhere.
     std::vector<std::pair<std::wstring, std::uint16_t>> windowsKeys;
+    // Every mapping, sorted by key, then territory.
+    std::vector<TzMapping> mappings;
 };
 
 // False, with `table` unchanged, when the bytes are no table of this format.
@@ -57,6 +73,18 @@ const TzZone* FindTzZone(const TzTable& table, std::wstring_view name);
 // The IANA name of a Windows zone key (case-insensitive, as registry keys
 // are), or null when CLDR maps none.
 const std::wstring* MappedTzName(const TzTable& table, std::wstring_view windowsKey);
+
+// The main zone of the key in `territory` where CLDR maps the key there,
+// else that of territory 001 (`territoryUsed` says which); null when CLDR
+// maps the key nowhere.
+const std::wstring* MappedTzName(const TzTable& table, std::wstring_view windowsKey,
+                                 std::wstring_view territory, std::wstring* territoryUsed);
+
+// Every mapping of the key, in the table's order.
+std::vector<const TzMapping*> MappingsOfKey(const TzTable& table, std::wstring_view windowsKey);
+
+// "IANA tz database 2026f, CLDR 48".
+std::wstring TzReleaseText(const TzTable& table);
 
 // The zone's UTC offset at UTC second `time` (from 1970 on).
 LONG TzOffsetAt(const TzZone& zone, std::int64_t time);

@@ -42,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(name < table.names.size(), "a key's name is in the table");
         Check(MappedTzName(table, key) != nullptr, "every Windows key maps to a name");
     }
+    for (const TzMapping& mapping : table.mappings) {
+        std::wstring used;
+        const std::wstring* main = MappedTzName(table, mapping.windowsKey, mapping.territory, &used);
+        Check(main != nullptr && used == mapping.territory, "every territory's mapping is found as itself");
+        Check(*main == table.names[mapping.names.front()].first, "a territory's main zone is its first");
+    }
     for (std::size_t i = 0; i < std::min(table.zones.size(), kZonesAsked); ++i) {
         const TzZone& zone = table.zones[i];
         for (const int year : kYears) {

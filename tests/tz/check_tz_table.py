@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Holds the tz table, as the program reads it (tz_table_dump), against
 Python's zoneinfo reading of the same compiled zone files: for every zone a
-Windows key maps to, the offset at the start of every year from 1970 to 2051
-and every change of the offset from 1970 to 2050, to the second. zoneinfo is
-independent of the table's generator, which parses the files itself.
+Windows key maps to in any territory, the offset at the start of every year
+from 1970 to 2051 and every change of the offset from 1970 to 2050, to the
+second. zoneinfo is independent of the table's generator, which parses the
+files itself. The table's mappings are held against the CLDR file it was
+made from, counted here from the JSON.
 
-    check_tz_table.py <tz_table_dump> <tz_table.bin>
+    check_tz_table.py <tz_table_dump> <tz_table.bin> <windowsZones.json> [<zoneinfo folder>]
 """
 import datetime
+import json
 import subprocess
 import sys
 import zoneinfo
@@ -49,22 +52,53 @@ def changes(offset):
 
 
 def read_dump(text):
-    zones = {}
+    zones, mappings, cldr = {}, {}, None
     name = None
     for line in text.splitlines():
+        if line.startswith("map\t"):
+            _, key, territory, names = line.split("\t")
+            mappings[(key, territory)] = names.split(" ")
+            continue
         fields = line.split()
-        if fields[0] == "zone":
+        if fields[0] == "cldr":
+            cldr = fields[1]
+        elif fields[0] == "zone":
             name = fields[1]
             zones[name] = {"at": [], "change": []}
         else:
             zones[name][fields[0]].append((int(fields[1]), int(fields[2])))
-    return zones
+    return zones, mappings, cldr
+
+
+def check_mappings(path, mappings, cldr):
+    """The number of differences between the table's mappings and CLDR's."""
+    with open(path, encoding="utf-8") as handle:
+        supplemental = json.load(handle)["supplemental"]
+    expected = {}
+    for entry in supplemental["windowsZones"]["mapTimezones"]:
+        zone = entry["mapZone"]
+        expected[(zone["_other"], zone["_territory"])] = zone["_type"].split()
+    failures = 0
+    if cldr != supplemental["version"]["_cldrVersion"]:
+        print(f"the table names CLDR {cldr}, the file is CLDR {supplemental['version']['_cldrVersion']}")
+        failures += 1
+    for row in sorted(set(expected) | set(mappings)):
+        if expected.get(row) != mappings.get(row):
+            print(f"mapping {row}: CLDR {expected.get(row)}, the table {mappings.get(row)}")
+            failures += 1
+    pairs = sum(len(zones) for zones in expected.values())
+    print(f"{len(expected)} mappings ({pairs} key, territory and zone triples) checked, {failures} failures")
+    return failures
 
 
 def main():
+    if len(sys.argv) > 4:
+        zoneinfo.reset_tzpath([sys.argv[4]])
     dump = subprocess.run([sys.argv[1], sys.argv[2]], check=True, capture_output=True, text=True).stdout
-    zones = read_dump(dump)
-    failures = 0
+    zones, mappings, cldr = read_dump(dump)
+    failures = check_mappings(sys.argv[3], mappings, cldr)
+    if not mappings:
+        failures += 1
     for name, table in sorted(zones.items()):
         offset = offset_function(name)
         for t, value in table["at"]:

@@ -1,5 +1,7 @@
-// Prints what the tz table says of every zone that a Windows key maps to, for
-// check_tz_table.py to hold against Python's own reading of the same files:
+// Prints what the tz table says of every zone that a Windows key maps to in
+// any territory, for check_tz_table.py to hold against Python's own reading
+// of the same files and against the CLDR file the table was made from:
+//   map<TAB><key><TAB><territory><TAB><zones, space-separated, in order>
 //   zone <name>
 //   at <UTC seconds> <offset>       the offset on 1 January of each year
 //   change <UTC seconds> <offset>   every change, 1970 to 2050
@@ -27,7 +29,17 @@ int main(int argc, char** argv) {
     }
     constexpr int kLastYear = 2050;
     std::set<std::wstring> done;
-    for (const auto& [key, nameIndex] : table.windowsKeys) {
+    std::printf("cldr %ls\n", table.cldrVersion.c_str());
+    std::vector<std::uint16_t> mapped;
+    for (const tarvane::TzMapping& mapping : table.mappings) {
+        std::printf("map\t%ls\t%ls\t", mapping.windowsKey.c_str(), mapping.territory.c_str());
+        for (std::size_t i = 0; i < mapping.names.size(); ++i) {
+            std::printf(i == 0 ? "%ls" : " %ls", table.names[mapping.names[i]].first.c_str());
+        }
+        std::printf("\n");
+        mapped.insert(mapped.end(), mapping.names.begin(), mapping.names.end());
+    }
+    for (const std::uint16_t nameIndex : mapped) {
         const std::wstring& name = table.names[nameIndex].first;
         if (!done.insert(name).second) {
             continue;

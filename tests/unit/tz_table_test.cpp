@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 
@@ -98,8 +99,9 @@ std::vector<BYTE> SmallTable() {
     for (char c : {'T', 'V', 'T', 'Z'}) {
         u8(static_cast<unsigned char>(c));
     }
-    u16(1);
+    u16(2);
     text("2026f");
+    text("48");
     u16(1);                                         // zones
     u8(2);                                          // types
     u32(static_cast<std::uint32_t>(-18000)), u8(0); // EST
@@ -112,8 +114,9 @@ std::vector<BYTE> SmallTable() {
     u16(2);
     text("America/New_York"), u16(0);
     text("US/Eastern"), u16(0);
-    u16(1);
-    text("Eastern Standard Time"), u16(0);
+    u16(2);
+    text("Eastern Standard Time"), text("001"), u8(1), u16(0);
+    text("Eastern Standard Time"), text("US"), u8(2), u16(0), u16(1);
     return bytes;
 }
 
@@ -132,6 +135,9 @@ TEST(TzTableReader, ReadsEveryPartOfATable) {
     ASSERT_NE(MappedTzName(table, L"EASTERN standard time"), nullptr);
     EXPECT_EQ(*MappedTzName(table, L"EASTERN standard time"), L"America/New_York");
     EXPECT_EQ(MappedTzName(table, L"Tokyo Standard Time"), nullptr);
+    EXPECT_EQ(table.cldrVersion, L"48");
+    ASSERT_EQ(table.mappings.size(), 2u);
+    EXPECT_EQ(table.mappings[1].names, (std::vector<std::uint16_t>{0, 1}));
     // Within the list, and after it where the rule carries on.
     EXPECT_EQ(TzOffsetAt(zone, 9964800 - 1), -18000);
     EXPECT_EQ(TzOffsetAt(zone, 9964800), -14400);
@@ -157,21 +163,33 @@ TEST(TzTableReader, RefusesDamageWithoutReadingPastTheBytes) {
     };
     const Damage damages[] = {
         {0, 'X'},   // magic
-        {4, 2},     // format
-        {18, 0x7F}, // an offset of years
-        {19, 2},    // daylight flag
-        {25, 2},    // type in 1970
-        {28, 0},    // a transition's delta of 0 (with the next three bytes)
-        {32, 2},    // a transition's type
-        {39, '%'},  // the rule no longer parses
-        {40, 0x80}, // a character outside ASCII
+        {4, 3},     // format
+        {21, 0x7F}, // an offset of years
+        {22, 2},    // daylight flag
+        {28, 2},    // type in 1970
+        {31, 0},    // a transition's delta of 0 (with the next three bytes)
+        {35, 2},    // a transition's type
+        {42, '%'},  // the rule no longer parses
+        {43, 0x80}, // a character outside ASCII
     };
     for (const Damage& damage : damages) {
         std::vector<BYTE> bytes = whole;
         bytes[damage.at] = damage.value;
-        if (damage.at == 28) {
-            bytes[29] = bytes[30] = bytes[31] = 0;
+        if (damage.at == 31) {
+            bytes[32] = bytes[33] = bytes[34] = 0;
         }
+        EXPECT_FALSE(ReadTzTable(bytes.data(), bytes.size(), &table)) << "damage at " << damage.at;
+    }
+    // The mappings: a territory that is no ISO code, a row without a zone.
+    auto at = [&](std::vector<BYTE> text) {
+        return static_cast<std::size_t>(std::search(whole.begin(), whole.end(), text.begin(), text.end()) -
+                                        whole.begin());
+    };
+    const std::size_t us = at({2, 'U', 'S'});
+    const std::size_t world = at({3, '0', '0', '1'});
+    for (const Damage& damage : {Damage{us + 1, 'u'}, Damage{us + 3, 0}, Damage{world + 3, 'A'}}) {
+        std::vector<BYTE> bytes = whole;
+        bytes[damage.at] = damage.value;
         EXPECT_FALSE(ReadTzTable(bytes.data(), bytes.size(), &table)) << "damage at " << damage.at;
     }
     // Every single-byte change either reads or is refused, never more.
