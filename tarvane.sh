@@ -18,7 +18,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev clang-format
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 xvfb xauth imagemagick x11-apps xdotool
-          util-linux wixl wixl-data msitools python3 tzdata unicode-cldr-core clang-14 libclang-rt-14-dev)
+          util-linux wixl wixl-data msitools python3 tzdata nodejs libc-bin locales clang-14 libclang-rt-14-dev)
 
 log() { printf '==> %s\n' "$*"; }
 
@@ -33,6 +33,34 @@ install_packages() {
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The program's tz table is made from this machine's tzdata: the newest the
+# package registry offers, not whatever the machine came with. A machine that
+# cannot reach the registry keeps the tzdata it has, and says so.
+upgrade_tzdata() {
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    local before
+    before=$(dpkg-query -W -f='${Version}' tzdata 2>/dev/null || true)
+    if "${sudo[@]}" apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --only-upgrade tzdata >/dev/null; then
+        local after
+        after=$(dpkg-query -W -f='${Version}' tzdata)
+        [ "$before" = "$after" ] && log "tzdata $after is the newest" || log "tzdata upgraded from $before to $after"
+    else
+        log "warning: tzdata could not be upgraded; the tz table is made from tzdata $before"
+    fi
+}
+
+# The Wine test of the Country or Region setting starts a prefix with a
+# Canadian locale, which the system must have for Wine to take it.
+make_test_locales() {
+    locale -a 2>/dev/null | grep -qx 'en_CA.utf8' && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    log "making the locale en_CA.UTF-8"
+    "${sudo[@]}" localedef -i en_CA -f UTF-8 en_CA.UTF-8
 }
 
 xvfb_pid=""
@@ -71,6 +99,7 @@ build() {
 
 run_program() {
     install_packages "${PACKAGES[@]}"
+    upgrade_tzdata
     build windows
     local exe="$root/build/windows/src/shell/tarvane.exe"
     local headless=0
@@ -100,11 +129,13 @@ run_program() {
 
 run_tests() {
     install_packages "${PACKAGES[@]}"
+    upgrade_tzdata
     local failed=0
     log "native build (AddressSanitizer, UndefinedBehaviorSanitizer)"
     build native
     ctest --preset native --output-on-failure -j2 || failed=1
     log "Windows build, tests under Wine"
+    make_test_locales
     build windows
     start_display
     ctest --preset windows --output-on-failure || failed=1
@@ -122,6 +153,7 @@ run_tests() {
 
 build_packages() {
     install_packages "${PACKAGES[@]}"
+    upgrade_tzdata
     build release
     local version
     version=$(sed -n 's/^#define TARVANE_VERSION_TEXT "\(.*\)"$/\1/p' \
@@ -166,6 +198,7 @@ run_fuzz() {
 
 run_bench() {
     install_packages "${PACKAGES[@]}"
+    upgrade_tzdata
     log "Linux, optimised: the loader on the in-memory registry"
     # Only the benchmark program: the optimised build of the tests is not needed here.
     cmake --preset bench >/dev/null

@@ -3,6 +3,8 @@
 #include "platform/format.h"
 #include "tzdb/civil_time.h"
 
+#include <algorithm>
+
 namespace tarvane {
 namespace {
 
@@ -28,7 +30,24 @@ std::wstring When(const OffsetChange& change, bool withOffset) {
 }
 
 std::vector<std::wstring> Fields(const ZoneCheck& check) {
-    return {check.key, check.tzName, StatusText(check.status), check.difference};
+    return {check.key, check.region, check.tzName, StatusText(check.status), check.difference};
+}
+
+// The zone beside the IANA zone `tz`, year by year: the first difference.
+void CompareYears(const TimeZoneRecord& zone, const TzZone& tz, int firstYear, int lastYear,
+                  ZoneCheck* check) {
+    check->status = TzCheckStatus::kMatches;
+    check->difference.clear();
+    for (int year = firstYear; year <= lastYear; ++year) {
+        std::wstring problem;
+        const std::optional<YearProfile> here = RegistryYearProfile(RulesInForce(zone, year), year, &problem);
+        check->difference =
+            here ? DescribeDifference(TzYearProfile(tz, year), *here) : Format(L"%d: %s", year, problem);
+        if (!check->difference.empty()) {
+            check->status = TzCheckStatus::kDiffers;
+            return;
+        }
+    }
 }
 
 std::wstring CsvField(const std::wstring& field) {
@@ -144,47 +163,145 @@ std::wstring DescribeDifference(const YearProfile& tz, const YearProfile& here) 
     return std::wstring();
 }
 
-const std::wstring* TzNameOfZone(const TzTable& table, const std::wstring& zoneKey,
-                                 const ZoneSources& sources) {
+TzChoice ChooseTzZone(const TzTable& table, const std::wstring& zoneKey, const ZoneSources& sources,
+                      std::wstring_view region) {
+    TzChoice choice;
     const std::wstring* source = FindZoneSource(sources, zoneKey);
     if (source != nullptr && FindTzZone(table, *source) != nullptr) {
-        return source;
+        choice.tzName = source;
+        return choice;
     }
-    return MappedTzName(table, zoneKey);
+    choice.tzName = MappedTzName(table, zoneKey, region, &choice.region);
+    return choice;
+}
+
+std::vector<TzZoneOffer> ZonesOfKey(const TzTable& table, std::wstring_view zoneKey,
+                                    std::wstring_view region) {
+    std::vector<const TzMapping*> mappings = MappingsOfKey(table, zoneKey);
+    std::stable_partition(mappings.begin(), mappings.end(),
+                          [&](const TzMapping* mapping) { return mapping->territory == region; });
+    std::vector<TzZoneOffer> offers;
+    std::vector<std::vector<std::wstring>> territories;
+    for (const TzMapping* mapping : mappings) {
+        for (const std::uint16_t name : mapping->names) {
+            const auto known = std::find_if(offers.begin(), offers.end(),
+                                            [&](const TzZoneOffer& offer) { return offer.name == name; });
+            if (known == offers.end()) {
+                offers.push_back(TzZoneOffer{name, std::wstring()});
+                territories.emplace_back(1, mapping->territory);
+            } else {
+                territories[static_cast<std::size_t>(known - offers.begin())].push_back(mapping->territory);
+            }
+        }
+    }
+    for (std::size_t i = 0; i < offers.size(); ++i) {
+        std::wstring list;
+        for (const std::wstring& territory : territories[i]) {
+            list += (list.empty() ? L"" : L", ") + territory;
+        }
+        offers[i].label = Format(L"%s (%s)", table.names[offers[i].name].first, list);
+    }
+    return offers;
+}
+
+const std::wstring* TzNameOfZone(const TzTable& table, const std::wstring& zoneKey,
+                                 const ZoneSources& sources, std::wstring_view region) {
+    return ChooseTzZone(table, zoneKey, sources, region).tzName;
 }
 
 ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstYear, int lastYear,
-                    const ZoneSources& sources) {
+                    const ZoneSources& sources, std::wstring_view region) {
     ZoneCheck check;
     check.key = zone.keyName;
-    const std::wstring* name = TzNameOfZone(table, zone.keyName, sources);
-    const TzZone* tz = name != nullptr ? FindTzZone(table, *name) : nullptr;
+    const TzChoice choice = ChooseTzZone(table, zone.keyName, sources, region);
+    const TzZone* tz = choice.tzName != nullptr ? FindTzZone(table, *choice.tzName) : nullptr;
     if (tz == nullptr) {
         return check;
     }
-    check.tzName = *name;
-    check.status = TzCheckStatus::kMatches;
-    for (int year = firstYear; year <= lastYear; ++year) {
-        std::wstring problem;
-        const std::optional<YearProfile> here = RegistryYearProfile(RulesInForce(zone, year), year, &problem);
-        check.difference =
-            here ? DescribeDifference(TzYearProfile(*tz, year), *here) : Format(L"%d: %s", year, problem);
-        if (!check.difference.empty()) {
-            check.status = TzCheckStatus::kDiffers;
-            break;
-        }
-    }
+    check.tzName = *choice.tzName;
+    check.region = choice.region;
+    CompareYears(zone, *tz, firstYear, lastYear, &check);
     return check;
 }
 
 std::vector<ZoneCheck> CheckZones(const std::vector<TimeZoneRecord>& zones, const TzTable& table,
-                                  int firstYear, const ZoneSources& sources) {
+                                  int firstYear, const ZoneSources& sources, std::wstring_view region) {
+    const int lastYear = firstYear + kCheckedYears - 1;
     std::vector<ZoneCheck> checks;
     checks.reserve(zones.size());
     for (const TimeZoneRecord& zone : zones) {
-        checks.push_back(CheckZone(zone, table, firstYear, firstYear + kCheckedYears - 1, sources));
+        checks.push_back(CheckZone(zone, table, firstYear, lastYear, sources, region));
+        const std::size_t own = checks.size() - 1;
+        for (const TzMapping* mapping : MappingsOfKey(table, zone.keyName)) {
+            for (const std::uint16_t name : mapping->names) {
+                const std::wstring& tzName = table.names[name].first;
+                if (mapping->territory == checks[own].region && tzName == checks[own].tzName) {
+                    continue;
+                }
+                ZoneCheck other;
+                other.key = zone.keyName;
+                other.tzName = tzName;
+                other.region = mapping->territory;
+                other.otherRegion = true;
+                CompareYears(zone, table.zones[table.names[name].second], firstYear, lastYear, &other);
+                const bool seen = std::any_of(checks.begin() + static_cast<std::ptrdiff_t>(own), checks.end(),
+                                              [&](const ZoneCheck& shown) {
+                                                  return shown.status == other.status &&
+                                                         shown.difference == other.difference;
+                                              });
+                if (!seen) {
+                    checks.push_back(std::move(other));
+                }
+            }
+        }
     }
     return checks;
+}
+
+CheckCounts CountChecks(const std::vector<ZoneCheck>& checks) {
+    CheckCounts counts;
+    for (const ZoneCheck& check : checks) {
+        if (check.otherRegion) {
+            counts.otherRegionsDiffer += check.status == TzCheckStatus::kDiffers ? 1 : 0;
+            continue;
+        }
+        ++counts.zones;
+        switch (check.status) {
+        case TzCheckStatus::kMatches:
+            ++counts.matches;
+            break;
+        case TzCheckStatus::kDiffers:
+            ++counts.differ;
+            break;
+        case TzCheckStatus::kNoMapping:
+        default:
+            ++counts.noMapping;
+            break;
+        }
+    }
+    return counts;
+}
+
+std::wstring TerritoryOfRegion(std::wstring_view regionCode) {
+    return std::wstring(regionCode.empty() ? std::wstring_view(kWorldTerritory) : regionCode);
+}
+
+std::wstring RegionText(std::wstring_view code, std::wstring_view name) {
+    if (code.empty() || code == kWorldTerritory) {
+        return Format(L"every region (%s)", std::wstring(kWorldTerritory));
+    }
+    if (name.empty()) {
+        return std::wstring(code);
+    }
+    return Format(L"%s (%s)", std::wstring(name), std::wstring(code));
+}
+
+std::wstring CheckSummary(const CheckCounts& counts, const std::wstring& regionText) {
+    return Format(L"%u zones: %u match, %u differ for %s, %u without a mapping; %u more (zone, region) %s "
+                  L"elsewhere",
+                  counts.zones, counts.matches, counts.differ, regionText, counts.noMapping,
+                  counts.otherRegionsDiffer,
+                  counts.otherRegionsDiffer == 1 ? L"pair differs" : L"pairs differ");
 }
 
 std::wstring ChecksAsCsv(const std::vector<const ZoneCheck*>& rows) {

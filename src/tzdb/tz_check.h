@@ -1,6 +1,8 @@
 // Check Against tz Database: every zone of the registry beside the IANA zone
-// that CLDR maps its key to, year by year, with the registry's rules as the
-// system applies them. Pure: the records and the table go in, texts come out.
+// that CLDR maps its key to in the machine's region, year by year, with the
+// registry's rules as the system applies them, and beside the zones of the
+// key's other territories. Pure: the records and the table go in, texts come
+// out.
 #pragma once
 
 #include "core/time_zone_record.h"
@@ -8,7 +10,9 @@
 #include "tzdb/tz_table.h"
 #include "tzdb/year_profile.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarvane {
@@ -19,7 +23,8 @@ constexpr int kCheckedYears = 6;
 enum class TzCheckStatus { kMatches, kDiffers, kNoMapping };
 
 // The columns of the list, its CSV and its clipboard text.
-inline constexpr const wchar_t* kCheckColumns[] = {L"Zone Key", L"IANA Zone", L"Status", L"First Difference"};
+inline constexpr const wchar_t* kCheckColumns[] = {L"Zone Key", L"Region", L"IANA Zone", L"Status",
+                                                   L"First Difference"};
 
 struct ZoneCheck {
     std::wstring key;
@@ -28,6 +33,17 @@ struct ZoneCheck {
     // The first year and change that differ, e.g. "2027: daylight time
     // begins 3/14 2:00 in the tz database, 3/8 2:00 here".
     std::wstring difference;
+    // The CLDR territory `tzName` was chosen for ("CA", "001"); empty for a
+    // zone compared with its remembered source, or without a mapping.
+    std::wstring region;
+    // A row for a further territory of the key, after the zone's own row.
+    bool otherRegion = false;
+};
+
+// The zone a key is compared with and the territory it was chosen for.
+struct TzChoice {
+    const std::wstring* tzName = nullptr; // null: neither a source nor a mapping
+    std::wstring region;                  // as ZoneCheck::region
 };
 
 // "matches", "differs" or "no mapping".
@@ -40,18 +56,59 @@ std::wstring UtcOffsetText(std::int64_t offset);
 // year `tz`, prefixed with the year; empty when their clocks agree.
 std::wstring DescribeDifference(const YearProfile& tz, const YearProfile& here);
 
-// The IANA name a zone is compared with: the source remembered for a zone
+// The IANA zone a zone is compared with: the source remembered for a zone
 // that Tarvane created from the tz database (when the table has it), else
-// the zone CLDR maps its key to; null when neither.
+// the main zone CLDR maps its key to in `region` (an ISO 3166 code), else
+// the one of territory 001.
+TzChoice ChooseTzZone(const TzTable& table, const std::wstring& zoneKey, const ZoneSources& sources,
+                      std::wstring_view region = kWorldTerritory);
+
+// The IANA zones CLDR maps the key to anywhere, each once, `region`'s first,
+// then in the table's order, each labelled with its territories:
+// "America/Vancouver (CA)", "America/Los_Angeles (001, US)".
+struct TzZoneOffer {
+    std::uint16_t name; // an index into the table's names
+    std::wstring label;
+};
+std::vector<TzZoneOffer> ZonesOfKey(const TzTable& table, std::wstring_view zoneKey,
+                                    std::wstring_view region);
+
+// The same choice's name alone; null when neither.
 const std::wstring* TzNameOfZone(const TzTable& table, const std::wstring& zoneKey,
-                                 const ZoneSources& sources);
+                                 const ZoneSources& sources, std::wstring_view region = kWorldTerritory);
 
 ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstYear, int lastYear,
-                    const ZoneSources& sources = {});
+                    const ZoneSources& sources = {}, std::wstring_view region = kWorldTerritory);
 
-// Every zone, in order, over `firstYear` and the years after it.
+// Every zone, in order, over `firstYear` and the years after it, for
+// `region`. Each zone's row is followed by a row (`otherRegion`) for each
+// further (territory, IANA zone) pair of its key whose verdict is not one
+// of the rows above it for that zone: a key whose zones all agree adds none.
 std::vector<ZoneCheck> CheckZones(const std::vector<TimeZoneRecord>& zones, const TzTable& table,
-                                  int firstYear, const ZoneSources& sources = {});
+                                  int firstYear, const ZoneSources& sources = {},
+                                  std::wstring_view region = kWorldTerritory);
+
+// What a check found: the zones' own rows, and the further rows that differ.
+struct CheckCounts {
+    DWORD zones = 0;
+    DWORD matches = 0;
+    DWORD differ = 0;
+    DWORD noMapping = 0;
+    DWORD otherRegionsDiffer = 0;
+};
+CheckCounts CountChecks(const std::vector<ZoneCheck>& checks);
+
+// The territory the tz commands choose zones for: the user's region, or
+// CLDR's default where the system names none.
+std::wstring TerritoryOfRegion(std::wstring_view regionCode);
+
+// "Canada (CA)"; the code alone without a name; "every region (001)" for
+// CLDR's default.
+std::wstring RegionText(std::wstring_view code, std::wstring_view name);
+
+// "139 zones: 133 match, 3 differ for Canada (CA), 3 without a mapping; 19
+// more (zone, region) pairs differ elsewhere".
+std::wstring CheckSummary(const CheckCounts& counts, const std::wstring& regionText);
 
 // The rows with a header line, CR LF ended: comma-separated with quotes where
 // a field needs them, or tab-separated for the clipboard. A field that a

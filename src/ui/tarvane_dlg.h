@@ -12,6 +12,7 @@
 #include "platform/settings_store.h"
 #include "platform/system_facts.h"
 #include "platform/time_zone_api.h"
+#include "platform/user_region.h"
 #include "ui/add_year_dlg.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
@@ -63,6 +64,8 @@ struct MainWindowServices {
     // Tells of changes to the two time-zone keys made by anyone; null: the
     // registry's own notifications.
     std::shared_ptr<RegistryWatch> registryWatch;
+    // The user's Country or Region setting; null: the system's.
+    std::function<UserRegion()> userRegion;
 };
 
 // The controls of one "Occurs On" group.
@@ -174,6 +177,9 @@ private:
     // Before a save: true to go on, when the registry still holds the zone
     // as it was when editing began or the user chooses to overwrite it.
     bool ConfirmOverwrite(const TimeZoneRecord& zone);
+
+    // The user's Country or Region, which the tz commands compare with.
+    UserRegion Region() const;
 
     // Menus and commands.
     void InstallCommandRules();

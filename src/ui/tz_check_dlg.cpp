@@ -13,6 +13,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 namespace tarvane::ui {
 namespace {
 
@@ -45,33 +47,49 @@ bool CTzCheckDlg::OnInit() {
     SetItemText(IDC_TZ_CHECK_INTRO, exchange_.intro);
     list_.Attach(Item(IDC_TZ_CHECK_LIST));
     list_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
-    for (int column = 0; column < 4; ++column) {
+    for (int column = 0; column < static_cast<int>(std::size(kCheckColumns)); ++column) {
         list_.InsertColumn(column, kCheckColumns[column], 100);
     }
-    DWORD counts[3] = {};
-    const std::vector<ZoneCheck>& checks = *exchange_.checks;
-    list_.SetRedraw(false);
-    for (std::size_t i = 0; i < checks.size(); ++i) {
-        const ZoneCheck& check = checks[i];
-        const int row = list_.InsertItem(static_cast<int>(i), check.key);
-        list_.SetItemData(row, static_cast<LPARAM>(i));
-        list_.SetItemText(row, 1, check.tzName);
-        list_.SetItemText(row, 2, StatusText(check.status));
-        list_.SetItemText(row, 3, check.difference);
-        ++counts[static_cast<int>(check.status)];
-    }
-    for (int column = 0; column < 4; ++column) {
-        ListView_SetColumnWidth(list_.Hwnd(), column, LVSCW_AUTOSIZE_USEHEADER);
-    }
-    list_.SetRedraw(true);
-    SetItemText(IDC_TZ_CHECK_SUMMARY,
-                Format(L"%u zones: %u match, %u differ, %u without a mapping",
-                       static_cast<DWORD>(checks.size()), counts[0], counts[1], counts[2]));
-    if (!checks.empty()) {
-        list_.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
-    }
+    FillList();
+    SetItemText(IDC_TZ_CHECK_SUMMARY, CheckSummary(CountChecks(*exchange_.checks), exchange_.regionText));
     ::SetFocus(list_.Hwnd());
     return false;
+}
+
+void CTzCheckDlg::FillList() {
+    const bool everyRegion = IsDlgButtonChecked(Hwnd(), IDC_TZ_CHECK_ALL_REGIONS) == BST_CHECKED;
+    const std::vector<ZoneCheck>& checks = *exchange_.checks;
+    list_.SetRedraw(false);
+    ListView_DeleteAllItems(list_.Hwnd());
+    int rows = 0;
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        const ZoneCheck& check = checks[i];
+        if (check.otherRegion && !everyRegion) {
+            continue;
+        }
+        const int row = list_.InsertItem(rows, check.key);
+        if (row < 0) {
+            continue;
+        }
+        ++rows;
+        list_.SetItemData(row, static_cast<LPARAM>(i));
+        list_.SetItemText(row, 1, check.region);
+        list_.SetItemText(row, 2, check.tzName);
+        list_.SetItemText(row, 3, StatusText(check.status));
+        list_.SetItemText(row, 4, check.difference);
+    }
+    for (int column = 0; column < static_cast<int>(std::size(kCheckColumns)); ++column) {
+        ListView_SetColumnWidth(list_.Hwnd(), column, LVSCW_AUTOSIZE_USEHEADER);
+        // Wine sizes a column to its rows alone: the header stays whole.
+        const int header = ListView_GetStringWidth(list_.Hwnd(), kCheckColumns[column]) + 16;
+        if (ListView_GetColumnWidth(list_.Hwnd(), column) < header) {
+            ListView_SetColumnWidth(list_.Hwnd(), column, header);
+        }
+    }
+    list_.SetRedraw(true);
+    if (rows > 0) {
+        list_.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
 }
 
 std::vector<const ZoneCheck*> CTzCheckDlg::Rows(bool selectedOnly) const {
@@ -120,6 +138,10 @@ void CTzCheckDlg::SaveCsv() {
 bool CTzCheckDlg::OnCommand(WORD id, WORD code, HWND) {
     if (id == IDC_TZ_CHECK_SAVE && code == BN_CLICKED) {
         SaveCsv();
+        return true;
+    }
+    if (id == IDC_TZ_CHECK_ALL_REGIONS && code == BN_CLICKED) {
+        FillList();
         return true;
     }
     return false;

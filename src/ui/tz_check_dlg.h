@@ -1,5 +1,6 @@
-// The Check Against tz Database dialog: the check's result, a row a zone,
-// to read, copy (Ctrl+C) and save as CSV; a double click goes to a zone.
+// The Check Against tz Database dialog: the check's result, a row a zone for
+// the machine's region, with the key's other regions on request, to read,
+// copy (Ctrl+C) and save as CSV; a double click goes to a zone.
 #pragma once
 
 #include "tzdb/tz_check.h"
@@ -15,6 +16,7 @@ namespace tarvane::ui {
 struct TzCheckExchange {
     const std::vector<ZoneCheck>* checks = nullptr; // in: the rows
     std::wstring intro;                             // in: what was compared with what
+    std::wstring regionText;                        // in: "Canada (CA)", for the summary
     std::wstring chosenKey;                         // out: the zone double-clicked
 };
 
@@ -36,6 +38,9 @@ protected:
     bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
+    // Fills the list: each zone's own row, and the other regions' rows when
+    // "Show every region" is checked.
+    void FillList();
     std::vector<const ZoneCheck*> Rows(bool selectedOnly) const;
 
     TzCheckExchange& exchange_;

@@ -62,6 +62,10 @@ bool CTarvaneDlg::OnTzCommand(WORD id, WORD code) {
     }
 }
 
+UserRegion CTarvaneDlg::Region() const {
+    return services_.userRegion ? services_.userRegion() : ReadUserRegion();
+}
+
 bool CTarvaneDlg::CanFillFromTzDatabase() {
     return mode_ == 1 && SelectedZone() != nullptr;
 }
@@ -73,19 +77,20 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
         ShowMessage(Hwnd(), kNoTzDatabase, kStop);
         return;
     }
+    const UserRegion region = Region();
     const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     const int firstYear = clock_.LocalNow().wYear;
-    const std::vector<ZoneCheck> checks =
-        CheckZones(zones_, *table, firstYear, ReadZoneSources(services_.registry));
+    const std::vector<ZoneCheck> checks = CheckZones(
+        zones_, *table, firstYear, ReadZoneSources(services_.registry), TerritoryOfRegion(region.code));
     ::SetCursor(previousCursor);
 
     TzCheckExchange exchange;
     exchange.checks = &checks;
+    exchange.regionText = RegionText(region.code, region.name);
     exchange.intro =
-        Format(L"The registry's time zones beside the IANA tz database %s, %d to %d, with the rules "
-               L"as Windows applies them. Ctrl+C copies the selected rows; a double click goes to "
-               L"a zone.",
-               table->version, firstYear, firstYear + kCheckedYears - 1);
+        Format(L"The registry's time zones beside the %s, for %s, %d to %d, with the rules as Windows "
+               L"applies them. Ctrl+C copies the selected rows; a double click goes to a zone.",
+               TzReleaseText(*table), exchange.regionText, firstYear, firstYear + kCheckedYears - 1);
     const INT_PTR answer = runTzCheckDialog(Hwnd(), exchange);
     if (answer == -1) {
         LogMessage(L"[258] dlg=%d", IDD_TZ_CHECK);
@@ -117,12 +122,14 @@ void CTarvaneDlg::FillFromTzDatabase() {
         return;
     }
     const LONG zoneId = zone->id;
+    const std::wstring region = TerritoryOfRegion(Region().code);
     TzFillExchange exchange;
     exchange.table = table;
     if (const std::wstring* mapped =
-            TzNameOfZone(*table, zone->keyName, ReadZoneSources(services_.registry))) {
+            TzNameOfZone(*table, zone->keyName, ReadZoneSources(services_.registry), region)) {
         exchange.tzName = *mapped;
     }
+    exchange.offers = ZonesOfKey(*table, zone->keyName, region);
     exchange.firstYear = clock_.LocalNow().wYear;
     exchange.lastYear = exchange.firstYear + kCheckedYears - 1;
     const INT_PTR answer = runTzFillDialog(Hwnd(), exchange);

@@ -29,7 +29,7 @@ const TzTable* ProgramTzTable() {
 
 std::wstring TzDatabaseLine() {
     const TzTable* table = ProgramTzTable();
-    return L"IANA tz database: " + (table != nullptr ? table->version : std::wstring(L"not available"));
+    return table != nullptr ? TzReleaseText(*table) : std::wstring(L"IANA tz database: not available");
 }
 
 } // namespace tarvane::ui

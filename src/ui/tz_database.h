@@ -16,7 +16,7 @@ std::optional<TzTable> ReadTzTableResource(int id);
 // or damaged, which the first use logs.
 const TzTable* ProgramTzTable();
 
-// The About box's line: "IANA tz database: 2026f".
+// The About box's line: "IANA tz database 2026f, CLDR 48".
 std::wstring TzDatabaseLine();
 
 } // namespace tarvane::ui

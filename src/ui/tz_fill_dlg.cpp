@@ -58,23 +58,36 @@ CTzFillDlg::CTzFillDlg(TzFillExchange& exchange)
 bool CTzFillDlg::OnInit() {
     ComboBox zones(Item(IDC_TZ_FILL_ZONE));
     zones.Reset();
+    // The key's own zones, labelled with their territories, then every name;
+    // an item's data is its name's index.
     int chosen = -1;
     if (exchange_.table != nullptr) {
-        for (const auto& [name, zone] : exchange_.table->names) {
-            const int item = zones.InsertItem(-1, name);
-            if (name == exchange_.tzName) {
+        const auto& names = exchange_.table->names;
+        auto offer = [&](std::size_t index, const std::wstring& label) {
+            const int item = zones.AddItem(label, static_cast<LPARAM>(index));
+            if (chosen < 0 && item >= 0 && names[index].first == exchange_.tzName) {
                 chosen = item;
             }
+        };
+        for (const TzZoneOffer& own : exchange_.offers) {
+            if (own.name < names.size()) {
+                offer(own.name, own.label);
+            }
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            offer(i, names[i].first);
         }
     }
     zones.Select(chosen);
     ShowYearRange(*this, kFillYears, exchange_.firstYear, exchange_.lastYear);
-    const std::wstring version = exchange_.table != nullptr ? exchange_.table->version : std::wstring();
-    SetItemText(IDC_TZ_FILL_NOTE,
-                Format(L"The zone's offsets and daylight saving dates for these years become those of the tz "
-                       L"database %s, and its default rule that of the last year. Nothing is written to the "
-                       L"registry before Save Changes.",
-                       version));
+    const std::wstring version =
+        exchange_.table != nullptr ? TzReleaseText(*exchange_.table) : std::wstring(L"tz database");
+    SetItemText(
+        IDC_TZ_FILL_NOTE,
+        Format(L"The zone's offsets and daylight saving dates for these years become those of the %s, "
+               L"and its default rule that of the last year. Nothing is written to the registry "
+               L"before Save Changes.",
+               version));
     ::SetFocus(Item(chosen < 0 ? IDC_TZ_FILL_ZONE : IDC_TZ_FILL_FROM));
     return false;
 }
@@ -90,9 +103,12 @@ void CTzFillDlg::OnOK() {
     if (!years) {
         return;
     }
-    wchar_t name[256] = {};
-    ::SendMessageW(zones.Hwnd(), CB_GETLBTEXT, static_cast<WPARAM>(chosen), reinterpret_cast<LPARAM>(name));
-    exchange_.tzName = name;
+    const auto index = static_cast<std::size_t>(zones.ItemData(chosen));
+    if (index >= exchange_.table->names.size()) {
+        RefuseInput(*this, IDC_TZ_FILL_ZONE, L"Choose the IANA zone to fill from.");
+        return;
+    }
+    exchange_.tzName = exchange_.table->names[index].first;
     exchange_.firstYear = years->first;
     exchange_.lastYear = years->second;
     End(IDOK);

@@ -2,6 +2,7 @@
 // give the edited zone its rules.
 #pragma once
 
+#include "tzdb/tz_check.h"
 #include "tzdb/tz_table.h"
 #include "ui/dialog.h"
 #include "ui/drag_by_body.h"
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tarvane::ui {
 
@@ -32,10 +34,11 @@ void ShowYearRange(const Dialog& dialog, const YearRangeIds& ids, LONG firstYear
 std::optional<std::pair<LONG, LONG>> ReadYearRange(const Dialog& dialog, const YearRangeIds& ids);
 
 struct TzFillExchange {
-    const TzTable* table = nullptr; // in: the zones offered
-    std::wstring tzName;            // in: the zone chosen at first (may be empty); out: the zone chosen
-    LONG firstYear = 0;             // in and out
-    LONG lastYear = 0;              // in and out
+    const TzTable* table = nullptr;  // in: the zones offered
+    std::vector<TzZoneOffer> offers; // in: the zone key's own zones, listed first
+    std::wstring tzName;             // in: the zone chosen at first (may be empty); out: the zone chosen
+    LONG firstYear = 0;              // in and out
+    LONG lastYear = 0;               // in and out
 };
 
 class CTzFillDlg : public Dialog {

@@ -70,7 +70,8 @@ void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
     }
     if (exchange.table != nullptr && selected != nullptr) {
         if (const std::wstring* tzName =
-                TzNameOfZone(*exchange.table, selected->keyName, ReadZoneSources(services_.registry))) {
+                TzNameOfZone(*exchange.table, selected->keyName, ReadZoneSources(services_.registry),
+                             TerritoryOfRegion(Region().code))) {
             exchange.tzName = *tzName;
         }
     }

@@ -85,6 +85,7 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     if (!realRegistryWatch) {
         services.registryWatch = registryWatch;
     }
+    services.userRegion = [this] { return region; };
     WriteAllowEditDSTzNames(SystemRegistry(), static_cast<int>(allowEditNames));
     ui::CTarvaneDlg window(services);
     dialog = &window;

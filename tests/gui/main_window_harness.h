@@ -4,6 +4,7 @@
 
 #include "platform/registry_watch.h"
 #include "scratch_registry.h"
+#include "platform/user_region.h"
 #include "ui/tarvane_dlg.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,9 @@ protected:
     // it, unless the registry's own notifications are asked for.
     std::shared_ptr<MemoryRegistryWatch> registryWatch = std::make_shared<MemoryRegistryWatch>();
     bool realRegistryWatch = false;
+    // The Country or Region the window sees: the United States unless a test
+    // says otherwise, whatever the prefix was started with.
+    UserRegion region{L"US", L"United States"};
 };
 
 // The TZI of zone `keyName` as the registry the window works on holds it

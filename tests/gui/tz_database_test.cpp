@@ -79,7 +79,7 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
         LARGE_INTEGER frequency{}, start{}, end{};
         ::QueryPerformanceFrequency(&frequency);
         ::QueryPerformanceCounter(&start);
-        const std::vector<ZoneCheck> checks = CheckZones(window.Zones(), *table, ThisYear());
+        const std::vector<ZoneCheck> checks = CheckZones(window.Zones(), *table, ThisYear(), {}, L"US");
         ::QueryPerformanceCounter(&end);
         const double milliseconds = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                                     static_cast<double>(frequency.QuadPart);
@@ -131,13 +131,30 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             }
             ASSERT_GE(pacific, 0);
             ASSERT_GE(tokyo, 0);
-            EXPECT_EQ(ItemText(list, pacific, 1), L"America/Los_Angeles");
-            pacificRow = ItemText(list, pacific, 0) + L"\t" + ItemText(list, pacific, 1) + L"\t" +
-                         ItemText(list, pacific, 2) + L"\t" + ItemText(list, pacific, 3);
-            EXPECT_EQ(ItemText(list, tokyo, 2), L"matches") << Narrow(ItemText(list, tokyo, 3));
-            wchar_t summary[128] = {};
-            ::GetDlgItemTextW(dialog, IDC_TZ_CHECK_SUMMARY, summary, 128);
-            EXPECT_EQ(std::wstring(summary).rfind(std::to_wstring(checks.size()) + L" zones: ", 0), 0u);
+            EXPECT_EQ(ItemText(list, pacific, 1), L"US");
+            EXPECT_EQ(ItemText(list, pacific, 2), L"America/Los_Angeles");
+            pacificRow = ItemText(list, pacific, 0);
+            for (int column = 1; column < 5; ++column) {
+                pacificRow += L"\t" + ItemText(list, pacific, column);
+            }
+            EXPECT_EQ(ItemText(list, tokyo, 1), L"001") << "no mapping for the United States";
+            EXPECT_EQ(ItemText(list, tokyo, 3), L"matches") << Narrow(ItemText(list, tokyo, 4));
+            wchar_t intro[512] = {};
+            ::GetDlgItemTextW(dialog, IDC_TZ_CHECK_INTRO, intro, 512);
+            EXPECT_NE(std::wstring(intro).find(L"IANA tz database 2026f, CLDR 48, for United States (US), "),
+                      std::wstring::npos)
+                << Narrow(intro);
+            wchar_t summary[256] = {};
+            ::GetDlgItemTextW(dialog, IDC_TZ_CHECK_SUMMARY, summary, 256);
+            const CheckCounts counts = CountChecks(checks);
+            EXPECT_EQ(
+                std::wstring(summary),
+                Format(L"%u zones: %u match, %u differ for United States (US), %u without a mapping; %u "
+                       L"more (zone, region) pairs differ elsewhere",
+                       counts.zones, counts.matches, counts.differ, counts.noMapping,
+                       counts.otherRegionsDiffer));
+            EXPECT_GT(counts.otherRegionsDiffer, 0u)
+                << "Canada's Pacific, Mountain and Central time at least";
             ListView_EnsureVisible(list, pacific, FALSE);
             SaveWindowShot(dialog, L"tz_check");
 
@@ -155,6 +172,18 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             PressButton(dialog, IDC_TZ_CHECK_SAVE);
             PressButton(dialog, IDC_TZ_CHECK_SAVE);
             PressButton(dialog, IDC_TZ_CHECK_SAVE);
+
+            // Every region: Pacific's own row, then Canada's, which differs.
+            PressButton(dialog, IDC_TZ_CHECK_ALL_REGIONS);
+            EXPECT_EQ(ListView_GetItemCount(list), static_cast<int>(checks.size()));
+            EXPECT_EQ(ItemText(list, pacific + 1, 0), L"Pacific Standard Time");
+            EXPECT_EQ(ItemText(list, pacific + 1, 1), L"CA");
+            EXPECT_EQ(ItemText(list, pacific + 1, 2), L"America/Vancouver");
+            EXPECT_EQ(ItemText(list, pacific + 1, 3), L"differs");
+            ListView_EnsureVisible(list, pacific + 1, FALSE);
+            SaveWindowShot(dialog, L"tz_check_every_region");
+            PressButton(dialog, IDC_TZ_CHECK_ALL_REGIONS);
+            ASSERT_EQ(ListView_GetItemCount(list), static_cast<int>(counts.zones));
 
             // A double click on Tokyo goes to it.
             ListView_EnsureVisible(list, tokyo, FALSE);
@@ -177,14 +206,15 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             messages[0].text.rfind(L"ERROR: Failed to save the list to:\n\n" + unwritable + L"\n\n(3) ", 0),
             0u)
             << Narrow(messages[0].text);
-        EXPECT_EQ(copied, L"Zone Key\tIANA Zone\tStatus\tFirst Difference\r\n" + pacificRow + L"\r\n");
+        EXPECT_EQ(copied,
+                  L"Zone Key\tRegion\tIANA Zone\tStatus\tFirst Difference\r\n" + pacificRow + L"\r\n");
         ASSERT_NE(window.SelectedZone(), nullptr);
         EXPECT_EQ(window.SelectedZone()->keyName, L"Tokyo Standard Time");
     });
     std::ifstream file(std::string(csv.begin(), csv.end()), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBFZone Key,IANA Zone,Status,First Difference\r\n", 0), 0u);
-    EXPECT_NE(bytes.find("\r\nTokyo Standard Time,Asia/Tokyo,matches,\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBFZone Key,Region,IANA Zone,Status,First Difference\r\n", 0), 0u);
+    EXPECT_NE(bytes.find("\r\nTokyo Standard Time,001,Asia/Tokyo,matches,\r\n"), std::string::npos);
     ::DeleteFileW(csv.c_str());
 }
 
@@ -210,7 +240,8 @@ TEST_F(TzDatabaseTest, FillThroughItsDialogThenSaveWritesRulesThatMatch) {
             driven = true;
             wchar_t text[64] = {};
             ::GetDlgItemTextW(dialog, IDC_TZ_FILL_ZONE, text, 64);
-            EXPECT_EQ(std::wstring(text), L"America/New_York") << "the zone mapped to the key";
+            EXPECT_EQ(std::wstring(text), L"America/New_York (US, 001)")
+                << "the zone mapped to the key in the region, with its territories";
             EXPECT_EQ(::GetDlgItemInt(dialog, IDC_TZ_FILL_FROM, nullptr, FALSE),
                       static_cast<UINT>(ThisYear()));
             EXPECT_EQ(::GetDlgItemInt(dialog, IDC_TZ_FILL_TO, nullptr, FALSE),
@@ -322,7 +353,7 @@ TEST_F(TzDatabaseTest, TheProgramCarriesTheTestedTableAndTheAboutBoxNamesItsVers
         PressButton(dialog, IDOK);
     });
     ui::ShowAboutBox(nullptr);
-    EXPECT_EQ(line, L"IANA tz database: " + table->version);
+    EXPECT_EQ(line, L"IANA tz database 2026f, CLDR 48") << "the tests' release";
 }
 
 } // namespace

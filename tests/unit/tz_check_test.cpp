@@ -104,22 +104,104 @@ TEST(TzCheck, AZoneWithoutMappingIsSaidSo) {
 
 TEST(TzCheck, TheListGoesOutAsCsvAndAsTabbedText) {
     const ZoneCheck rows[] = {
-        {L"Eastern Standard Time", L"America/New_York", TzCheckStatus::kMatches, L""},
-        {L"=cmd|' /C calc'!A0", L"", TzCheckStatus::kNoMapping, L""},
-        {L"Odd, \"quoted\"\tzone", L"Etc/GMT+5", TzCheckStatus::kDiffers, L"2027: one, two"},
+        {L"Eastern Standard Time", L"America/New_York", TzCheckStatus::kMatches, L"", L"US", false},
+        {L"=cmd|' /C calc'!A0", L"", TzCheckStatus::kNoMapping, L"", L"", false},
+        {L"Odd, \"quoted\"\tzone", L"Etc/GMT+5", TzCheckStatus::kDiffers, L"2027: one, two", L"001", true},
     };
     const std::vector<const ZoneCheck*> all = {&rows[0], &rows[1], &rows[2]};
-    EXPECT_EQ(ChecksAsCsv(all), L"Zone Key,IANA Zone,Status,First Difference\r\n"
-                                L"Eastern Standard Time,America/New_York,matches,\r\n"
-                                L"'=cmd|' /C calc'!A0,,no mapping,\r\n"
-                                L"\"Odd, \"\"quoted\"\"\tzone\",Etc/GMT+5,differs,\"2027: one, two\"\r\n");
-    EXPECT_EQ(ChecksAsText({&rows[2]}), L"Zone Key\tIANA Zone\tStatus\tFirst Difference\r\n"
-                                        L"Odd, \"quoted\" zone\tEtc/GMT+5\tdiffers\t2027: one, two\r\n");
+    EXPECT_EQ(ChecksAsCsv(all),
+              L"Zone Key,Region,IANA Zone,Status,First Difference\r\n"
+              L"Eastern Standard Time,US,America/New_York,matches,\r\n"
+              L"'=cmd|' /C calc'!A0,,,no mapping,\r\n"
+              L"\"Odd, \"\"quoted\"\"\tzone\",001,Etc/GMT+5,differs,\"2027: one, two\"\r\n");
+    EXPECT_EQ(ChecksAsText({&rows[2]}), L"Zone Key\tRegion\tIANA Zone\tStatus\tFirst Difference\r\n"
+                                        L"Odd, \"quoted\" zone\t001\tEtc/GMT+5\tdiffers\t2027: one, two\r\n");
     const std::pair<std::int64_t, const wchar_t*> offsets[] = {
         {0, L"UTC+00:00"}, {20700, L"UTC+05:45"}, {-2670, L"UTC-00:44:30"}, {-36000, L"UTC-10:00"}};
     for (const auto& [offset, text] : offsets) {
         EXPECT_EQ(UtcOffsetText(offset), text);
     }
+}
+
+// The zone a key is compared with, in the tests' release (2026f, CLDR 48).
+struct ChoiceCase {
+    const char* name;
+    const wchar_t* key;
+    const wchar_t* region;
+    ZoneSources sources;
+    const wchar_t* tzName; // null: none
+    const wchar_t* territory;
+};
+
+class TzChoiceTest : public testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(TzChoiceTest, TheRegionsMainZoneElseTheWorldsAndARememberedSourceFirst) {
+    const ChoiceCase& c = GetParam();
+    const TzChoice choice = ChooseTzZone(GeneratedTzTable(), c.key, c.sources, TerritoryOfRegion(c.region));
+    if (c.tzName == nullptr) {
+        EXPECT_EQ(choice.tzName, nullptr);
+        return;
+    }
+    ASSERT_NE(choice.tzName, nullptr);
+    EXPECT_EQ(*choice.tzName, c.tzName);
+    EXPECT_EQ(choice.region, c.territory);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TzChoiceTest,
+    testing::Values(
+        ChoiceCase{"CanadianPacific", L"Pacific Standard Time", L"CA", {}, L"America/Vancouver", L"CA"},
+        ChoiceCase{"AmericanPacific", L"pacific standard time", L"US", {}, L"America/Los_Angeles", L"US"},
+        ChoiceCase{"NoRegionIsTheWorld", L"Pacific Standard Time", L"", {}, L"America/Los_Angeles", L"001"},
+        ChoiceCase{"KeyNotMappedInTheRegion", L"Tokyo Standard Time", L"CA", {}, L"Asia/Tokyo", L"001"},
+        ChoiceCase{"KazakhstanMovedWest", L"Central Asia Standard Time", L"", {}, L"Asia/Bishkek", L"001"},
+        ChoiceCase{"RememberedSourceBeatsTheRegion",
+                   L"Pacific Standard Time",
+                   L"CA",
+                   {{L"Pacific Standard Time", L"America/Whitehorse"}},
+                   L"America/Whitehorse",
+                   L""},
+        ChoiceCase{"SourceTheTableLacksFallsBack",
+                   L"Pacific Standard Time",
+                   L"CA",
+                   {{L"Pacific Standard Time", L"Nowhere/City"}},
+                   L"America/Vancouver",
+                   L"CA"},
+        ChoiceCase{"UnmappedKey", L"Made Up Standard Time", L"CA", {}, nullptr, L""}),
+    [](const testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
+
+// Wine's Pacific Standard Time: the United States' rules since 2007.
+TimeZoneRecord WinePacific() {
+    TimeZoneRecord zone = RecordWith(MakeTzi(480, 0, -60, Recurring(11, 0, 1, 2), Recurring(3, 0, 2, 2)));
+    zone.keyName = L"Pacific Standard Time";
+    return zone;
+}
+
+TEST(TzCheck, EachZoneHasItsRegionsRowThenTheOtherRegionsWhoseVerdictIsNew) {
+    const TzTable& table = GeneratedTzTable();
+    const std::vector<TimeZoneRecord> zones = {WinePacific()};
+    const std::vector<ZoneCheck> canada = CheckZones(zones, table, kFirstYear, {}, L"CA");
+    ASSERT_EQ(canada.size(), 2u);
+    EXPECT_EQ(canada[0].region, L"CA");
+    EXPECT_EQ(canada[0].status, TzCheckStatus::kDiffers) << "British Columbia keeps daylight time all year";
+    EXPECT_FALSE(canada[0].otherRegion);
+    EXPECT_EQ(canada[1].status, TzCheckStatus::kMatches);
+    EXPECT_TRUE(canada[1].otherRegion);
+    const std::vector<ZoneCheck> states = CheckZones(zones, table, kFirstYear, {}, L"US");
+    ASSERT_EQ(states.size(), 2u);
+    EXPECT_EQ(states[0].tzName, L"America/Los_Angeles");
+    EXPECT_EQ(states[0].status, TzCheckStatus::kMatches);
+    EXPECT_EQ(states[1].tzName, L"America/Vancouver");
+    EXPECT_EQ(states[1].region, L"CA");
+    EXPECT_EQ(
+        CheckSummary(CountChecks(states), RegionText(L"US", L"United States")),
+        L"1 zones: 1 match, 0 differ for United States (US), 0 without a mapping; 1 more (zone, region) "
+        L"pair differs elsewhere");
+    EXPECT_EQ(RegionText(L"", L""), L"every region (001)");
+    const std::vector<TzZoneOffer> offers = ZonesOfKey(table, L"Pacific Standard Time", L"CA");
+    ASSERT_GE(offers.size(), 2u);
+    EXPECT_EQ(offers[0].label, L"America/Vancouver (CA)");
+    EXPECT_EQ(offers[1].label, L"America/Los_Angeles (001, US)");
 }
 
 } // namespace

@@ -7,11 +7,15 @@
 #include "platform/system_folders.h"
 #include "platform/text.h"
 #include "platform/time_sync.h"
+#include "platform/user_region.h"
 #include "platform/system_registry.h"
 #include "scratch_registry.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -255,6 +259,19 @@ TEST_F(Launchers, HelpPageThatCannotBeOpenedIsLoggedWithTheShellResultAndTold) {
     seen.executeResult = 32;
     EXPECT_FALSE(OpenHelpPage(nullptr));
     EXPECT_EQ(seen.prompts.size(), 2u);
+}
+
+// The Country or Region setting, in a prefix started with the locale whose
+// region TARVANE_EXPECT_REGION names (Wine takes the setting from LANG).
+TEST(UserRegionOnWine, ReadsTheCountryOrRegionSetting) {
+    const char* expected = std::getenv("TARVANE_EXPECT_REGION");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "run by the test that starts a prefix with a known locale";
+    }
+    const UserRegion region = ReadUserRegion();
+    EXPECT_EQ(region.code, std::wstring(expected, expected + std::strlen(expected)));
+    EXPECT_FALSE(region.name.empty()) << "the system names the region";
+    std::printf("region %ls (%ls)\n", region.code.c_str(), region.name.c_str());
 }
 
 } // namespace
