@@ -92,6 +92,10 @@ TziBlock ComposeTzi(const ZoneRules& rules) {
     return tzi;
 }
 
+bool SameStoredRules(const ZoneRules& a, const ZoneRules& b) {
+    return TziToBytes(ComposeTzi(a)) == TziToBytes(ComposeTzi(b));
+}
+
 bool SameStoredZone(const TimeZoneRecord& a, const TimeZoneRecord& b) {
     if (a.displayName != b.displayName || a.standardName != b.standardName ||
         a.daylightName != b.daylightName || a.years.size() != b.years.size() ||

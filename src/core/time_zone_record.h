@@ -82,6 +82,9 @@ ZoneRules DeriveRules(const TziBlock& tzi);
 // the block held when it was read.
 TziBlock ComposeTzi(const ZoneRules& rules);
 
+// The two rules compose to the same TZI block.
+bool SameStoredRules(const ZoneRules& a, const ZoneRules& b);
+
 // The two records would leave the same values in the registry: the same
 // names, and the same composed TZI for the zone and for each of the same
 // years. Ids, the current-zone flag and the lost years do not count.

@@ -93,7 +93,10 @@ bool CAddYearDlg::OnInit() {
             copyList.AddItem(Format(L"%u", record.year), static_cast<LPARAM>(record.year));
         }
     }
-    copyList.SelectData(static_cast<LPARAM>(exchange_.selectedYear));
+    // A year usually goes on as its neighbour did: a new year with daylight
+    // saving off would silently change every later year's clocks.
+    ::CheckDlgButton(Hwnd(), IDC_COPY_FROM_CHECK, BST_CHECKED);
+    SelectNeighbourToCopy();
 
     ShowItem(IDC_ADD_YEAR_WARNING, legacyOs_);
     EnableItem(IDC_COPY_FROM_YEAR, IsChecked(IDC_COPY_FROM_CHECK));
@@ -101,7 +104,25 @@ bool CAddYearDlg::OnInit() {
     return false;
 }
 
+void CAddYearDlg::SelectNeighbourToCopy() {
+    ComboBox copyList(Item(IDC_COPY_FROM_YEAR));
+    if (!zoneHasYears_) {
+        copyList.SelectData(0);
+        return;
+    }
+    // The year before the one added at the end, the year after the one added
+    // at the front.
+    const auto added = static_cast<LONG>(ComboBox(Item(IDC_ADD_YEAR_COMBO)).SelectedData(0));
+    const bool atEnd = added > static_cast<LONG>(exchange_.zone->years.front().year);
+    copyList.SelectData(
+        static_cast<LPARAM>(atEnd ? exchange_.zone->years.back().year : exchange_.zone->years.front().year));
+}
+
 bool CAddYearDlg::OnCommand(WORD id, WORD code, HWND) {
+    if (id == IDC_ADD_YEAR_COMBO && code == CBN_SELCHANGE) {
+        SelectNeighbourToCopy();
+        return true;
+    }
     if (id == IDC_COPY_FROM_CHECK && code == BN_CLICKED) {
         EnableItem(IDC_COPY_FROM_YEAR, IsChecked(IDC_COPY_FROM_CHECK));
         return true;

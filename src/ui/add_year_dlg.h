@@ -12,7 +12,6 @@ namespace tarvane::ui {
 // What the dialog is given and what it hands back.
 struct AddYearExchange {
     const TimeZoneRecord* zone = nullptr; // in: the zone to add to
-    DWORD selectedYear = 0;               // in: the main window's year (0: "Default")
     LONG year = 0;                        // out: the year to add
     bool copy = false;                    // out: start from existing rules
     LONG copyFrom = 0;                    // out: the year to copy (0: the zone's own rules)
@@ -38,6 +37,8 @@ protected:
 private:
     void Paint();
     bool HasYear(LONG year) const;
+    // Offers to copy the year next to the one to add.
+    void SelectNeighbourToCopy();
 
     AddYearExchange& exchange_;
     bool legacyOs_;

@@ -89,7 +89,6 @@ void CTarvaneDlg::AddYear() {
     const LONG zoneId = zone->id;
     AddYearExchange exchange;
     exchange.zone = zone;
-    exchange.selectedYear = SelectedYear();
     const INT_PTR answer = runAddYearDialog(Hwnd(), exchange);
     if (answer == -1) {
         LogMessage(L"ERROR: (%d) Can't display window to add year", static_cast<int>(::GetLastError()));
@@ -130,6 +129,7 @@ void CTarvaneDlg::AddYear() {
     const auto at = std::find_if(years.begin(), years.end(),
                                  [&](const DynamicYearRecord& year) { return year.year > added.year; });
     const auto inserted = years.insert(at, added);
+    addedYears_.push_back(added);
 
     ComboBox yearList(Item(IDC_YEAR));
     int before = -1;

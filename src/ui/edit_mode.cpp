@@ -40,6 +40,7 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         // What the user's edit starts from: a save compares the registry
         // with it, and closing the window with the edit.
         editSnapshot_ = *zone;
+        addedYears_.clear();
         RegKey stored(services_.registry);
         editZoneStored_ = stored.Open(kHkeyLocalMachine, Format(L"%s\\%s", kTimeZonesPath, zone->keyName),
                                       KEY_READ) != static_cast<LONG>(ERROR_FILE_NOT_FOUND);

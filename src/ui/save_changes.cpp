@@ -1,6 +1,7 @@
 // Save Changes: checks the edited zone in a fixed order, writes it, and makes
 // it the machine's zone when it carries the current-zone flag.
 #include "core/activation.h"
+#include "core/clock_warnings.h"
 #include "core/zone_limits.h"
 #include "core/zone_writer.h"
 #include "platform/date_time.h"
@@ -12,6 +13,7 @@
 #include "ui/editor_controls.h"
 #include "ui/message_box.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tarvane::ui {
@@ -201,6 +203,27 @@ bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules)
     return true;
 }
 
+bool CTarvaneDlg::ConfirmClockWarnings(const TimeZoneRecord& zone) {
+    std::vector<DWORD> untouched;
+    for (const DynamicYearRecord& added : addedYears_) {
+        const auto now = std::find_if(zone.years.begin(), zone.years.end(),
+                                      [&](const DynamicYearRecord& year) { return year.year == added.year; });
+        if (now != zone.years.end() && SameStoredRules(now->rules, added.rules)) {
+            untouched.push_back(added.year);
+        }
+    }
+    const std::vector<std::wstring> warnings = ClockWarnings(zone, editSnapshot_, untouched);
+    if (warnings.empty()) {
+        return true;
+    }
+    std::wstring text;
+    for (const std::wstring& warning : warnings) {
+        text += warning + L"\n\n";
+    }
+    text += L"Save the zone anyway? Choose No to go back to editing.";
+    return ShowMessage(Hwnd(), text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 void CTarvaneDlg::SaveChanges() {
     HWND focus = ::GetFocus();
     for (int id :
@@ -250,7 +273,7 @@ void CTarvaneDlg::SaveChanges() {
         }
     }
 
-    if (!ConfirmOverwrite(*zone)) {
+    if (!ConfirmClockWarnings(*zone) || !ConfirmOverwrite(*zone)) {
         return;
     }
     const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));

@@ -162,6 +162,9 @@ private:
                          const struct RuleChecks& checks);
     void ShowYear(DWORD year);
     bool Refuse(int focusId, const std::wstring& message);
+    // Before a save: true to go on, when the rules change no clock in a way
+    // that is almost never meant or the user saves anyway.
+    bool ConfirmClockWarnings(const TimeZoneRecord& zone);
 
     // Edit mode: every change in a control goes into the edited record.
     void EditHook(UINT message, WPARAM wParam, LPARAM lParam);
@@ -221,6 +224,8 @@ private:
     // The edited zone as it was when editing began, and whether the registry
     // held it then.
     TimeZoneRecord editSnapshot_;
+    // The years Add Year made in this edit, with the rules it gave them.
+    std::vector<DynamicYearRecord> addedYears_;
     bool editZoneStored_ = false;
     bool registryNotWritable_ = false;
     // An elevated copy is being started; its wait dispatches this window's messages.

@@ -128,12 +128,16 @@ TEST_F(DynamicYearsTest, AddYearOffersTheYearsNextToTheGroupAndAddsTheLaterOne) 
             HWND copyFrom = ::GetDlgItem(dialog, IDC_COPY_FROM_YEAR);
             EXPECT_EQ(ComboItems(copyFrom),
                       (std::vector<std::wstring>{L"Default", L"2007", L"2008", L"2009", L"2010"}));
-            EXPECT_EQ(::SendMessageW(copyFrom, CB_GETCURSEL, 0, 0), 2) << "the main window's year";
-            EXPECT_FALSE(::IsWindowEnabled(copyFrom)) << "until the box is checked";
-            PressButton(dialog, IDC_COPY_FROM_CHECK);
+            EXPECT_EQ(::IsDlgButtonChecked(dialog, IDC_COPY_FROM_CHECK), BST_CHECKED) << "copying is the default";
+            EXPECT_EQ(::SendMessageW(copyFrom, CB_GETCURSEL, 0, 0), 4) << "the year before 2011";
             EXPECT_TRUE(::IsWindowEnabled(copyFrom));
+            ::SendMessageW(years, CB_SETCURSEL, 0, 0);
+            ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ADD_YEAR_COMBO, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(years));
+            EXPECT_EQ(::SendMessageW(copyFrom, CB_GETCURSEL, 0, 0), 1) << "the year after 2006";
+            ::SendMessageW(years, CB_SETCURSEL, 1, 0);
             PressButton(dialog, IDC_COPY_FROM_CHECK);
-            EXPECT_FALSE(::IsWindowEnabled(copyFrom));
+            EXPECT_FALSE(::IsWindowEnabled(copyFrom)) << "until the box is checked again";
             PressButton(dialog, IDOK);
         });
         Click(IDC_ADD_YEAR);
@@ -236,7 +240,6 @@ TEST_F(DynamicYearsTest, CopyingFromDefaultGivesTheNewYearTheZonesWholeRules) {
         TimeZoneRecord* zone = EditWithYears(window, {2007});
         ASSERT_NE(zone, nullptr);
         WhenDialogOpens(kAddYearCaption, [&](HWND dialog) {
-            PressButton(dialog, IDC_COPY_FROM_CHECK);
             ::SendMessageW(::GetDlgItem(dialog, IDC_COPY_FROM_YEAR), CB_SETCURSEL, 0, 0);
             PressButton(dialog, IDOK);
         });
@@ -252,7 +255,6 @@ TEST_F(DynamicYearsTest, CopyingFromAYearGivesTheNewYearThatYearsRules) {
         TimeZoneRecord* zone = EditWithYears(window, {2007, 2008});
         ASSERT_NE(zone, nullptr);
         WhenDialogOpens(kAddYearCaption, [&](HWND dialog) {
-            PressButton(dialog, IDC_COPY_FROM_CHECK);
             ::SendMessageW(::GetDlgItem(dialog, IDC_COPY_FROM_YEAR), CB_SETCURSEL, 1, 0);
             PressButton(dialog, IDOK);
         });
@@ -267,7 +269,6 @@ TEST_F(DynamicYearsTest, TheDialogRefusesACheckedCopyWithoutASourceYear) {
         TimeZoneRecord* zone = EditWithYears(window, {2007});
         ASSERT_NE(zone, nullptr);
         WhenDialogOpens(kAddYearCaption, [&](HWND dialog) {
-            PressButton(dialog, IDC_COPY_FROM_CHECK);
             HWND copyFrom = ::GetDlgItem(dialog, IDC_COPY_FROM_YEAR);
             ::SendMessageW(copyFrom, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
             PressButton(dialog, IDOK);
