@@ -76,6 +76,10 @@ std::vector<BYTE> BackupFileBytes(const std::wstring& text) {
     return bytes;
 }
 
+std::wstring SuggestedBackupFileName(const SYSTEMTIME& today) {
+    return Format(L"Time Zones %04u-%02u-%02u.trvbkp", today.wYear, today.wMonth, today.wDay);
+}
+
 void MakeBackup(BackupContext& context) {
     Prompts& prompts = context.prompts;
     const WaitCursor wait(prompts);

@@ -14,6 +14,10 @@ inline constexpr wchar_t kBackupExtension[] = L".trvbkp";
 // The command; every outcome is shown to the user and logged.
 void MakeBackup(BackupContext& context);
 
+// The file name Make Backup suggests for a backup made on `today`:
+// "Time Zones 2026-12-09.trvbkp".
+std::wstring SuggestedBackupFileName(const SYSTEMTIME& today);
+
 // The log lines of one command's file writing, each with a tag of its own:
 // the file cannot be created, the mark cannot be written or is written short,
 // the text cannot be written or is written short. Their arguments are those of

@@ -1,5 +1,6 @@
 #include "backup/window_prompts.h"
 
+#include "backup/make_backup.h"
 #include "backup/restore.h"
 #include "platform/file_dialog.h"
 
@@ -14,6 +15,11 @@ int AskBackupPath(HWND owner, std::wstring& path, bool save) {
     options.filter = L"Time Zones Backup Files (*.trvbkp)|*.trvbkp|All Files (*.*)|*.*|";
     options.defaultExtension = save ? L"trvbkp" : nullptr;
     options.title = save ? nullptr : L"Select Time Zones Backup File";
+    if (save) {
+        SYSTEMTIME today{};
+        ::GetLocalTime(&today);
+        options.fileName = SuggestedBackupFileName(today);
+    }
     return AskFileName(owner, options, path);
 }
 

@@ -7,6 +7,7 @@
 #include "tzdb/year_profile.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <map>
 #include <set>
 
@@ -49,6 +50,37 @@ LONG Minutes(std::int64_t offset) {
 }
 
 } // namespace
+
+std::wstring DisplayNameForBias(const std::wstring& displayName, LONG bias) {
+    // "(UTC)", "(UTC+05:45)", "(UTC-03:00)": what comes before the closing
+    // parenthesis must be an offset, or the name is left alone.
+    if (displayName.rfind(L"(UTC", 0) != 0) {
+        return displayName;
+    }
+    const std::size_t close = displayName.find(L')');
+    if (close == std::wstring::npos) {
+        return displayName;
+    }
+    const std::wstring offset = displayName.substr(4, close - 4);
+    const bool plain = offset.empty();
+    const bool hasOffset = offset.size() == 6 && (offset[0] == L'+' || offset[0] == L'-') &&
+                           offset[3] == L':' && std::iswdigit(offset[1]) && std::iswdigit(offset[2]) &&
+                           std::iswdigit(offset[4]) && std::iswdigit(offset[5]);
+    if (!plain && !hasOffset) {
+        return displayName;
+    }
+    const std::int64_t seconds = -static_cast<std::int64_t>(bias) * 60;
+    long long shown = 0;
+    if (hasOffset) {
+        shown = ((offset[1] - L'0') * 10 + (offset[2] - L'0')) * 3600LL +
+                ((offset[4] - L'0') * 10 + (offset[5] - L'0')) * 60LL;
+        shown = offset[0] == L'-' ? -shown : shown;
+    }
+    if (shown == seconds) {
+        return displayName;
+    }
+    return L"(" + UtcOffsetText(seconds) + displayName.substr(close);
+}
 
 std::wstring ProblemLines(const std::vector<FillProblem>& problems) {
     std::wstring lines;

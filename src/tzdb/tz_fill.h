@@ -35,6 +35,11 @@ struct FillPlan {
     std::vector<DynamicYearRecord> years;
 };
 
+// `displayName` with its "(UTC+hh:mm)" prefix showing the base offset of
+// `bias` (minutes west of UTC, as the registry keeps it); a name without such
+// a prefix, or whose prefix already shows it, is returned as it is.
+std::wstring DisplayNameForBias(const std::wstring& displayName, LONG bias);
+
 // The problems one a line, "2012: two daylight periods", for a message.
 std::wstring ProblemLines(const std::vector<FillProblem>& problems);
 

@@ -41,6 +41,7 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         // with it, and closing the window with the edit.
         editSnapshot_ = *zone;
         addedYears_.clear();
+        namesLockedSaid_ = false;
         RegKey stored(services_.registry);
         editZoneStored_ = stored.Open(kHkeyLocalMachine, Format(L"%s\\%s", kTimeZonesPath, zone->keyName),
                                       KEY_READ) != static_cast<LONG>(ERROR_FILE_NOT_FOUND);

@@ -1,5 +1,7 @@
 #include "ui/message_box.h"
 
+#include "backup/make_backup.h"
+
 #include "backup/window_prompts.h"
 #include "platform/file_dialog.h"
 
@@ -33,6 +35,11 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
 
 int AskBackupPath(HWND owner, bool save, std::wstring* path) {
     if (FileHandler()) {
+        if (save) {
+            SYSTEMTIME today{};
+            ::GetLocalTime(&today);
+            *path = SuggestedBackupFileName(today);
+        }
         return FileHandler()(owner, save, path);
     }
     return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);

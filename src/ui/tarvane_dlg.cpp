@@ -15,6 +15,7 @@
 #include "ui/editor_controls.h"
 #include "ui/icon_menu.h"
 #include "ui/message_box.h"
+#include "core/zone_search.h"
 #include "ui/relaunch.h"
 #include "ui/tarvane_app.h"
 
@@ -517,10 +518,22 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     if (arrowOrWheel && IsReadOnlyOffsetBox(message.hwnd)) {
         return true;
     }
+    if (mode_ == 0 && message.hwnd == zoneList_.Hwnd() && message.message == WM_CHAR) {
+        SearchZoneList(static_cast<wchar_t>(message.wParam), message.time);
+        return true;
+    }
+    // Typing into a name the setting keeps read-only says why, once an edit.
+    if (mode_ == 1 && message.message == WM_CHAR && !namesLockedSaid_ && IsLockedNameBox(message.hwnd)) {
+        namesLockedSaid_ = true;
+        ShowMessage(Hwnd(), L"Names can be changed when AllowEditDSTzNames is set; see Help.",
+                    MB_OK | MB_ICONINFORMATION);
+        return true;
+    }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != 1) {
         // Enter never presses a button or closes the window in view mode.
         dialogProcessing = false;
     } else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+        search_.clear();
         // Esc never closes the window. In edit mode it cancels the edit, unless
         // it only closes an open drop-down list or calendar.
         dialogProcessing = false;
@@ -542,6 +555,44 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
             if (!closesPopup) {
                 ::PostMessageW(Hwnd(), kCancelEditMessage, 0, 0);
             }
+        }
+    }
+    return false;
+}
+
+void CTarvaneDlg::SearchZoneList(wchar_t typed, DWORD time) {
+    // A pause longer than the list's own type-ahead starts a new search.
+    constexpr DWORD kSearchPause = 1000;
+    if (time - searchTime_ > kSearchPause) {
+        search_.clear();
+    }
+    searchTime_ = time;
+    if (typed == L'\b') {
+        if (!search_.empty()) {
+            search_.pop_back();
+        }
+    } else if (typed >= L' ') {
+        search_.push_back(typed);
+    } else {
+        return;
+    }
+    for (int row = 0; row < zoneList_.ItemCount() && !search_.empty(); ++row) {
+        const TimeZoneRecord* zone = FindZoneById(static_cast<LONG>(zoneList_.ItemData(row)));
+        if (zone != nullptr &&
+            (MatchesAtWordStart(zone->displayName, search_) || MatchesAtWordStart(zone->keyName, search_))) {
+            SelectZoneById(zone->id);
+            return;
+        }
+    }
+    if (!search_.empty()) {
+        ::MessageBeep(MB_OK);
+    }
+}
+
+bool CTarvaneDlg::IsLockedNameBox(HWND window) const {
+    for (int id : {IDC_DISPLAY_NAME, IDC_STD_NAME, IDC_DST_NAME}) {
+        if (window != nullptr && window == Item(id)) {
+            return (::GetWindowLongPtrW(window, GWL_STYLE) & ES_READONLY) != 0 && !NamesEditable();
         }
     }
     return false;

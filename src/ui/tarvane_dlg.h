@@ -196,6 +196,12 @@ private:
     void OnSelectionChanged();
     // One of the offsets' hours and minutes boxes, read-only now.
     bool IsReadOnlyOffsetBox(HWND window) const;
+    // A key typed into the zone list in view mode: the first zone with a word
+    // of its display name or key that starts with what was typed is
+    // selected; Backspace takes a letter back, Esc or a pause starts anew.
+    void SearchZoneList(wchar_t typed, DWORD time);
+    // One of the three name boxes, read-only because AllowEditDSTzNames is off.
+    bool IsLockedNameBox(HWND window) const;
     bool EraseBackground(HDC dc);
     void Paint();
 
@@ -226,6 +232,11 @@ private:
     TimeZoneRecord editSnapshot_;
     // The years Add Year made in this edit, with the rules it gave them.
     std::vector<DynamicYearRecord> addedYears_;
+    // The user has been told, in this edit, why the names cannot be typed in.
+    bool namesLockedSaid_ = false;
+    // What was typed into the zone list, and when the last key came.
+    std::wstring search_;
+    DWORD searchTime_ = 0;
     bool editZoneStored_ = false;
     bool registryNotWritable_ = false;
     // An elevated copy is being started; its wait dispatches this window's messages.

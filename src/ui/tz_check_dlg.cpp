@@ -162,11 +162,7 @@ bool CTzCheckDlg::OnNotify(const NMHDR& header, LRESULT* result) {
         return true;
     }
     if (header.code == NM_DBLCLK) {
-        const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
-        if (row >= 0) {
-            exchange_.chosenKey = (*exchange_.checks)[static_cast<std::size_t>(list_.ItemData(row))].key;
-            End(IDOK);
-        }
+        GoToRow(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
         *result = 0;
         return true;
     }
@@ -180,6 +176,21 @@ bool CTzCheckDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
         return true;
     }
     return AnswerHelp(Hwnd(), message, result);
+}
+
+void CTzCheckDlg::GoToRow(int row) {
+    if (row >= 0) {
+        exchange_.chosenKey = (*exchange_.checks)[static_cast<std::size_t>(list_.ItemData(row))].key;
+        End(IDOK);
+    }
+}
+
+bool CTzCheckDlg::PreTranslateMessage(MSG& message, bool&) {
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && message.hwnd == list_.Hwnd()) {
+        GoToRow(list_.NextItem(-1, LVNI_FOCUSED));
+        return true;
+    }
+    return false;
 }
 
 bool CTzCheckDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {

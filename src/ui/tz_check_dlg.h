@@ -1,6 +1,6 @@
 // The Check Against tz Database dialog: the check's result, a row a zone for
 // the machine's region, with the key's other regions on request, to read,
-// copy (Ctrl+C) and save as CSV; a double click goes to a zone.
+// copy (Ctrl+C) and save as CSV; Enter or a double click goes to a zone.
 #pragma once
 
 #include "tzdb/tz_check.h"
@@ -36,8 +36,12 @@ protected:
     bool OnNotify(const NMHDR& header, LRESULT* result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // Enter in the list goes to its focused zone, as a double click does.
+    bool PreTranslateMessage(MSG& message, bool& dialogProcessing) override;
 
 private:
+    // Ends the dialog on the zone of `row`.
+    void GoToRow(int row);
     // Fills the list: each zone's own row, and the other regions' rows when
     // "Show every region" is checked.
     void FillList();

@@ -18,9 +18,11 @@ constexpr UINT kStop = MB_OK | MB_ICONERROR;
 
 const wchar_t kNoTzDatabase[] = L"ERROR: The tz database is missing or damaged in this program file.";
 
-// The question before a fill that leaves years as they are or stops short of
-// the tz database's future; empty when there is nothing to ask.
-std::wstring FillQuestion(const FillPlan& plan, LONG firstYear, LONG lastYear) {
+// The question before a fill that leaves years as they are, stops short of
+// the tz database's future or changes the display name's offset; empty when
+// there is nothing to ask.
+std::wstring FillQuestion(const FillPlan& plan, LONG firstYear, LONG lastYear, const std::wstring& oldName,
+                          const std::wstring& newName) {
     std::wstring text;
     if (!plan.problems.empty()) {
         text = L"These years cannot be expressed exactly in the registry's form and keep the rules they have "
@@ -31,6 +33,11 @@ std::wstring FillQuestion(const FillPlan& plan, LONG firstYear, LONG lastYear) {
         text += Format(
             L"After %d the zone keeps the rules of %d, which differ from the tz database from %d on.\n\n",
             lastYear, lastYear, *plan.laterDifference);
+    }
+    if (newName != oldName) {
+        text += Format(L"The zone's offset from UTC changes, and so does its display name: \"%s\" becomes "
+                       L"\"%s\".\n\n",
+                       oldName, newName);
     }
     if (text.empty()) {
         return text;
@@ -89,7 +96,7 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
     exchange.regionText = RegionText(region.code, region.name);
     exchange.intro =
         Format(L"The registry's time zones beside the %s, for %s, %d to %d, with the rules as Windows "
-               L"applies them. Ctrl+C copies the selected rows; a double click goes to a zone.",
+               L"applies them. Ctrl+C copies the selected rows; Enter or a double click goes to a zone.",
                TzReleaseText(*table), exchange.regionText, firstYear, firstYear + kCheckedYears - 1);
     const INT_PTR answer = runTzCheckDialog(Hwnd(), exchange);
     if (answer == -1) {
@@ -168,7 +175,9 @@ void CTarvaneDlg::FillFromTzDatabase() {
             kStop);
         return;
     }
-    const std::wstring question = FillQuestion(plan, exchange.firstYear, exchange.lastYear);
+    const std::wstring newName = DisplayNameForBias(zone->displayName, plan.rules.tzi.Bias);
+    const std::wstring question =
+        FillQuestion(plan, exchange.firstYear, exchange.lastYear, zone->displayName, newName);
     if (!question.empty() && ShowMessage(Hwnd(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
@@ -178,6 +187,8 @@ void CTarvaneDlg::FillFromTzDatabase() {
     }
     zone->rules = plan.rules;
     zone->years = plan.years;
+    // The list, and Windows' own settings, sort and show zones by this name.
+    zone->displayName = newName;
     // Filled from the record, not from the user: nothing to write back.
     const bool editing = editInProgress_;
     editInProgress_ = false;

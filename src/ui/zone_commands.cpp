@@ -179,12 +179,13 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
 
     const std::wstring question = Format(
         L"Delete the time zone \"%s\"?\n\n%s\n\nIts key and its dynamic daylight saving years are removed "
-        L"from the system registry.",
+        L"from the system registry. A backup, or the zone's own file from File > Export Time Zone, brings it "
+        L"back.",
         zone.keyName, zone.displayName);
     if (backupNoticeShown_) {
         const int answer = ShowMessage(
             Hwnd(),
-            question + L" No backup has been made yet, and only a backup can bring a deleted zone back.\n\n"
+            question + L" No backup has been made yet.\n\n"
                        L"Yes: make a backup first, then delete the zone.\nNo: delete the zone without a "
                        L"backup.\nCancel: keep the zone.",
             MB_YESNOCANCEL | MB_ICONWARNING);

@@ -136,7 +136,8 @@ TEST_F(OnScreenTest, AddYearDialogScreenshots) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     EXPECT_EQ(none.year, static_cast<LONG>(now.wYear));
-    EXPECT_FALSE(none.copy);
+    EXPECT_TRUE(none.copy) << "a first year starts from the zone's own rules";
+    EXPECT_EQ(none.copyFrom, 0);
 }
 
 } // namespace

@@ -128,7 +128,8 @@ TEST_F(DynamicYearsTest, AddYearOffersTheYearsNextToTheGroupAndAddsTheLaterOne) 
             HWND copyFrom = ::GetDlgItem(dialog, IDC_COPY_FROM_YEAR);
             EXPECT_EQ(ComboItems(copyFrom),
                       (std::vector<std::wstring>{L"Default", L"2007", L"2008", L"2009", L"2010"}));
-            EXPECT_EQ(::IsDlgButtonChecked(dialog, IDC_COPY_FROM_CHECK), BST_CHECKED) << "copying is the default";
+            EXPECT_EQ(::IsDlgButtonChecked(dialog, IDC_COPY_FROM_CHECK), BST_CHECKED)
+                << "copying is the default";
             EXPECT_EQ(::SendMessageW(copyFrom, CB_GETCURSEL, 0, 0), 4) << "the year before 2011";
             EXPECT_TRUE(::IsWindowEnabled(copyFrom));
             ::SendMessageW(years, CB_SETCURSEL, 0, 0);

@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
+#include "ui/message_box.h"
 #include "ui/status_bar.h"
 
 #include <commctrl.h>
@@ -326,6 +327,54 @@ TEST_F(MainWindowTest, EscOnAnOpenDropDownOnlyClosesIt) {
         PressKey(::GetFocus(), VK_ESCAPE);
         EXPECT_EQ(window.Mode(), 1);
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 180) << "the edit is kept";
+    });
+}
+
+TEST_F(MainWindowTest, TypingFindsAZoneByAnyWordAndLockedNamesAndMakeBackupSayWhatTheyDo) {
+    Run([&](CTarvaneDlg& window) {
+        HWND list = Item(IDC_ZONE_LIST);
+        auto type = [&](HWND target, const std::wstring& text) {
+            for (wchar_t c : text) {
+                ::PostMessageW(target, WM_CHAR, c, 1);
+            }
+            Pump(100);
+        };
+        auto selected = [&] {
+            return window.SelectedZone() != nullptr ? window.SelectedZone()->keyName : std::wstring();
+        };
+        ::SetFocus(list);
+        type(list, L"tokyo");
+        EXPECT_EQ(selected(), L"Tokyo Standard Time") << "a word of \"(UTC+09:00) Osaka, Sapporo, Tokyo\"";
+        PressKey(list, VK_ESCAPE);
+        type(list, L"pacific sa");
+        EXPECT_EQ(selected(), L"Pacific SA Standard Time") << "words of the key";
+        type(list, L"zz\b");
+        EXPECT_EQ(selected(), L"Pacific SA Standard Time") << "no match leaves the selection";
+        PressKey(list, VK_ESCAPE);
+        type(list, L"sapporo, t");
+        EXPECT_EQ(selected(), L"Tokyo Standard Time");
+        EXPECT_TRUE(messages.empty());
+
+        // Make Backup suggests a name with the date.
+        std::wstring suggested;
+        ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
+            EXPECT_TRUE(save);
+            suggested = *path;
+            return 1;
+        });
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_MAKE_BACKUP, 0);
+        SYSTEMTIME today{};
+        ::GetLocalTime(&today);
+        EXPECT_EQ(suggested,
+                  Format(L"Time Zones %04u-%02u-%02u.trvbkp", today.wYear, today.wMonth, today.wDay));
+
+        // A name that cannot be edited says why, once in an edit.
+        EditZone(L"Tokyo Standard Time");
+        const std::wstring name = Text(IDC_DISPLAY_NAME);
+        type(Item(IDC_DISPLAY_NAME), L"xy");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, L"Names can be changed when AllowEditDSTzNames is set; see Help.");
+        EXPECT_EQ(Text(IDC_DISPLAY_NAME), name);
     });
 }
 

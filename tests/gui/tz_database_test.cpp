@@ -12,6 +12,7 @@
 #include "platform/module_resource.h"
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
+#include "tzdb/tz_fill.h"
 #include "ui/about_dlg.h"
 #include "ui/icon_menu.h"
 #include "ui/message_box.h"
@@ -210,6 +211,23 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
                   L"Zone Key\tRegion\tIANA Zone\tStatus\tFirst Difference\r\n" + pacificRow + L"\r\n");
         ASSERT_NE(window.SelectedZone(), nullptr);
         EXPECT_EQ(window.SelectedZone()->keyName, L"Tokyo Standard Time");
+
+        // Enter goes to the focused zone too.
+        WhenDialogOpens(L"Check Against tz Database", [&](HWND dialog) {
+            HWND list = ::GetDlgItem(dialog, IDC_TZ_CHECK_LIST);
+            for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+                if (ItemText(list, row, 0) == L"Pacific Standard Time") {
+                    ListView_SetItemState(list, row, LVIS_FOCUSED | LVIS_SELECTED,
+                                          LVIS_FOCUSED | LVIS_SELECTED);
+                }
+            }
+            ::SetFocus(list);
+            ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+        });
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_CHECK, 0);
+        Pump();
+        ASSERT_NE(window.SelectedZone(), nullptr);
+        EXPECT_EQ(window.SelectedZone()->keyName, L"Pacific Standard Time");
     });
     std::ifstream file(std::string(csv.begin(), csv.end()), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -303,8 +321,12 @@ TEST_F(TzDatabaseTest, YearsTheFormCannotHoldAreListedFirstAndCancelLeavesTheReg
         ASSERT_EQ(messages.size(), 2u);
         EXPECT_EQ(messages[1].text,
                   L"These years cannot be expressed exactly in the registry's form and keep "
-                  L"the rules they have now:\n\n2026: 3 changes of the UTC offset\n\nFill the "
-                  L"other years from the tz database?");
+                  L"the rules they have now:\n\n2026: 3 changes of the UTC offset\n\nThe zone's offset from "
+                  L"UTC changes, and so does its display name: \"" +
+                      before.displayName + L"\" becomes \"" + DisplayNameForBias(before.displayName, 0) +
+                      L"\".\n\nFill the other years from the tz database?");
+        EXPECT_EQ(DisplayNameForBias(before.displayName, 0).rfind(L"(UTC+00:00) ", 0), 0u)
+            << Narrow(before.displayName);
         EXPECT_EQ(messages[1].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
         EXPECT_EQ(window.SelectedZone()->years.size(), before.years.size());
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, before.rules.tzi.Bias);
@@ -316,6 +338,7 @@ TEST_F(TzDatabaseTest, YearsTheFormCannotHoldAreListedFirstAndCancelLeavesTheReg
         EXPECT_EQ(filled.rules.tzi.Bias, 0);
         EXPECT_EQ(filled.rules.dstEnabled, 0);
         EXPECT_EQ(filled.years.back().year, 2027u);
+        EXPECT_EQ(filled.displayName, DisplayNameForBias(before.displayName, 0)) << "the name shows +00:00";
         wchar_t hours[8] = {};
         ::GetWindowTextW(Item(IDC_BIAS_HOURS), hours, 8);
         EXPECT_EQ(std::wstring(hours), L"0") << "the editor shows the filled rules";

@@ -218,6 +218,9 @@ TEST_F(ZoneCommandsTest, DeletingRefusesTheCurrentZoneAndOffersABackupUntilOneIs
         EXPECT_NE(shown.find(L"Delete the time zone \"Tokyo Standard Time\"?"), std::wstring::npos)
             << std::string(shown.begin(), shown.end());
         EXPECT_NE(shown.find(L"No backup has been made yet"), std::wstring::npos);
+        EXPECT_NE(
+            shown.find(L"A backup, or the zone's own file from File > Export Time Zone, brings it back."),
+            std::wstring::npos);
         ui::SetMessageBoxHandler(answering);
 
         // Yes makes the backup first; a cancelled file dialog deletes nothing.

@@ -191,5 +191,32 @@ TEST(TzFill, EveryMappedZoneFilledFromTheTableMatchesItInEveryYearItCanHold) {
     EXPECT_LT(problems, 100);
 }
 
+struct NameCase {
+    const char* name;
+    const wchar_t* before;
+    LONG bias;
+    const wchar_t* after;
+};
+
+class DisplayNameTest : public testing::TestWithParam<NameCase> {};
+
+TEST_P(DisplayNameTest, ThePrefixFollowsTheOffsetAndTheRestStays) {
+    EXPECT_EQ(DisplayNameForBias(GetParam().before, GetParam().bias), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DisplayNameTest,
+    testing::Values(NameCase{"OffsetChanges", L"(UTC-04:00) Asuncion", 180, L"(UTC-03:00) Asuncion"},
+                    NameCase{"OffsetStays", L"(UTC-03:00) Asuncion", 180, L"(UTC-03:00) Asuncion"},
+                    NameCase{"EastOfUtc", L"(UTC+05:00) Astana", -300, L"(UTC+05:00) Astana"},
+                    NameCase{"ToUtcItself", L"(UTC+01:00) Casablanca", 0, L"(UTC+00:00) Casablanca"},
+                    NameCase{"PlainUtcStays", L"(UTC) Coordinated Universal Time", 0,
+                             L"(UTC) Coordinated Universal Time"},
+                    NameCase{"PlainUtcMoves", L"(UTC) Coordinated Universal Time", 90,
+                             L"(UTC-01:30) Coordinated Universal Time"},
+                    NameCase{"NoPrefix", L"Asuncion", 180, L"Asuncion"},
+                    NameCase{"NotAnOffset", L"(UTC-4) Asuncion", 180, L"(UTC-4) Asuncion"}),
+    [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace tarvane::test
