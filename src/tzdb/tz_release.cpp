@@ -96,7 +96,11 @@ std::optional<TzSourceError> Compile(const std::map<std::wstring, std::string_vi
     if (sources.empty()) {
         return TzSourceError{std::wstring(origin), 0, L"the release holds no zones"};
     }
-    return CompileTzSource(sources, Widen(text), table);
+    std::optional<TzSourceError> error = CompileTzSource(sources, Widen(text), table);
+    if (error && error->line == 0) {
+        error->file = std::wstring(origin); // the release as a whole is to blame
+    }
+    return error;
 }
 
 } // namespace
@@ -227,7 +231,8 @@ std::optional<TzSourceError> ReadTzTarball(const BYTE* data, std::size_t size, s
     return Compile(files, fileName, table);
 }
 
-std::optional<TzSourceError> ReadTzFolder(const TzFolderReader& readFile, TzTable* table) {
+std::optional<TzSourceError> ReadTzFolder(const TzFolderReader& readFile, std::wstring_view folderName,
+                                          TzTable* table) {
     std::map<std::wstring, std::string> held;
     std::map<std::wstring, std::string_view> files;
     std::vector<std::wstring_view> wanted(kTzReleaseSources.begin(), kTzReleaseSources.end());
@@ -240,7 +245,7 @@ std::optional<TzSourceError> ReadTzFolder(const TzFolderReader& readFile, TzTabl
             files[std::wstring(name)] = kept;
         }
     }
-    return Compile(files, L"", table);
+    return Compile(files, folderName, table);
 }
 
 std::optional<TzSourceError> ReadTzDataZi(const BYTE* data, std::size_t size, std::wstring_view fileName,

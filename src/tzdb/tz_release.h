@@ -47,9 +47,11 @@ std::optional<TzSourceError> ReadTzTarball(const BYTE* data, std::size_t size, s
                                            TzTable* table);
 
 // A folder of the extracted release: `readFile` gives the bytes of one of its
-// files by name, false when there is none.
+// files by name, false when there is none; `folderName` names the folder in
+// messages.
 using TzFolderReader = std::function<bool(std::wstring_view name, std::string* bytes)>;
-std::optional<TzSourceError> ReadTzFolder(const TzFolderReader& readFile, TzTable* table);
+std::optional<TzSourceError> ReadTzFolder(const TzFolderReader& readFile, std::wstring_view folderName,
+                                          TzTable* table);
 
 // A single tzdata.zi (its version from its "# version" line).
 std::optional<TzSourceError> ReadTzDataZi(const BYTE* data, std::size_t size, std::wstring_view fileName,
