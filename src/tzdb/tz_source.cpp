@@ -41,10 +41,11 @@ constexpr std::int64_t kExtendedLastYear = 2101;
 
 constexpr int kMonthDays[2][12] = {{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
                                    {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}};
-constexpr const char* kMonthNames[] = {"January", "February", "March",     "April",   "May",      "June",
-                                       "July",    "August",   "September", "October", "November", "December"};
-constexpr const char* kWeekdayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                         "Thursday", "Friday", "Saturday"};
+constexpr std::array<const char*, 12> kMonthNames = {"January",   "February", "March",    "April",
+                                                     "May",       "June",     "July",     "August",
+                                                     "September", "October",  "November", "December"};
+constexpr std::array<const char*, 7> kWeekdayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                      "Thursday", "Friday", "Saturday"};
 
 bool IsLeap(std::int64_t year) {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
@@ -101,16 +102,11 @@ template <std::size_t N> int Lookup(std::string_view word, const std::array<cons
 }
 
 int LookupMonth(std::string_view word) {
-    return Lookup(word, std::array<const char*, 12>{kMonthNames[0], kMonthNames[1], kMonthNames[2],
-                                                    kMonthNames[3], kMonthNames[4], kMonthNames[5],
-                                                    kMonthNames[6], kMonthNames[7], kMonthNames[8],
-                                                    kMonthNames[9], kMonthNames[10], kMonthNames[11]});
+    return Lookup(word, kMonthNames);
 }
 
 int LookupWeekday(std::string_view word) {
-    return Lookup(word, std::array<const char*, 7>{kWeekdayNames[0], kWeekdayNames[1], kWeekdayNames[2],
-                                                   kWeekdayNames[3], kWeekdayNames[4], kWeekdayNames[5],
-                                                   kWeekdayNames[6]});
+    return Lookup(word, kWeekdayNames);
 }
 
 std::wstring Widen(std::string_view text) {
@@ -979,6 +975,11 @@ public:
         minYear = std::min<std::int64_t>(minYear, 1900);
         maxYear = std::max<std::int64_t>(maxYear, 2038);
         if (!Walk(lines, count, minYear, maxYear, maxYear0, failure)) {
+            return false;
+        }
+        if (types_.empty()) {
+            // zic writes a file no reader takes.
+            *failure = Failure{lines[0].file, lines[0].line, L"the zone's rules never take effect"};
             return false;
         }
         Reduce(zone);
