@@ -1240,11 +1240,17 @@ private:
         for (const OutTransition& t : merged) {
             if (t.at <= 0) {
                 initial = t.type;
-            } else if (!same(t.type, kept.empty() ? initial : kept.back().second)) {
+                continue;
+            }
+            // Of two transitions at one instant (zic can list both) the
+            // later is the one in force, as every reader of its files has it.
+            if (!kept.empty() && kept.back().first == t.at) {
+                kept.pop_back();
+            }
+            if (!same(t.type, kept.empty() ? initial : kept.back().second)) {
                 kept.emplace_back(t.at, t.type);
             }
         }
-        std::vector<int> renumber(types_.size(), -1);
         const auto use = [&](int type) {
             for (std::size_t i = 0; i < zone->types.size(); ++i) {
                 if (zone->types[i].offset == types_[static_cast<std::size_t>(type)].offset &&
