@@ -728,11 +728,16 @@ std::string OffsetAbbreviation(Time offset) {
     return text;
 }
 
+enum class Quoting {
+    kNone,     // as the abbreviation is
+    kZic,      // as zic writes it in a TZ string: in <> unless all letters
+    kReadable, // in <>, never empty, only letters, digits, + and -: what any TZ reader takes
+};
+
 // The abbreviation a zone line's FORMAT makes with a rule's letters (none:
-// the line has no rule in force). `quoted`: as a TZ string writes it, in <>
-// unless all letters.
+// the line has no rule in force).
 std::string Abbreviation(const ZoneLine& zone, const std::string* letters, bool isDst, Time save,
-                         bool quoted) {
+                         Quoting quoting) {
     std::string abbreviation;
     const std::size_t slash = zone.format.find('/');
     if (slash == std::string::npos) {
@@ -751,13 +756,23 @@ std::string Abbreviation(const ZoneLine& zone, const std::string* letters, bool 
     } else {
         abbreviation = isDst ? zone.format.substr(slash + 1) : zone.format.substr(0, slash);
     }
-    if (!quoted) {
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    switch (quoting) {
+    case Quoting::kNone:
         return abbreviation;
+    case Quoting::kZic:
+        return !abbreviation.empty() && std::all_of(abbreviation.begin(), abbreviation.end(), isLetter)
+                   ? abbreviation
+                   : "<" + abbreviation + ">";
+    case Quoting::kReadable:
+        break;
     }
-    const bool letter = !abbreviation.empty() &&
-                        std::all_of(abbreviation.begin(), abbreviation.end(),
-                                    [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
-    return letter ? abbreviation : "<" + abbreviation + ">";
+    for (char& c : abbreviation) {
+        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-') {
+            c = '_';
+        }
+    }
+    return "<" + (abbreviation.empty() ? std::string("_") : abbreviation) + ">";
 }
 
 // [-]h[:mm[:ss]] as a TZ string writes an offset or a time; false beyond a week.
@@ -858,7 +873,7 @@ int CompareLastRules(const Rule* a, const Rule* b) {
 // its last line; false when it writes none. The rules that run to "maximum"
 // make it (one standard, at most one daylight); without such rules the line's
 // latest rule stays in force, and daylight time all year has no TZ string.
-bool TzString(const ZoneLine& zone, const std::vector<Rule>& rules, std::string* out) {
+bool TzString(const ZoneLine& zone, const std::vector<Rule>& rules, Quoting quoting, std::string* out) {
     out->clear();
     const Rule* stdRule = nullptr;
     const Rule* dstRule = nullptr;
@@ -886,10 +901,6 @@ bool TzString(const ZoneLine& zone, const std::vector<Rule>& rules, std::string*
                 stdRule = &rule;
             }
         }
-        // Rules written out year by year to 2037 say nothing after it.
-        if (stdRule != nullptr && stdRule->hiYear == 2037) {
-            return false;
-        }
         if (stdRule != nullptr && stdRule->isDst) {
             // Daylight time for good: from 1 January to the end of the year.
             fakeDst.month = 0;
@@ -909,14 +920,14 @@ bool TzString(const ZoneLine& zone, const std::vector<Rule>& rules, std::string*
         return false;
     }
     const std::string none;
-    *out += Abbreviation(zone, stdRule != nullptr ? &stdRule->letters : &none, false, 0, true);
+    *out += Abbreviation(zone, stdRule != nullptr ? &stdRule->letters : &none, false, 0, quoting);
     if (!AppendTzOffset(out, -zone.stdoff)) {
         return false;
     }
     if (dstRule == nullptr) {
         return true;
     }
-    *out += Abbreviation(zone, &dstRule->letters, dstRule->isDst, dstRule->save, true);
+    *out += Abbreviation(zone, &dstRule->letters, dstRule->isDst, dstRule->save, quoting);
     if (dstRule->save != 3600 && !AppendTzOffset(out, -(zone.stdoff + dstRule->save))) {
         return false;
     }
@@ -947,8 +958,18 @@ public:
     ZoneCompiler(const std::vector<Rule>& rules, std::vector<Rule>& work) : rules_(rules), work_(work) {}
 
     bool Compile(const ZoneLine* lines, std::size_t count, TzZone* zone, Failure* failure) {
+        // zic's TZ string, or where the program's reader would not take it
+        // (abbreviations of fewer than three letters, say) the same rule with
+        // its abbreviations quoted.
         std::string tzString;
-        const bool hasString = TzString(lines[count - 1], rules_, &tzString);
+        std::optional<PosixTz> rule;
+        if (TzString(lines[count - 1], rules_, Quoting::kZic, &tzString)) {
+            rule = ParsePosixTz(Widen(tzString));
+            if (!rule && TzString(lines[count - 1], rules_, Quoting::kReadable, &tzString)) {
+                rule = ParsePosixTz(Widen(tzString));
+            }
+        }
+        const bool hasString = rule.has_value() && tzString.size() <= 255;
         std::int64_t minYear = kEpochYear;
         std::int64_t maxYear = kEpochYear;
         const auto widen = [&](std::int64_t year) {
@@ -984,12 +1005,8 @@ public:
         }
         Reduce(zone);
         if (hasString) {
-            std::wstring text = Widen(tzString);
-            std::optional<PosixTz> rule = ParsePosixTz(text);
-            if (rule && text.size() <= 255) {
-                zone->ruleText = std::move(text);
-                zone->rule = rule;
-            }
+            zone->ruleText = Widen(tzString);
+            zone->rule = rule;
         }
         return true;
     }
@@ -1034,8 +1051,9 @@ private:
             Time startOffset = zp.stdoff;
             if (zp.ruleIndices.empty()) {
                 save = zp.save;
-                const int type = AddType(zp.stdoff + save, zp.isDst,
-                                         Abbreviation(zp, nullptr, zp.isDst, save, false), zp, failure);
+                const int type =
+                    AddType(zp.stdoff + save, zp.isDst,
+                            Abbreviation(zp, nullptr, zp.isDst, save, Quoting::kNone), zp, failure);
                 if (type < 0) {
                     return false;
                 }
@@ -1131,7 +1149,8 @@ private:
                         rp.todo = false;
                         if (useUntil && kTime >= untilTime) {
                             if (startAbbreviation.empty() && zp.stdoff + rp.save == startOffset) {
-                                startAbbreviation = Abbreviation(zp, &rp.letters, rp.isDst, rp.save, false);
+                                startAbbreviation =
+                                    Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone);
                             }
                             break;
                         }
@@ -1142,16 +1161,18 @@ private:
                         if (useStart) {
                             if (kTime < startTime) {
                                 startOffset = zp.stdoff + save;
-                                startAbbreviation = Abbreviation(zp, &rp.letters, rp.isDst, rp.save, false);
+                                startAbbreviation =
+                                    Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone);
                                 continue;
                             }
                             if (startAbbreviation.empty() && startOffset == zp.stdoff + save) {
-                                startAbbreviation = Abbreviation(zp, &rp.letters, rp.isDst, rp.save, false);
+                                startAbbreviation =
+                                    Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone);
                             }
                         }
-                        const int type =
-                            AddType(zp.stdoff + rp.save, rp.isDst,
-                                    Abbreviation(zp, &rp.letters, rp.isDst, rp.save, false), zp, failure);
+                        const int type = AddType(
+                            zp.stdoff + rp.save, rp.isDst,
+                            Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone), zp, failure);
                         if (type < 0) {
                             return false;
                         }
@@ -1172,7 +1193,7 @@ private:
                 // Without a rule's letters only a slash or %z makes one.
                 if (startAbbreviation.empty() &&
                     (zp.formatSpecifier == 'z' || zp.format.find('/') != std::string::npos)) {
-                    startAbbreviation = Abbreviation(zp, nullptr, isDst, save, false);
+                    startAbbreviation = Abbreviation(zp, nullptr, isDst, save, Quoting::kNone);
                 }
                 if (startAbbreviation.empty()) {
                     *failure =
