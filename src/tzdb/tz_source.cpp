@@ -1064,13 +1064,26 @@ private:
                     defaultType_ = type;
                 }
             } else {
+                // Per rule of the line: its abbreviation and its type, made
+                // once; the rules in force in the year being walked.
+                const std::size_t ruleCount = zp.ruleIndices.size();
+                std::vector<std::string> abbreviations(ruleCount);
+                std::vector<int> types(ruleCount, -1);
+                std::vector<std::size_t> active;
+                const auto abbreviationOf = [&](std::size_t p) -> const std::string& {
+                    if (abbreviations[p].empty()) {
+                        const Rule& r = work_[zp.ruleIndices[p]];
+                        abbreviations[p] = Abbreviation(zp, &r.letters, r.isDst, r.save, Quoting::kNone);
+                    }
+                    return abbreviations[p];
+                };
                 for (std::int64_t year = minYear; year <= maxYear; ++year) {
                     if (useUntil && year > zp.until.hiYear) {
                         break;
                     }
-                    bool any = false;
-                    for (const std::size_t index : zp.ruleIndices) {
-                        Rule& rule = work_[index];
+                    active.clear();
+                    for (std::size_t p = 0; p < ruleCount; ++p) {
+                        Rule& rule = work_[zp.ruleIndices[p]];
                         rule.todo = year >= rule.loYear && year <= rule.hiYear;
                         if (rule.todo) {
                             std::wstring reason;
@@ -1080,20 +1093,22 @@ private:
                                 return false;
                             }
                             rule.todo = rule.temp < kY2038 || year <= maxYear0;
-                            any = any || rule.todo;
+                            if (rule.todo) {
+                                active.push_back(p);
+                            }
                         }
                     }
-                    if (!any) {
+                    if (active.empty()) {
                         // Straight on to the next year a rule runs in.
                         std::int64_t next = kMaxYear;
+                        bool later = false;
                         for (const std::size_t index : zp.ruleIndices) {
                             if (work_[index].loYear > year) {
                                 next = std::min(next, work_[index].loYear);
                             }
+                            later = later || work_[index].hiYear > year;
                         }
-                        if (next == kMaxYear &&
-                            !std::any_of(zp.ruleIndices.begin(), zp.ruleIndices.end(),
-                                         [&](std::size_t r) { return work_[r].hiYear > year; })) {
+                        if (!later) {
                             break;
                         }
                         if (next != kMaxYear && next - 1 > year) {
@@ -1116,8 +1131,8 @@ private:
                         std::size_t k = 0;
                         bool found = false;
                         Time kTime = 0;
-                        for (const std::size_t index : zp.ruleIndices) {
-                            const Rule& r = work_[index];
+                        for (const std::size_t p : active) {
+                            const Rule& r = work_[zp.ruleIndices[p]];
                             if (!r.todo) {
                                 continue;
                             }
@@ -1131,26 +1146,25 @@ private:
                             }
                             jTime -= offset;
                             if (!found || jTime < kTime) {
-                                k = index;
+                                k = p;
                                 kTime = jTime;
                                 found = true;
                             } else if (jTime == kTime) {
                                 *failure = Failure{zp.file, zp.line,
                                                    L"two rules for same instant (rule lines " +
-                                                       std::to_wstring(work_[k].line) + L" and " +
-                                                       std::to_wstring(r.line) + L")"};
+                                                       std::to_wstring(work_[zp.ruleIndices[k]].line) +
+                                                       L" and " + std::to_wstring(r.line) + L")"};
                                 return false;
                             }
                         }
                         if (!found) {
                             break;
                         }
-                        Rule& rp = work_[k];
+                        Rule& rp = work_[zp.ruleIndices[k]];
                         rp.todo = false;
                         if (useUntil && kTime >= untilTime) {
                             if (startAbbreviation.empty() && zp.stdoff + rp.save == startOffset) {
-                                startAbbreviation =
-                                    Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone);
+                                startAbbreviation = abbreviationOf(k);
                             }
                             break;
                         }
@@ -1161,21 +1175,20 @@ private:
                         if (useStart) {
                             if (kTime < startTime) {
                                 startOffset = zp.stdoff + save;
-                                startAbbreviation =
-                                    Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone);
+                                startAbbreviation = abbreviationOf(k);
                                 continue;
                             }
                             if (startAbbreviation.empty() && startOffset == zp.stdoff + save) {
-                                startAbbreviation =
-                                    Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone);
+                                startAbbreviation = abbreviationOf(k);
                             }
                         }
-                        const int type = AddType(
-                            zp.stdoff + rp.save, rp.isDst,
-                            Abbreviation(zp, &rp.letters, rp.isDst, rp.save, Quoting::kNone), zp, failure);
-                        if (type < 0) {
-                            return false;
+                        if (types[k] < 0) {
+                            types[k] = AddType(zp.stdoff + rp.save, rp.isDst, abbreviationOf(k), zp, failure);
+                            if (types[k] < 0) {
+                                return false;
+                            }
                         }
+                        const int type = types[k];
                         if (defaultType_ < 0 && !rp.isDst) {
                             defaultType_ = type;
                         }
