@@ -18,7 +18,8 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev clang-format
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 xvfb xauth imagemagick x11-apps xdotool
-          util-linux wixl wixl-data msitools python3 tzdata nodejs libc-bin locales clang-14 libclang-rt-14-dev)
+          util-linux wixl wixl-data msitools python3 tzdata nodejs libc-bin locales clang-14 libclang-rt-14-dev
+          zlib1g-dev libz-mingw-w64-dev)
 
 log() { printf '==> %s\n' "$*"; }
 
