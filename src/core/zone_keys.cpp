@@ -29,9 +29,8 @@ std::wstring CharacterText(wchar_t ch) {
     return Format(L"\"%s\"", std::wstring(1, ch));
 }
 
-// Removes `name` below `parent` with every key below it, the deepest first.
-// The first failure ends it: its code, and in `failed` the path of the key
-// it concerned, relative to `parent`. `removedSome` is set once any key went.
+} // namespace
+
 LONG DeleteKeyTree(const RegKey& parent, const std::wstring& name, bool is64BitOs, std::wstring* failed,
                    bool* removedSome) {
     *failed = name;
@@ -65,8 +64,6 @@ LONG DeleteKeyTree(const RegKey& parent, const std::wstring& name, bool is64BitO
     }
     return removed;
 }
-
-} // namespace
 
 std::wstring NewZoneKeyProblem(const std::wstring& name, const std::vector<std::wstring>& existing) {
     if (name.empty()) {
