@@ -70,8 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ComputeSettingsLocation(SystemAccountApi(), app.NameComparison(), &services.settingsLocation);
     services.startZoneKey = app.startZoneKey;
     services.startAction = [request](ui::CTarvaneDlg& window) {
-        RunStartAction(window.Backup(), request);
-        ui::TheApp().exitCode = 0;
+        ui::TheApp().exitCode = RunStartAction(window.Backup(), request);
     };
     services.timeSyncIsAutomatic = [isLegacyOs = app.isLegacyOs] {
         std::wstring type;
