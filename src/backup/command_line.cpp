@@ -145,7 +145,7 @@ int RunStartAction(BackupContext& context, const StartRequest& request) {
     bool zoneFound = true;
     if (!request.startZoneKey.empty()) {
         const TimeZoneRecord* selected = context.window.SelectedZone();
-        zoneFound = selected != nullptr && EqualNoCase(selected->keyName, request.startZoneKey);
+        zoneFound = selected != nullptr && EqualKeyNames(selected->keyName, request.startZoneKey);
         if (!zoneFound) {
             LogMessage(L"[243] key=\"%s\"", request.startZoneKey);
             context.prompts.ShowMessage(Format(L"No time zone named \"%s\".", request.startZoneKey),

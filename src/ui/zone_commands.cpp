@@ -6,6 +6,7 @@
 #include "backup/command_line.h"
 #include "backup/make_backup.h"
 #include "core/zone_keys.h"
+#include "core/zone_loader.h"
 #include "core/zone_sources.h"
 #include "core/zone_writer.h"
 #include "platform/diagnostic_log.h"
@@ -160,7 +161,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
     }
     // Copied: the prompts below run message loops, and the list may reload.
     const TimeZoneRecord zone = *selected;
-    if (zone.isCurrent != 0) {
+    const auto refuseCurrent = [&] {
         LogMessage(L"[280] key=%s", zone.keyName);
         ShowMessage(
             Hwnd(),
@@ -169,6 +170,9 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
                    L"current first.",
                    zone.keyName),
             kStop);
+    };
+    if (zone.isCurrent != 0) {
+        refuseCurrent();
         return;
     }
     if (allowRelaunch && registryNotWritable_) {
@@ -200,6 +204,14 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
         return;
     }
     if (mode_ != 0) {
+        return;
+    }
+    // The list's mark is as old as the last reload: while the questions were
+    // open another program may have made this zone current.
+    std::wstring currentKey;
+    QueryCurrentZone(services_.timeZones, nullptr, &currentKey);
+    if (EqualKeyNames(TrimWhiteSpace(currentKey), zone.keyName)) {
+        refuseCurrent();
         return;
     }
 
