@@ -38,7 +38,8 @@ LONG DeleteKeyTree(const RegKey& parent, const std::wstring& name, bool is64BitO
     std::vector<std::wstring> children;
     {
         RegKey key(registry);
-        if (const LONG opened = key.Open(parent.Handle(), name, KEY_READ); opened != ERROR_SUCCESS) {
+        // A link is deleted itself; what it points to is never walked.
+        if (const LONG opened = key.OpenNoLink(parent.Handle(), name, KEY_READ); opened != ERROR_SUCCESS) {
             return opened;
         }
         // Every name first: deleting while enumerating would skip keys.
@@ -172,8 +173,9 @@ bool CreateTimeZone(RegistryApi& registry, bool is64BitOs, const TimeZoneRecord&
 
 bool DeleteTimeZone(RegistryApi& registry, bool is64BitOs, const TimeZoneRecord& record) {
     const std::wstring& name = record.keyName;
-    // An empty name would be the Time Zones key itself, a backslash a key below a zone.
-    if (name.empty() || name.find(L'\\') != std::wstring::npos) {
+    // An empty name would be the Time Zones key itself, a backslash a key below
+    // a zone, a NUL a name that the system reads as a shorter one.
+    if (name.empty() || name.find(L'\\') != std::wstring::npos || HoldsNul(name)) {
         SetThreadLastError(ERROR_INVALID_PARAMETER);
         LogMessage(L"[281] key=\"%s\"", name);
         return false;
