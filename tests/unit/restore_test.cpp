@@ -73,8 +73,10 @@ struct RestoreTest : ::testing::Test, FakeBackupWorld {
     // The box of a file refused before anything was written.
     void ExpectRefusedBox(const std::wstring& reason, DWORD error) {
         ASSERT_FALSE(prompts.messages.empty());
-        EXPECT_EQ(prompts.messages.back().text, L"The file cannot be restored: " + reason +
-                                                    L". Nothing was changed.\n\n" + kPath + L"\n\n(" +
+        // A reason that ends with the system's own sentence gets no second full stop.
+        const std::wstring stop = !reason.empty() && reason.back() == L'.' ? L"" : L".";
+        EXPECT_EQ(prompts.messages.back().text, L"The file cannot be restored: " + reason + stop +
+                                                    L" Nothing was changed.\n\n" + kPath + L"\n\n(" +
                                                     std::to_wstring(error) + L") " + GetErrorText(error));
         EXPECT_EQ(prompts.messages.back().flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
         EXPECT_EQ(prompts.messages.size(), 1u) << "nothing is asked about a refused file";
