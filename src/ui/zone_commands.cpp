@@ -118,6 +118,9 @@ bool CTarvaneDlg::SaveEditedZone(const TimeZoneRecord& zone) {
         return SaveTimeZone(services_.registry, services_.facts.is64BitOs, zone);
     }
     if (!CreateTimeZone(services_.registry, services_.facts.is64BitOs, zone, &newZone_->keyLeftOver)) {
+        if (newZone_->keyLeftOver) {
+            newZone_->keyMade = zone.keyName;
+        }
         return false;
     }
     // The zone is whole: a source that cannot be remembered only leaves the
@@ -134,9 +137,21 @@ void CTarvaneDlg::LeaveNewZone() {
     }
     const NewZoneState state = *newZone_;
     newZone_.reset();
-    if (state.keyLeftOver) {
-        if (const TimeZoneRecord* zone = FindZoneById(state.id)) {
-            tarvane::DeleteTimeZone(services_.registry, services_.facts.is64BitOs, *zone);
+    if (state.keyLeftOver && !state.keyMade.empty()) {
+        // Exactly the key that the failed save made, whatever the record says
+        // now; nothing of it is written back, as it never was a zone.
+        const LastErrorKeeper keep;
+        RegKey root(services_.registry);
+        LONG removed =
+            root.Open(kHkeyLocalMachine, kTimeZonesPath, KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
+        std::wstring failed = state.keyMade;
+        if (removed == ERROR_SUCCESS) {
+            bool removedSome = false;
+            removed = DeleteKeyTree(root, state.keyMade, services_.facts.is64BitOs, &failed, &removedSome);
+        }
+        if (removed != ERROR_SUCCESS && removed != static_cast<LONG>(ERROR_FILE_NOT_FOUND)) {
+            SetThreadLastError(static_cast<DWORD>(removed));
+            LogMessage(L"[319] err=%d, key=%s, sub=\"%s\"", removed, state.keyMade, failed);
         }
     }
     // The reload drops the record; the zone the user came from is shown again.
