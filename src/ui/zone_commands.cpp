@@ -106,7 +106,7 @@ void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
     }
     zones_.push_back(zone);
     SelectZoneById(zone.id);
-    newZone_ = NewZoneState{zone.id, exchange.tzName, selectedKey, false};
+    newZone_ = NewZoneState{zone.id, exchange.tzName, selectedKey, false, {}};
     SetEditMode(true, true, false);
     if (mode_ != 1) {
         newZone_.reset();
