@@ -139,6 +139,41 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
          },
          {{L"[119] yr=2021, ind=1", std::nullopt}},
          {L"Do you want to remove", L"FAILED to remove selected year"}},
+        // The default row stands for the zone's own rules, which are no year.
+        {"removing the default year",
+         [&](CTarvaneDlg& window) {
+             EditZone(L"Tokyo Standard Time");
+             ChooseListItem(IDC_YEAR, 0);
+             ::SendMessageW(window.Hwnd(), WM_COMMAND, IDC_REMOVE_YEAR, 0);
+             Pump();
+         },
+         {{L"[118]", std::nullopt}},
+         {L"Removing default year settings is not possible."}},
+        // Another program left the zone unreadable while it was edited: that
+        // counts as a change, said before anything is saved over it.
+        {"edited zone unreadable at Save",
+         [&](CTarvaneDlg&) {
+             EditZone(L"Tokyo Standard Time");
+             const std::wstring tokyo = std::wstring(kTimeZonesPath) + L"\\Tokyo Standard Time";
+             BYTE tzi[44] = {};
+             DWORD size = sizeof tzi;
+             ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, tokyo.c_str(), L"TZI", RRF_RT_REG_BINARY, nullptr,
+                                      tzi, &size),
+                       ERROR_SUCCESS);
+             const auto setTzi = [&](DWORD bytes) {
+                 HKEY key = nullptr;
+                 ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, tokyo.c_str(), 0, KEY_SET_VALUE, &key),
+                           ERROR_SUCCESS);
+                 ::RegSetValueExW(key, L"TZI", 0, REG_BINARY, tzi, bytes);
+                 ::RegCloseKey(key);
+             };
+             setTzi(3);
+             answers = {IDCANCEL}; // go on editing
+             whileAsking = [&] { setTzi(sizeof tzi); };
+             Save();
+         },
+         {{L"[238] key=Tokyo Standard Time", std::nullopt}, {L"[237] key=Tokyo Standard Time", std::nullopt}},
+         {L"The time zone \""}},
         // Wine knows no time-zone privilege (1313) and refuses the change (1314).
         {"activation refused",
          [&](CTarvaneDlg&) {
