@@ -139,16 +139,6 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
          },
          {{L"[119] yr=2021, ind=1", std::nullopt}},
          {L"Do you want to remove", L"FAILED to remove selected year"}},
-        // The default row stands for the zone's own rules, which are no year.
-        {"removing the default year",
-         [&](CTarvaneDlg& window) {
-             EditZone(L"Tokyo Standard Time");
-             ChooseListItem(IDC_YEAR, 0);
-             ::SendMessageW(window.Hwnd(), WM_COMMAND, IDC_REMOVE_YEAR, 0);
-             Pump();
-         },
-         {{L"[118]", std::nullopt}},
-         {L"Removing default year settings is not possible."}},
         // Another program left the zone unreadable while it was edited: that
         // counts as a change, said before anything is saved over it.
         {"edited zone unreadable at Save",
