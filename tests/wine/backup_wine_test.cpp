@@ -642,6 +642,85 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwards
     EXPECT_EQ(RestoreFromBackup(context, path, false), 1) << "the prefix as the backup left it";
 }
 
+// A stand-in for the import tool: the real reg.exe writes the first half of
+// the copy's keys, then the "tool" ends with exit code 1 (reg.exe given a
+// switch it does not know) or outlives its time (ping of an address that
+// does not answer, about 20 seconds).
+class PartialImport : public ProcessApi {
+public:
+    bool hang = false;
+    bool wrotePart = false;
+
+    std::wstring SystemDirectory() override { return SystemProcesses().SystemDirectory(); }
+    bool Start(const std::wstring& commandLine, ProcessHandles* handles) override {
+        const std::size_t close = commandLine.rfind(L'"');
+        const std::size_t open = commandLine.rfind(L'"', close - 1);
+        std::wstring text;
+        if (LoadTextFile(SystemFiles(), commandLine.substr(open + 1, close - open - 1), text)) {
+            text = ReplaceAll(text, L"\r\n", L"\n");
+            std::vector<std::size_t> keys;
+            for (std::size_t at = text.find(L"\n["); at != std::wstring::npos;
+                 at = text.find(L"\n[", at + 1)) {
+                keys.push_back(at);
+            }
+            const std::wstring part = TempFile(L"part.reg");
+            WriteFileBytes(part, BackupFileBytes(text.substr(0, keys.at(keys.size() / 2) + 1)));
+            wrotePart = RunToEnd(Format(L"\"%s\" import \"%s\"", RegExe(), part)) == 0;
+            ::DeleteFileW(part.c_str());
+        }
+        const std::wstring folder = WithTrailingSeparator(SystemDirectory());
+        return SystemProcesses().Start(hang ? Format(L"\"%sping.exe\" -n 20 -w 1000 192.0.2.1", folder)
+                                            : Format(L"\"%s\" /nonsense", RegExe()),
+                                       handles);
+    }
+    DWORD Wait(const ProcessHandles& handles, DWORD milliseconds) override {
+        return SystemProcesses().Wait(handles, milliseconds);
+    }
+    bool ExitCode(const ProcessHandles& handles, DWORD* code) override {
+        return SystemProcesses().ExitCode(handles, code);
+    }
+    bool Terminate(const ProcessHandles& handles) override { return SystemProcesses().Terminate(handles); }
+    void Close(const ProcessHandles& handles) override { SystemProcesses().Close(handles); }
+};
+
+TEST_F(RestoreOnThrowAwayPrefix, ImportToolThatWritesPartAndFailsOrHangsLeavesBothKeysAsTheyWere) {
+    for (const bool hang : {false, true}) {
+        SCOPED_TRACE(hang ? "hangs" : "fails");
+        ChangeZones();
+        // A zone in the half that the stand-in writes back.
+        HKEY first = nullptr;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                                  (std::wstring(kTimeZonesPath) + L"\\Afghanistan Standard Time").c_str(), 0,
+                                  KEY_SET_VALUE, &first),
+                  ERROR_SUCCESS);
+        const std::wstring edited = L"Edited before the restore";
+        ::RegSetValueExW(first, L"Display", 0, REG_SZ, reinterpret_cast<const BYTE*>(edited.c_str()),
+                         static_cast<DWORD>((edited.size() + 1) * 2));
+        ::RegCloseKey(first);
+        const RegFile before = RegExeExportOfBoth();
+        PartialImport standIn;
+        standIn.hang = hang;
+        BackupContext local{SystemRegistry(), SystemFiles(), standIn, prompts, window, settings, activator};
+        prompts.messages.clear();
+        prompts.answers = {IDYES};
+        log.events.clear();
+        EXPECT_EQ(RestoreFromBackup(local, path, false), -1) << log.Dump();
+        EXPECT_TRUE(standIn.wrotePart);
+        const std::string diff = DiffRegFiles(before, RegExeExportOfBoth());
+        EXPECT_TRUE(diff.empty()) << diff;
+        EXPECT_TRUE(LeftPrivateFolders().empty()) << "no saved state or copy is left";
+        EXPECT_TRUE(log.Has(L"[312] path=\"" + path + L"\"")) << log.Dump();
+        ASSERT_FALSE(prompts.messages.empty());
+        EXPECT_EQ(prompts.messages.back().text,
+                  L"ERROR: Failed to restore time zones information from the file:\n\n" + path + L"\n\n" +
+                      (hang ? L"The registry import tool did not finish within 10 seconds."
+                            : L"The registry import tool ended with exit code 1.") +
+                      L"\n\nThe time-zone database was put back as it was; nothing was changed.");
+    }
+    prompts.answers = {IDYES};
+    EXPECT_EQ(RestoreFromBackup(context, path, false), 1) << "the prefix as the backup left it";
+}
+
 // A backup made here and the reg.exe export of both keys restore to the same
 // registry as when reg.exe imported the file itself, value for value.
 TEST_F(RestoreOnThrowAwayPrefix, BackupsRestoreAsWhenTheImportToolReadTheFileItself) {
