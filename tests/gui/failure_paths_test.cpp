@@ -44,6 +44,16 @@ LRESULT CALLBACK RefuseMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 constexpr UINT_PTR kRefusalId = 13;
 
+// A list view that refuses the next item it is given, once.
+LRESULT CALLBACK RefuseOneItem(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR) {
+    if (message == LVM_INSERTITEMW) {
+        ::RemoveWindowSubclass(window, RefuseOneItem, id);
+        return -1;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 class FailurePathsTest : public MainWindowTest {
 protected:
     void Save() {
@@ -164,6 +174,23 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
          },
          {{L"[238] key=Tokyo Standard Time", std::nullopt}, {L"[237] key=Tokyo Standard Time", std::nullopt}},
          {L"The time zone \""}},
+        // The new zone's row cannot be added: nothing is written, the list is read again.
+        {"zone list refuses the new zone",
+         [&](CTarvaneDlg& window) {
+             SelectZone(L"Tokyo Standard Time");
+             window.runNewZoneDialog = [&](HWND, ui::NewZoneExchange& exchange) {
+                 exchange.zone = *exchange.copySource;
+                 exchange.zone.keyName = L"Refused Test Standard Time";
+                 ::SetWindowSubclass(Item(IDC_ZONE_LIST), RefuseOneItem, kRefusalId, 0);
+                 return INT_PTR{IDOK};
+             };
+             ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_NEW_ZONE, 0);
+             Pump();
+             window.runNewZoneDialog = ui::RunNewZoneDialog;
+             EXPECT_EQ(window.Mode(), 0);
+         },
+         {{L"[272] row=-1, key=Refused Test Standard Time", std::nullopt}},
+         {L"ERROR: Failed to add the new time zone to the list"}},
         // Wine knows no time-zone privilege (1313) and refuses the change (1314).
         {"activation refused",
          [&](CTarvaneDlg&) {
