@@ -191,6 +191,18 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
          },
          {{L"[272] row=-1, key=Refused Test Standard Time", std::nullopt}},
          {L"ERROR: Failed to add the new time zone to the list"}},
+        // The zone is deleted, and the list cannot be read again after it.
+        {"list refuses a row after a delete",
+         [&](CTarvaneDlg& window) {
+             SelectZone(L"Yakutsk Standard Time");
+             answers = {IDNO}; // delete without a backup
+             whileAsking = [&] { ::SetWindowSubclass(Item(IDC_ZONE_LIST), RefuseOneItem, kRefusalId, 0); };
+             ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_DELETE_ZONE, 0);
+             Pump();
+             EXPECT_TRUE(window.ReloadZoneList(false)) << "the list whole again for the cases after";
+         },
+         {{L"[105] ", std::nullopt}, {L"[286]", std::nullopt}},
+         {L"Delete the time zone \"Yakutsk Standard Time\"?", L"ERROR: Failed to reload list of time zones"}},
         // Wine knows no time-zone privilege (1313) and refuses the change (1314).
         {"activation refused",
          [&](CTarvaneDlg&) {
