@@ -562,6 +562,33 @@ TEST_F(RestoreTest, FailedPutBackKeepsTheSavedStateWhichRestoresTheDatabase) {
     EXPECT_EQ(Current(), before);
 }
 
+// The database cannot be read to be compared: refused before anything is
+// asked. The clean-up after the import fails: the database is put back.
+TEST_F(RestoreTest, UnreadableDatabaseIsRefusedAndAFailedCleanUpIsPutBack) {
+    registry.InjectFault(RegFault(RegOp::QueryInfo, kInfo).Error(ERROR_ACCESS_DENIED).Times(1));
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[310] err=5, key=\"" + kInfo.substr(19) + L"\"",
+                                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    ExpectRefusedBox(L"the time-zone database could not be read to compare: " + GetErrorText(5), 5);
+
+    registry.PutString(ZonePath(L"Zone B"), L"Stray", L"x");
+    const std::wstring before = Current();
+    registry.InjectFault(RegFault(RegOp::DeleteValue, ZonePath(L"Zone B")).Value(L"Stray").Error(5).Times(1));
+    log.events.clear();
+    prompts.messages.clear();
+    prompts.answers = {IDYES};
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(Current(), before);
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::wstring>{L"[311] err=5, key=\"" + ZonePath(L"Zone B").substr(19) + L"\"",
+                                         L"[317] path=\"C:\\b.trvbkp\"", L"[312] path=\"C:\\b.trvbkp\"",
+                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    EXPECT_EQ(prompts.messages.back().text,
+              L"ERROR: Failed to restore time zones information from the file:\n\n" + kPath +
+                  L"\n\nRemoving what the backup does not hold failed: " + GetErrorText(5) +
+                  L"\n\nThe time-zone database was put back as it was; nothing was changed.");
+}
+
 TEST_F(RestoreTest, CopyThatCannotBeRemovedIsLoggedAndTheRestoreStands) {
     files.removeFileError = 32;
     EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
