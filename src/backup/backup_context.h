@@ -17,6 +17,7 @@ struct BackupContext {
     BackupSettings& settings;
     ZoneActivator& activator;
     bool isLegacyOs = false; // the major version is 5 or lower
+    bool is64BitOs = false;  // how the restore's own writer names the registry view
 };
 
 } // namespace tarvane

@@ -3,18 +3,43 @@
 #include "backup/make_backup.h"
 #include "backup/restore.h"
 #include "platform/diagnostic_log.h"
+#include "platform/error_text.h"
 #include "platform/format.h"
+#include "platform/last_error.h"
 #include "platform/text.h"
 
 namespace tarvane {
+namespace {
 
-bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& files, StartRequest& request) {
+constexpr DWORD kDirectoryNotSupported = 336; // ERROR_DIRECTORY_NOT_SUPPORTED, newer than some headers
+
+// 0 when `path` is a file that can be opened for reading, else the code that says why not.
+DWORD UnreadableFileError(FileApi& files, const std::wstring& path) {
+    if (!files.Exists(path)) {
+        const DWORD error = GetThreadLastError();
+        return error != 0 ? error : ERROR_FILE_NOT_FOUND;
+    }
+    if (files.IsDirectory(path)) {
+        return kDirectoryNotSupported;
+    }
+    const FileHolder file(files, files.OpenExisting(path));
+    if (file.Get() == 0) {
+        const DWORD error = GetThreadLastError();
+        return error != 0 ? error : ERROR_GEN_FAILURE;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& /*files*/, StartRequest& request) {
     if (argc < 2) {
         return true;
     }
     const std::wstring first = argv[1] ? argv[1] : L"";
-    if (EqualNoCase(PathExtension(first), kBackupExtension) && files.Exists(first) &&
-        !files.IsDirectory(first)) {
+    // A backup that is not there or is a folder is still the request: the
+    // start-up action says so, rather than open the window without a word.
+    if (EqualNoCase(PathExtension(first), kBackupExtension)) {
         request.startRestorePath = first;
         return true;
     }
@@ -120,15 +145,25 @@ int RunStartAction(BackupContext& context, const StartRequest& request) {
     bool zoneFound = true;
     if (!request.startZoneKey.empty()) {
         const TimeZoneRecord* selected = context.window.SelectedZone();
-        zoneFound = selected != nullptr && EqualNoCase(selected->keyName, request.startZoneKey);
+        zoneFound = selected != nullptr && EqualKeyNames(selected->keyName, request.startZoneKey);
         if (!zoneFound) {
             LogMessage(L"[243] key=\"%s\"", request.startZoneKey);
             context.prompts.ShowMessage(Format(L"No time zone named \"%s\".", request.startZoneKey),
                                         MB_OK | MB_ICONERROR);
         }
     }
+    int result = 0;
     if (!request.startRestorePath.empty()) {
-        if (RestoreFromBackup(context, request.startRestorePath, true) == -1) {
+        const std::wstring& file = request.startRestorePath;
+        if (const DWORD error = UnreadableFileError(context.files, file); error != 0) {
+            SetThreadLastError(error);
+            LogMessage(L"[318] path=\"%s\"", file);
+            context.prompts.ShowMessage(
+                Format(L"The backup file named on the command line cannot be read:\n\n%s\n\n(%d) %s", file,
+                       error, GetErrorText(error)),
+                MB_OK | MB_ICONERROR);
+            result = -1;
+        } else if (RestoreFromBackup(context, file, true) == -1) {
             context.prompts.Beep();
         }
     }
@@ -148,7 +183,7 @@ int RunStartAction(BackupContext& context, const StartRequest& request) {
             context.window.DeleteTimeZone(false);
         }
     }
-    return 0;
+    return result;
 }
 
 } // namespace tarvane

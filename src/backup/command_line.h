@@ -36,8 +36,9 @@ bool MatchSwitch(const std::wstring& argument, const std::wstring& name);
 // tab arrive as backslash + n, r and t.
 std::wstring EscapeForCommandLine(const std::wstring& value);
 
-// The start-up action, once after the main window's first paint; returns 0.
-// The caller then sets the exit code to 0.
+// The start-up action, once after the main window's first paint: 0, or -1
+// when the backup named as the first argument is not there or cannot be read
+// (said in a message). The caller makes the result the exit code.
 int RunStartAction(BackupContext& context, const StartRequest& request);
 
 } // namespace tarvane

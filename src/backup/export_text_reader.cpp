@@ -125,14 +125,20 @@ public:
 
     bool Parse(ExportContent* content, TextRefusal* refusal) {
         refusal_ = refusal;
-        if (!lines_.empty() && !Clean(0)) {
+        if (lines_.empty()) {
+            *refusal_ = TextRefusal{};
+            SetRefusalReason(refusal_, L"the file is empty");
+            refusal_->line = 1;
+            return false;
+        }
+        if (!Clean(0)) {
             return Refuse(0);
         }
         const std::wstring header = lines_.empty() ? std::wstring() : lines_[0].text;
         const std::wstring_view trimmed = std::wstring_view(header).substr(SkipBlanks(header, 0));
         const std::wstring_view name = trimmed.substr(0, trimmed.find_last_not_of(L" \t") + 1);
         if (name != kRegistryFileHeader && name != kRegedit4Header) {
-            return Refuse(0);
+            return Refuse(0, L"is not the header of a registry file");
         }
         regedit4_ = name == kRegedit4Header;
         for (index_ = 1; index_ < lines_.size(); ++index_) {
@@ -144,12 +150,23 @@ public:
             if (pos == text.size() || text[pos] == L';') {
                 continue;
             }
-            const bool ok = text[pos] == L'[' ? ReadKeyLine(text, pos, content)
-                            : text[pos] == L'@' || text[pos] == L'"'
-                                ? !content->keys.empty() && ReadValue(text, pos, &content->keys.back())
-                                : false;
-            if (!ok) {
+            if (text[pos] == L'[') {
+                if (!ReadKeyLine(text, pos, content)) {
+                    return false;
+                }
+                continue;
+            }
+            if ((text[pos] == L'@' || text[pos] == L'"') && content->keys.empty()) {
+                return Refuse(index_, L"holds a value before any key");
+            }
+            const std::size_t start = index_;
+            if (text[pos] != L'@' && text[pos] != L'"') {
                 return Refuse(index_);
+            }
+            if (!ReadValue(text, pos, &content->keys.back())) {
+                // A hex list may have stopped on a continuation line.
+                return index_ != start && !Clean(index_) ? Refuse(index_)
+                                                         : Refuse(index_, ValueProblem(text, pos));
             }
         }
         return true;
@@ -163,25 +180,45 @@ private:
                lines_[index].text.find_first_of(std::wstring_view(L"\0\r", 2)) == std::wstring::npos;
     }
 
-    bool Refuse(std::size_t index) {
+    // Refuses line `index`; without `what`, the reason follows from how the
+    // line was broken, or the line is simply not understood.
+    bool Refuse(std::size_t index, std::wstring_view what = {}, std::wstring_view detail = {}) {
         refusal_->line = index + 1;
         refusal_->text = index < lines_.size() ? ShownLine(lines_[index].text) : std::wstring();
+        if (what.empty() && index < lines_.size()) {
+            what = !lines_[index].complete ? L"ends in the middle (the file is cut short)"
+                   : !Clean(index)         ? L"holds a NUL character or a stray carriage return"
+                                           : L"is neither a key nor a value that a backup holds";
+        }
+        SetRefusalReason(refusal_, what, detail);
         return false;
+    }
+
+    static std::wstring_view ValueProblem(const std::wstring& text, std::size_t pos) {
+        const std::size_t equals = text.find(L'=', pos);
+        if (equals != std::wstring::npos && SkipBlanks(text, equals + 1) < text.size() &&
+            text[SkipBlanks(text, equals + 1)] == L'-') {
+            return L"deletes a value; a backup deletes nothing";
+        }
+        return L"holds a value that cannot be read";
     }
 
     bool ReadKeyLine(const std::wstring& text, std::size_t pos, ExportContent* content) {
         const std::size_t close = text.rfind(L']');
         if (close == std::wstring::npos || close <= pos || !OnlyBlanksFrom(text, close + 1)) {
-            return false;
+            return Refuse(index_, L"holds a key line without its closing bracket");
         }
         const std::wstring path = text.substr(pos + 1, close - pos - 1);
         for (wchar_t ch : path) {
             if (ch < 0x20) {
-                return false;
+                return Refuse(index_, L"names a key with a control character");
             }
         }
+        if (!path.empty() && path[0] == L'-') {
+            return Refuse(index_, L"deletes a key; a backup deletes nothing");
+        }
         if (!IsImportKeyAllowed(path)) {
-            return false; // a deletion "[-...]" is no allowed key either
+            return Refuse(index_, L"names a key outside the time-zone database", path);
         }
         content->keys.push_back(ExportKey{path, index_ + 1, {}});
         return true;
@@ -373,6 +410,7 @@ bool ReadExportText(const std::vector<BYTE>& bytes, CodePageDecoder decode, Expo
     }
     if (!split) {
         refusal->line = lines.size() + 1;
+        SetRefusalReason(refusal, L"cannot be read in the file's code page");
         return false;
     }
     ExportParser parser(lines, decode, dataCodePage);
@@ -381,6 +419,24 @@ bool ReadExportText(const std::vector<BYTE>& bytes, CodePageDecoder decode, Expo
         return false;
     }
     return true;
+}
+
+void SetRefusalReason(TextRefusal* refusal, std::wstring_view what, std::wstring_view detail) {
+    const std::wstring where =
+        refusal->line == 0 ? std::wstring() : L"line " + GroupedNumber(refusal->line) + L" ";
+    refusal->plainReason = where + std::wstring(what);
+    refusal->reason = refusal->plainReason;
+    if (!detail.empty()) {
+        refusal->reason += L" (" + ShownLine(detail) + L")";
+    }
+}
+
+std::wstring GroupedNumber(std::size_t number) {
+    std::wstring digits = std::to_wstring(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, 1, L',');
+    }
+    return digits;
 }
 
 std::wstring CanonicalExportText(const ExportContent& content) {

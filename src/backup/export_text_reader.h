@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarvane {
@@ -41,7 +42,20 @@ struct ExportContent {
 struct TextRefusal {
     std::size_t line = 0;
     std::wstring text;
+    // What is wrong, as the user reads it after "The file cannot be restored: "
+    // ("line 12 names a key outside the time-zone database (...)"); and the
+    // same without any text of the file, for the log of an elevated program.
+    std::wstring reason;
+    std::wstring plainReason;
 };
+
+// Sets the refusal's two reasons: `what` follows "line N " (or stands alone
+// when `line` is 0); `detail`, text of the file, is added in brackets to the
+// user's reason only.
+void SetRefusalReason(TextRefusal* refusal, std::wstring_view what, std::wstring_view detail = {});
+
+// `number` with a comma between each group of three digits ("4,211").
+std::wstring GroupedNumber(std::size_t number);
 
 // Decodes `size` bytes (size > 0) of a code page into text; false on failure.
 // DecodeCodePage in production; tests pass one of their own.

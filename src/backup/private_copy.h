@@ -1,7 +1,9 @@
 // The file that the registry import tool reads during a restore: a copy that
 // the restore writes itself from what it read of the backup, in a folder that
 // only SYSTEM and Administrators can write, so nobody can change it between
-// the writing and the import. It is removed with this object, on every path.
+// the writing and the import. Beside it the restore saves the database as it
+// was before (the saved state), in case the database has to be put back. Both
+// are removed with this object, on every path, unless the saved state is kept.
 #pragma once
 
 #include "backup/file_api.h"
@@ -18,19 +20,29 @@ public:
     PrivateCopy(const PrivateCopy&) = delete;
     PrivateCopy& operator=(const PrivateCopy&) = delete;
 
-    // Creates the folder and the copy holding `bytes`. 0, or the Windows
-    // error with its log line naming `source`, the user's file.
+    // Creates the folder (once) and the copy holding `bytes`. 0, or the
+    // Windows error with its log line naming `source`, the user's file.
     DWORD Write(const std::vector<BYTE>& bytes, const std::wstring& source);
-    // The copy's path once it exists.
+    // The same for the saved state, a file a restore can read as a backup.
+    DWORD WriteState(const std::vector<BYTE>& bytes, const std::wstring& source);
+    // The copy's and the saved state's paths once they exist.
     const std::wstring& Path() const { return path_; }
-    // Removes the copy and the folder now; what cannot be removed is logged.
-    // The caller's last error is kept.
+    const std::wstring& StatePath() const { return statePath_; }
+    // The saved state (and so its folder) stays when the rest is removed.
+    void KeepState() { keepState_ = true; }
+    // Removes the copy, the saved state unless kept and the folder now; what
+    // cannot be removed is logged. The caller's last error is kept.
     void Remove();
 
 private:
+    DWORD WriteFile(const wchar_t* name, const std::vector<BYTE>& bytes, const std::wstring& source,
+                    std::wstring* written);
+
     FileApi& files_;
     std::wstring folder_;
     std::wstring path_;
+    std::wstring statePath_;
+    bool keepState_ = false;
 };
 
 } // namespace tarvane

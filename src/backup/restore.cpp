@@ -2,14 +2,18 @@
 
 #include "backup/backup_file.h"
 #include "backup/code_page.h"
+#include "backup/database_state.h"
 #include "backup/command_line.h"
 #include "backup/export_text_reader.h"
 #include "backup/export_zone.h"
 #include "backup/import_scope.h"
 #include "backup/make_backup.h"
 #include "backup/private_copy.h"
+#include "backup/registry_export.h"
 #include "backup/zone_value_check.h"
 #include "core/registry_values.h"
+#include "core/zone_keys.h"
+#include "core/zone_sources.h"
 #include "platform/diagnostic_log.h"
 #include "platform/error_text.h"
 #include "platform/format.h"
@@ -26,21 +30,19 @@ constexpr REGSAM kTimeZonesWriteAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_S
 constexpr DWORD kNameCapacity = 261;          // 260 characters and the terminator
 constexpr DWORD kDirectoryNotSupported = 336; // ERROR_DIRECTORY_NOT_SUPPORTED, newer than some headers
 
-int Failed(DWORD error) {
-    SetThreadLastError(error);
-    return 0;
-}
-
 // Runs "<system>\reg.exe import "<copy>"" and waits for it, ending it when it
 // outlives its time; 0 when it ended with exit code 0, else the error code
-// (each failure logged; the lines after the start name the user's file `path`).
-DWORD RunImportTool(ProcessApi& processes, const std::wstring& copy, const std::wstring& path) {
+// (each failure logged; the lines after the start name the user's file `path`)
+// with what went wrong in words in `reason`.
+DWORD RunImportTool(ProcessApi& processes, const std::wstring& copy, const std::wstring& path,
+                    std::wstring* reason) {
     const std::wstring folder = WithTrailingSeparator(TrimWhiteSpace(processes.SystemDirectory()));
     const std::wstring commandLine = Format(L"%sreg.exe import \"%s\"", folder, copy);
     ProcessHandles handles;
     if (!processes.Start(commandLine, &handles)) {
         const DWORD error = GetThreadLastError();
         LogMessage(L"[168] path=\"%s\"", commandLine);
+        *reason = Format(L"The registry import tool could not be started: %s", GetErrorText(error));
         return error;
     }
     DWORD error = 0;
@@ -48,12 +50,15 @@ DWORD RunImportTool(ProcessApi& processes, const std::wstring& copy, const std::
         error = ERROR_OUT_OF_STRUCTURES;
         SetThreadLastError(error);
         LogMessage(L"[169] path=\"%s\"", path);
+        *reason = L"The registry import tool could not be started.";
     } else {
         const DWORD wait = processes.Wait(handles, kImportTimeoutMs);
         if (wait == WAIT_TIMEOUT) {
             error = WAIT_TIMEOUT;
             SetThreadLastError(error);
             LogMessage(L"[171] path=\"%s\"", path);
+            *reason = Format(L"The registry import tool did not finish within %u seconds.",
+                             kImportTimeoutMs / 1000);
             // Left running, the tool would go on writing the registry after the
             // user is told that the restore failed, and keep the copy open.
             if (!processes.Terminate(handles)) {
@@ -62,43 +67,22 @@ DWORD RunImportTool(ProcessApi& processes, const std::wstring& copy, const std::
         } else if (wait != WAIT_OBJECT_0) {
             error = GetThreadLastError();
             LogMessage(L"[170] path=\"%s\"", path);
+            *reason = Format(L"Waiting for the registry import tool failed: %s", GetErrorText(error));
         } else {
             DWORD exitCode = static_cast<DWORD>(-1);
             if (!processes.ExitCode(handles, &exitCode)) {
                 error = GetThreadLastError();
                 LogMessage(L"[172] path=\"%s\"", path);
+                *reason = Format(L"The registry import tool's exit code could not be read: %s",
+                                 GetErrorText(error));
             } else if (exitCode != 0) {
                 error = ERROR_GEN_FAILURE;
                 LogMessage(L"[173] path=\"%s\", exitCode=%d", path, exitCode);
+                *reason = Format(L"The registry import tool ended with exit code %d.", exitCode);
             }
         }
     }
     processes.Close(handles);
-    return error;
-}
-
-// What the file says, read strictly: only the time-zone keys, nothing
-// deleted, every zone value readable by the loader. 0, or 11 with [219].
-DWORD ReadStrictly(const std::vector<BYTE>& bytes, const std::wstring& path, ExportContent* content) {
-    TextRefusal refusal;
-    if (ReadExportText(bytes, DecodeCodePage, content, &refusal) && CheckZoneValues(*content, &refusal)) {
-        return 0;
-    }
-    SetThreadLastError(ERROR_BAD_FORMAT);
-    LogMessage(L"[219] path=\"%s\", line=%u, text=\"%s\"", path, refusal.line, refusal.text);
-    return ERROR_BAD_FORMAT;
-}
-
-// Writes the content as the private copy and has the import tool read that
-// copy, never the user's file; the copy is gone when this returns. 0, or the
-// error (logged).
-DWORD ImportPrivateCopy(BackupContext& context, const ExportContent& content, const std::wstring& path) {
-    PrivateCopy copy(context.files);
-    DWORD error = copy.Write(BackupFileBytes(CanonicalExportText(content)), path);
-    if (error == 0) {
-        error = RunImportTool(context.processes, copy.Path(), path);
-    }
-    copy.Remove();
     return error;
 }
 
@@ -251,13 +235,316 @@ bool ResetDynamicYears(RegistryApi& registry) {
 
 namespace {
 
-// The clean-up after an import; a failure only warns, since the import stands.
-void ResetYearsOrWarn(BackupContext& context, const std::wstring& path) {
-    if (!ResetDynamicYears(context.registry)) {
-        LogMessage(L"[176] path=\"%s\"", path);
-        context.prompts.ShowMessage(L"Warning: Failed to reset some information for dynamic years.",
-                                    MB_OK | MB_ICONEXCLAMATION);
+constexpr DWORD kBadFormat = ERROR_BAD_FORMAT;
+// The restore says so when the file holds fewer than this share of the
+// registry's zones (in quarters): a copy cut at a key boundary reads as a
+// valid backup, and only the count shows that it is not whole.
+constexpr std::size_t kFewZonesQuarters = 3;
+constexpr std::size_t kNamesShown = 10;
+
+// What the strict reading of a file found, and what restoring it changes.
+struct RestorePlan {
+    ExportContent content;
+    bool zoneFile = false;
+    std::wstring zone;    // the one zone of a zone file
+    std::wstring keyName; // the zone to make current, from the file's TimeZoneInformation
+};
+
+// Ends the reading: logs `line` with the path (unless empty) and the code,
+// and keeps the reason for the user.
+DWORD Refuse(ImportOutcome& reached, DWORD error, const std::wstring& reason) {
+    reached.refused = true;
+    reached.reason = reason;
+    SetThreadLastError(error);
+    return error;
+}
+
+// The name of the zone to make current, as the strict reading found it; the
+// reason it cannot be one, or empty.
+std::wstring KeyNameProblem(const std::wstring& name, const std::vector<std::wstring>& zones) {
+    if (name.find(L'\0') != std::wstring::npos) {
+        return L"the current time zone's name (TimeZoneKeyName) holds a NUL character";
     }
+    if (name.find(L'\\') != std::wstring::npos) {
+        return L"the current time zone's name (TimeZoneKeyName) holds a backslash";
+    }
+    if (name.size() > kMaxZoneKeyLength) {
+        return Format(L"the current time zone's name (TimeZoneKeyName) has %u characters; a time zone's key "
+                      L"name has at most %u",
+                      static_cast<DWORD>(name.size()), static_cast<DWORD>(kMaxZoneKeyLength));
+    }
+    for (const std::wstring& zone : zones) {
+        if (EqualKeyNames(zone, name)) {
+            return std::wstring();
+        }
+    }
+    return Format(L"the current time zone it names (%s) is none of the zones it holds", name);
+}
+
+// Reads and checks the file before anything is written or asked. 0, or the
+// code with `reached.reason` saying in words what is wrong.
+DWORD ReadRestoreFile(BackupContext& context, const std::wstring& path, RestorePlan* plan,
+                      ImportOutcome& reached) {
+    FileApi& files = context.files;
+    if (path.empty()) {
+        return Refuse(reached, ERROR_INVALID_PARAMETER, L"no file was named");
+    }
+    if (!files.Exists(path)) {
+        const DWORD error = GetThreadLastError();
+        return Refuse(reached, error, Format(L"the file cannot be found: %s", GetErrorText(error)));
+    }
+    if (files.IsDirectory(path)) {
+        return Refuse(reached, kDirectoryNotSupported, L"it is a folder, not a file");
+    }
+    if (TimeZonesWriteDenied(context.registry)) {
+        SetThreadLastError(ERROR_ACCESS_DENIED);
+        LogMessage(L"[165] path=\"%s\"", path);
+        return Refuse(reached, ERROR_ACCESS_DENIED, L"this program may not write the time-zone database");
+    }
+    // Read once, with nobody writing the file meanwhile; from here on only
+    // these bytes count, whatever happens to the file.
+    std::vector<BYTE> bytes;
+    std::wstring decoded;
+    if (!LoadFileBytes(files, path, &bytes, ReadSharing::DenyWriters) ||
+        !DecodeBackupText(bytes, true, &decoded)) {
+        DWORD error = GetThreadLastError();
+        error = error == 0 ? kBadFormat : error;
+        SetThreadLastError(error);
+        LogMessage(L"[166] path=\"%s\"", path);
+        return Refuse(reached, error, Format(L"the file cannot be read: %s", GetErrorText(error)));
+    }
+    TextRefusal refusal;
+    if (!ReadExportText(bytes, DecodeCodePage, &plan->content, &refusal) ||
+        !CheckZoneValues(plan->content, &refusal)) {
+        SetThreadLastError(kBadFormat);
+        // No text of the file: the log of an elevated program is read by others.
+        LogMessage(L"[219] path=\"%s\", line=%u, reason=\"%s\"", path, refusal.line, refusal.plainReason);
+        return Refuse(reached, kBadFormat, refusal.reason);
+    }
+    const std::wstring informationKey = Format(L"%s\\%s", kLocalMachineName, kTimeZoneInformationPath);
+    std::wstring keyName;
+    const bool named = FindStringValue(plan->content, informationKey,
+                                       context.isLegacyOs ? L"StandardName" : L"TimeZoneKeyName", &keyName);
+    if (!named) {
+        // A zone exported for other computers names no current zone; it is
+        // recognised by its extension and then by holding one zone and nothing else.
+        const bool zoneFile = EqualNoCase(PathExtension(path), kZoneFileExtension);
+        if (!zoneFile || !HoldsOneZone(plan->content)) {
+            SetThreadLastError(kBadFormat);
+            LogMessage(L"[166] path=\"%s\"", path);
+            return Refuse(
+                reached, kBadFormat,
+                zoneFile ? L"a registry file restores only when it holds one zone's keys and nothing else"
+                         : L"it names no current time zone (TimeZoneKeyName in the TimeZoneInformation "
+                           L"key)");
+        }
+        plan->zoneFile = true;
+        plan->zone = ZoneNames(plan->content).front();
+        SetThreadLastError(0);
+        return 0;
+    }
+    plan->keyName = TrimWhiteSpace(keyName);
+    if (plan->keyName.empty()) {
+        SetThreadLastError(ERROR_DIR_NOT_EMPTY);
+        LogMessage(L"[167] path=\"%s\"", path);
+        return Refuse(reached, ERROR_DIR_NOT_EMPTY,
+                      L"the current time zone's name (TimeZoneKeyName) is empty");
+    }
+    if (const std::wstring problem = KeyNameProblem(plan->keyName, ZoneNames(plan->content));
+        !problem.empty()) {
+        SetThreadLastError(kBadFormat);
+        LogMessage(L"[316] path=\"%s\", length=%u", path, static_cast<DWORD>(plan->keyName.size()));
+        return Refuse(reached, kBadFormat, problem);
+    }
+    SetThreadLastError(0);
+    return 0;
+}
+
+// "Changed (12): A, B, ... J and 2 more\n", or nothing for no names.
+std::wstring NameLine(const wchar_t* label, const std::vector<std::wstring>& names) {
+    if (names.empty()) {
+        return std::wstring();
+    }
+    std::wstring line = Format(L"%s (%u): ", label, static_cast<DWORD>(names.size()));
+    for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i) {
+        line += (i == 0 ? L"" : L", ") + names[i];
+    }
+    if (names.size() > kNamesShown) {
+        line += Format(L" and %u more", static_cast<DWORD>(names.size() - kNamesShown));
+    }
+    return line + L"\n";
+}
+
+// The confirmation's text, or empty when the restore would change nothing.
+std::wstring PreviewText(const RestorePlan& plan, const ExportContent& current, const std::wstring& path) {
+    const ZoneChanges changes = CompareZones(current, plan.content);
+    if (plan.zoneFile) {
+        const bool added = !changes.added.empty();
+        if (!added && changes.changed.empty()) {
+            return std::wstring();
+        }
+        return Format(L"Do you want to restore the time zone %s from the following file?\n\n%s\n\n"
+                      L"The restore %s this zone as the file holds it; nothing else is touched.",
+                      plan.zone, path, added ? L"adds" : L"changes");
+    }
+    std::wstring currentName;
+    FindStringValue(current, Format(L"%s\\%s", kLocalMachineName, kTimeZoneInformationPath),
+                    L"TimeZoneKeyName", &currentName);
+    const bool newCurrent = !EqualKeyNames(TrimWhiteSpace(currentName), plan.keyName);
+    if (changes.changed.empty() && changes.added.empty() && changes.deleted.empty() && !newCurrent) {
+        return std::wstring();
+    }
+    std::wstring text =
+        Format(L"Do you want to restore time zones information from the following file?\n\n%s\n\n"
+               L"The time zones will be exactly those of the backup:\n",
+               path);
+    text += NameLine(L"Changed", changes.changed);
+    text += NameLine(L"Added back", changes.added);
+    text += NameLine(L"Deleted, as the backup does not hold them", changes.deleted);
+    if (changes.toZones * 4 < changes.fromZones * kFewZonesQuarters) {
+        text += Format(L"The backup holds %u zones; the registry has %u.\n",
+                       static_cast<DWORD>(changes.toZones), static_cast<DWORD>(changes.fromZones));
+    }
+    if (newCurrent) {
+        text += Format(L"%s becomes the current time zone.\n", plan.keyName);
+    }
+    return text + L"\nIMPORTANT: Do not load time zones backed up from a different operating system!";
+}
+
+// Puts the database back as `before` holds it; the copy keeps the saved
+// state when that fails. The import's error stays the last error.
+void PutBack(BackupContext& context, const ExportContent& before, PrivateCopy& copy, const std::wstring& path,
+             ImportOutcome& reached) {
+    const LastErrorKeeper keep;
+    DWORD failed = 0;
+    for (const wchar_t* root : {kTimeZoneInformationPath, kTimeZonesPath}) {
+        if (const DWORD error = MirrorKeyTree(context.registry, context.is64BitOs, root, before, true);
+            error != 0 && failed == 0) {
+            failed = error;
+        }
+    }
+    reached.putBack = true;
+    if (failed == 0) {
+        SetThreadLastError(0);
+        LogMessage(L"[312] path=\"%s\"", path);
+        return;
+    }
+    reached.putBackFailed = true;
+    if (!copy.StatePath().empty()) {
+        copy.KeepState();
+        reached.keptState = copy.StatePath();
+    }
+    SetThreadLastError(failed);
+    LogMessage(L"[313] path=\"%s\", state=\"%s\"", path, reached.keptState);
+}
+
+// Saves the database, has the import tool read a private copy of the file's
+// content, then removes what the file does not hold; when any of it fails
+// the database is put back. 0 or the first failure's code.
+DWORD ApplyExactly(BackupContext& context, const RestorePlan& plan, const std::wstring& path,
+                   ImportOutcome& reached) {
+    ExportContent before;
+    if (const DWORD error = ReadDatabaseState(context.registry, &before); error != 0) {
+        return Refuse(
+            reached, error,
+            Format(L"the time-zone database could not be read to be saved first: %s", GetErrorText(error)));
+    }
+    PrivateCopy copy(context.files);
+    DWORD error = copy.Write(BackupFileBytes(CanonicalExportText(plan.content)), path);
+    if (error == 0) {
+        error = copy.WriteState(BackupFileBytes(CanonicalExportText(before)), path);
+    }
+    if (error != 0) {
+        return Refuse(reached, error,
+                      Format(L"the restore's files could not be written in its private folder: %s",
+                             GetErrorText(error)));
+    }
+    error = RunImportTool(context.processes, copy.Path(), path, &reached.reason);
+    if (error == 0) {
+        // The import adds and overwrites; what the file does not hold goes here.
+        const std::wstring root =
+            plan.zoneFile ? Format(L"%s\\%s", kTimeZonesPath, plan.zone) : std::wstring(kTimeZonesPath);
+        error = MirrorKeyTree(context.registry, context.is64BitOs, root, plan.content, false);
+        if (error != 0) {
+            LogMessage(L"[317] path=\"%s\"", path);
+            reached.reason =
+                Format(L"Removing what the backup does not hold failed: %s", GetErrorText(error));
+        }
+    }
+    if (error != 0) {
+        SetThreadLastError(error);
+        PutBack(context, before, copy, path, reached);
+        SetThreadLastError(error);
+        return error;
+    }
+    if (!plan.zoneFile) {
+        // What Check Against tz Database remembers of a zone goes with the zone.
+        for (const std::wstring& zone : CompareZones(before, plan.content).deleted) {
+            SetZoneSource(context.registry, zone, L"");
+        }
+    }
+    SetThreadLastError(0);
+    return 0;
+}
+
+int Failed(ImportOutcome& reached, DWORD error) {
+    reached.error = error;
+    SetThreadLastError(error);
+    return 0;
+}
+
+// The import of a file already read and checked; see ImportBackup.
+int ImportPlan(BackupContext& context, const RestorePlan& plan, const std::wstring& path,
+               ImportOutcome& reached) {
+    if (const DWORD error = ApplyExactly(context, plan, path, reached); error != 0) {
+        return Failed(reached, error);
+    }
+    reached.imported = true;
+    if (plan.zoneFile) {
+        // The zone is in place; which zone is current is not the file's business.
+        SetThreadLastError(0);
+        return 1;
+    }
+    TimeZoneRecord record;
+    if (!LoadZoneByKeyName(context.registry, plan.keyName, record)) {
+        const DWORD error = GetThreadLastError();
+        LogMessage(L"[174] path=\"%s\", key=\"%s\"", path, plan.keyName);
+        return Failed(reached, error);
+    }
+    if (!context.activator.Activate(record)) {
+        const DWORD error = GetThreadLastError();
+        LogMessage(L"[175] path=\"%s\", key=\"%s\"", path, plan.keyName);
+        reached.onlyActivationFailed = true;
+        return Failed(reached, error);
+    }
+    SetThreadLastError(0);
+    return 1;
+}
+
+// The message of a restore that failed with `error`.
+std::wstring FailureText(const ImportOutcome& outcome, const std::wstring& path, DWORD error) {
+    const std::wstring code = Format(L"(%d) %s", error, GetErrorText(error));
+    if (outcome.refused) {
+        const bool stop = !outcome.reason.empty() && outcome.reason.back() == L'.';
+        return Format(L"The file cannot be restored: %s%s Nothing was changed.\n\n%s\n\n%s", outcome.reason,
+                      stop ? L"" : L".", path, code);
+    }
+    if (outcome.putBackFailed) {
+        return Format(L"ERROR: Failed to restore time zones information from the file:\n\n%s\n\n%s\n\n"
+                      L"Putting the time-zone database back as it was failed too. %s\n\n%s\n\n%s",
+                      path, outcome.reason,
+                      outcome.keptState.empty()
+                          ? L""
+                          : L"This file holds the database as it was before the restore; "
+                            L"restore it to put the database back:",
+                      outcome.keptState, code);
+    }
+    if (outcome.putBack) {
+        return Format(L"ERROR: Failed to restore time zones information from the file:\n\n%s\n\n%s\n\n"
+                      L"The time-zone database was put back as it was; nothing was changed.",
+                      path, outcome.reason);
+    }
+    return Format(L"ERROR: Failed to restore time zones information from the file:\n\n%s\n\n%s", path, code);
 }
 
 } // namespace
@@ -266,88 +553,11 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
     ImportOutcome ignored;
     ImportOutcome& reached = outcome != nullptr ? *outcome : ignored;
     reached = ImportOutcome{};
-    FileApi& files = context.files;
-    if (path.empty()) {
-        return Failed(ERROR_INVALID_PARAMETER);
+    RestorePlan plan;
+    if (const DWORD error = ReadRestoreFile(context, path, &plan, reached); error != 0) {
+        return Failed(reached, error);
     }
-    if (!files.Exists(path)) {
-        return Failed(GetThreadLastError());
-    }
-    if (files.IsDirectory(path)) {
-        return Failed(kDirectoryNotSupported);
-    }
-    if (TimeZonesWriteDenied(context.registry)) {
-        SetThreadLastError(ERROR_ACCESS_DENIED);
-        LogMessage(L"[165] path=\"%s\"", path);
-        return Failed(ERROR_ACCESS_DENIED);
-    }
-    // Read once, with nobody writing the file meanwhile; from here on only
-    // these bytes count, whatever happens to the file.
-    std::vector<BYTE> bytes;
-    std::wstring keyName;
-    const bool read = LoadFileBytes(files, path, &bytes, ReadSharing::DenyWriters);
-    const bool named = read && ReadBackupTimeZoneKey(bytes, context.isLegacyOs, keyName);
-    // A zone exported for other computers names no current zone; it is
-    // recognised by its extension and then by holding one zone and nothing else.
-    const bool zoneFile =
-        read && !named && GetThreadLastError() == 0 && EqualNoCase(PathExtension(path), kZoneFileExtension);
-    if (!named && !zoneFile) {
-        DWORD error = GetThreadLastError();
-        if (error == 0) {
-            error = ERROR_BAD_FORMAT;
-        }
-        SetThreadLastError(error);
-        LogMessage(L"[166] path=\"%s\"", path);
-        return Failed(error);
-    }
-    keyName = TrimWhiteSpace(keyName);
-    if (named && keyName.empty()) {
-        SetThreadLastError(ERROR_DIR_NOT_EMPTY);
-        LogMessage(L"[167] path=\"%s\"", path);
-        return Failed(ERROR_DIR_NOT_EMPTY);
-    }
-    ExportContent content;
-    if (const DWORD error = ReadStrictly(bytes, path, &content); error != 0) {
-        return Failed(error);
-    }
-    if (zoneFile && !HoldsOneZone(content)) {
-        SetThreadLastError(ERROR_BAD_FORMAT);
-        LogMessage(L"[166] path=\"%s\"", path);
-        return Failed(ERROR_BAD_FORMAT);
-    }
-    if (const DWORD error = ImportPrivateCopy(context, content, path); error != 0) {
-        return Failed(error);
-    }
-    reached.imported = true;
-
-    if (zoneFile) {
-        // The zone is in place; which zone is current is not the file's business.
-        ResetYearsOrWarn(context, path);
-        SetThreadLastError(0);
-        return 1;
-    }
-
-    // The registry now holds the file's content: the stale years go whatever
-    // fails after this point.
-    TimeZoneRecord record;
-    DWORD error = 0;
-    const bool loaded = LoadZoneByKeyName(context.registry, keyName, record);
-    if (!loaded) {
-        error = GetThreadLastError();
-        LogMessage(L"[174] path=\"%s\", key=\"%s\"", path, keyName);
-    }
-    ResetYearsOrWarn(context, path);
-    if (!loaded) {
-        return Failed(error);
-    }
-    if (!context.activator.Activate(record)) {
-        error = GetThreadLastError();
-        LogMessage(L"[175] path=\"%s\", key=\"%s\"", path, keyName);
-        reached.onlyActivationFailed = true;
-        return Failed(error);
-    }
-    SetThreadLastError(0);
-    return 1;
+    return ImportPlan(context, plan, path, reached);
 }
 
 int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch) {
@@ -379,28 +589,50 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
     if (path.empty()) {
         return -1;
     }
-    const int answer = prompts.ShowMessage(
-        Format(L"Do you want to restore time zones information from the following file?\n\n%s\n\n"
-               L"NOTE that all your current time zones will be overwritten.\n\n"
-               L"IMPORTANT: Do not load time zones backed up from a different operating system!",
-               path),
-        MB_YESNOCANCEL | MB_ICONINFORMATION);
-    if (answer == IDNO || answer == IDCANCEL) {
+
+    ImportOutcome outcome;
+    RestorePlan plan;
+    DWORD error = 0;
+    std::wstring preview;
+    {
+        const WaitCursor wait(prompts);
+        error = ReadRestoreFile(context, path, &plan, outcome);
+        ExportContent current;
+        if (error == 0 && (error = ReadDatabaseState(context.registry, &current)) != 0) {
+            Refuse(outcome, error,
+                   Format(L"the time-zone database could not be read to compare: %s", GetErrorText(error)));
+        }
+        if (error == 0) {
+            preview = PreviewText(plan, current, path);
+        }
+    }
+    if (error == 0 && preview.empty()) {
+        prompts.ShowMessage(Format(L"The time zones in the registry are already those of the file:\n\n%s\n\n"
+                                   L"Nothing was changed.",
+                                   path),
+                            MB_OK | MB_ICONINFORMATION);
         return 0;
     }
-    if (answer != IDYES) {
-        LogMessage(L"[182] r=%d, path=%s", answer, path);
-        prompts.Beep();
-        return -1;
+    if (error == 0) {
+        const int answer = prompts.ShowMessage(preview, MB_YESNOCANCEL | MB_ICONINFORMATION);
+        if (answer == IDNO || answer == IDCANCEL) {
+            return 0;
+        }
+        if (answer != IDYES) {
+            LogMessage(L"[182] r=%d, path=%s", answer, path);
+            prompts.Beep();
+            return -1;
+        }
     }
 
     const WaitCursor wait(prompts);
-    ImportOutcome outcome;
-    const int result = ImportBackup(context, path, &outcome);
-    const bool imported = outcome.imported;
-    DWORD error = GetThreadLastError();
+    int result = 0;
+    if (error == 0) {
+        result = ImportPlan(context, plan, path, outcome);
+        error = GetThreadLastError();
+    }
     bool reloaded = false;
-    if (imported) {
+    if (outcome.imported || outcome.putBack) {
         // Whatever failed after the import, the list must show what the
         // registry now holds, or a later save would write the old zones back.
         reloaded = window.ReloadZoneList(true);
@@ -419,15 +651,12 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
         return 1;
     }
     if (result == 0) {
-        if (imported && !reloaded) {
+        if ((outcome.imported || outcome.putBack) && !reloaded) {
             LogText(EVENTLOG_ERROR_TYPE, L"[158]");
         }
         SetThreadLastError(error);
         LogMessage(L"[156] file=\"%s\"", path);
-        prompts.ShowMessage(
-            Format(L"ERROR: Failed to restore time zones information from the file:\n\n%s\n\n(%d) %s", path,
-                   error, GetErrorText(error)),
-            MB_OK | MB_ICONERROR);
+        prompts.ShowMessage(FailureText(outcome, path, error), MB_OK | MB_ICONERROR);
         return -1;
     }
     if (!reloaded) {

@@ -20,12 +20,23 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool all
 
 // How far an import got.
 struct ImportOutcome {
-    // The import tool ran to exit code 0: the registry holds the file's
-    // content whatever failed after it.
+    // The file was refused, or the restore stopped, before anything was written.
+    bool refused = false;
+    // The registry holds exactly the file's content (the import tool ran to
+    // exit code 0 and the clean-up succeeded), whatever failed after it.
     bool imported = false;
+    // The import or its clean-up failed and the database was put back as it
+    // was before; `putBackFailed` when that failed too, with the saved state
+    // kept in `keptState` (empty when it could not be saved).
+    bool putBack = false;
+    bool putBackFailed = false;
+    std::wstring keptState;
     // Everything else succeeded; only making the backed-up current zone the
     // machine's zone failed.
     bool onlyActivationFailed = false;
+    // What went wrong, in words, and its code.
+    std::wstring reason;
+    DWORD error = 0;
 };
 
 // A file with the extension .reg that names no current zone and holds one
@@ -35,7 +46,9 @@ struct ImportOutcome {
 // 1 when the import, the zone load and the activation all succeeded, else 0
 // with the code of the first failure in the last-error slot. The import tool
 // reads a private copy written from the strict reading of the file, never
-// the file itself.
+// the file itself; afterwards the Time Zones key (or the one zone's key)
+// holds exactly what the file holds. The database is saved first, and put
+// back when the import or its clean-up fails.
 int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome* outcome = nullptr);
 
 // The Time Zones key cannot be opened for writing (for a reason other than

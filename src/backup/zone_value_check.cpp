@@ -5,6 +5,8 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 
+#include "platform/format.h"
+
 #include <string_view>
 
 namespace tarvane {
@@ -56,6 +58,27 @@ bool YearValueReadable(const ExportValue& value) {
     return !IsYearName(value.name) || IsTzi(value);
 }
 
+// What is wrong with a value that the checks above refused.
+void Explain(const ExportValue& value, std::wstring_view zone, bool years, TextRefusal* refusal) {
+    const std::wstring line = GroupedNumber(value.line);
+    const auto size = static_cast<DWORD>(value.data.size());
+    std::wstring problem;
+    if (!years && EqualAsciiNoCase(value.name, L"TZI")) {
+        problem = value.type == REG_BINARY ? Format(L"has a TZI of %u bytes", size)
+                                           : L"has a TZI that is not binary";
+        problem += L"; a zone's TZI has 44";
+    } else if (!years) {
+        problem = Format(L"has a %s value that is not a text", value.name);
+    } else if (IsYearName(value.name)) {
+        problem =
+            Format(L"has a year %s of %u bytes; a year's TZI has 44 bytes of binary data", value.name, size);
+    } else {
+        problem = Format(L"has a %s that is not a 4-byte number", value.name);
+    }
+    refusal->reason = Format(L"the zone %s %s (line %s)", std::wstring(zone), problem, line);
+    refusal->plainReason = Format(L"line %s: a zone value %s", line, problem);
+}
+
 } // namespace
 
 bool CheckZoneValues(const ExportContent& content, TextRefusal* refusal) {
@@ -70,6 +93,7 @@ bool CheckZoneValues(const ExportContent& content, TextRefusal* refusal) {
             if ((zone && !ZoneValueReadable(value)) || (years && !YearValueReadable(value))) {
                 refusal->line = value.line;
                 refusal->text = value.lineText;
+                Explain(value, below.substr(0, separator), years, refusal);
                 return false;
             }
         }

@@ -29,9 +29,8 @@ std::wstring CharacterText(wchar_t ch) {
     return Format(L"\"%s\"", std::wstring(1, ch));
 }
 
-// Removes `name` below `parent` with every key below it, the deepest first.
-// The first failure ends it: its code, and in `failed` the path of the key
-// it concerned, relative to `parent`. `removedSome` is set once any key went.
+} // namespace
+
 LONG DeleteKeyTree(const RegKey& parent, const std::wstring& name, bool is64BitOs, std::wstring* failed,
                    bool* removedSome) {
     *failed = name;
@@ -39,7 +38,8 @@ LONG DeleteKeyTree(const RegKey& parent, const std::wstring& name, bool is64BitO
     std::vector<std::wstring> children;
     {
         RegKey key(registry);
-        if (const LONG opened = key.Open(parent.Handle(), name, KEY_READ); opened != ERROR_SUCCESS) {
+        // A link is deleted itself; what it points to is never walked.
+        if (const LONG opened = key.OpenNoLink(parent.Handle(), name, KEY_READ); opened != ERROR_SUCCESS) {
             return opened;
         }
         // Every name first: deleting while enumerating would skip keys.
@@ -65,8 +65,6 @@ LONG DeleteKeyTree(const RegKey& parent, const std::wstring& name, bool is64BitO
     }
     return removed;
 }
-
-} // namespace
 
 std::wstring NewZoneKeyProblem(const std::wstring& name, const std::vector<std::wstring>& existing) {
     if (name.empty()) {
@@ -175,8 +173,9 @@ bool CreateTimeZone(RegistryApi& registry, bool is64BitOs, const TimeZoneRecord&
 
 bool DeleteTimeZone(RegistryApi& registry, bool is64BitOs, const TimeZoneRecord& record) {
     const std::wstring& name = record.keyName;
-    // An empty name would be the Time Zones key itself, a backslash a key below a zone.
-    if (name.empty() || name.find(L'\\') != std::wstring::npos) {
+    // An empty name would be the Time Zones key itself, a backslash a key below
+    // a zone, a NUL a name that the system reads as a shorter one.
+    if (name.empty() || name.find(L'\\') != std::wstring::npos || HoldsNul(name)) {
         SetThreadLastError(ERROR_INVALID_PARAMETER);
         LogMessage(L"[281] key=\"%s\"", name);
         return false;

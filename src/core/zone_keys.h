@@ -26,6 +26,12 @@ std::wstring NewZoneKeyProblem(const std::wstring& name, const std::vector<std::
 // enumeration fails (logged), with the code in `error` (0 when none).
 std::vector<std::wstring> ZoneKeyNames(RegistryApi& registry, LONG* error);
 
+// Removes `name` below `parent` with every key below it, the deepest first.
+// The first failure ends it: its code, and in `failed` the path of the key
+// it concerned, relative to `parent`. `removedSome` is set once any key went.
+LONG DeleteKeyTree(const RegKey& parent, const std::wstring& name, bool is64BitOs, std::wstring* failed,
+                   bool* removedSome);
+
 // Writes a new zone. Its key is created first, and a key of that name that
 // exists already is left alone (false, last error ERROR_ALREADY_EXISTS);
 // then SaveTimeZone writes the record, and when it fails the key made here

@@ -178,7 +178,7 @@ bool ReadTimeZones(RegistryApi& registry, TimeZoneApi& timeZones, std::vector<Ti
             ids.insert(lastId);
             record.keyName = name;
             if (currentToFind) {
-                record.isCurrent = EqualNoCase(currentKey, record.keyName) ? 1 : 0;
+                record.isCurrent = EqualKeyNames(currentKey, record.keyName) ? 1 : 0;
                 currentToFind = record.isCurrent == 0;
             }
 
@@ -221,7 +221,7 @@ bool FillZoneList(ZoneListView& view, const std::vector<TimeZoneRecord>& records
         }
         if (chosen == -1 && selectKey) {
             const bool wanted =
-                selectKey->empty() ? record.isCurrent == 1 : EqualNoCase(*selectKey, record.keyName);
+                selectKey->empty() ? record.isCurrent == 1 : EqualKeyNames(*selectKey, record.keyName);
             if (wanted) {
                 chosen = row;
             }

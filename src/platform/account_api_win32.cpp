@@ -3,10 +3,49 @@
 #include <sddl.h>
 #include <wtsapi32.h>
 
+#include <string>
+
 namespace tarvane {
 namespace {
 
 constexpr DWORD kNameCapacity = 260;
+
+// wtsapi32.dll is loaded on first use, by its full path in the system folder:
+// imported statically, or by its bare name, it would be looked for beside the
+// program first, and a DLL placed there would run in an elevated copy.
+struct SessionCalls {
+    using QueryFn = BOOL(WINAPI*)(HANDLE server, DWORD session, WTS_INFO_CLASS infoClass, LPWSTR* buffer,
+                                  DWORD* bytes);
+    using FreeFn = void(WINAPI*)(PVOID memory);
+    QueryFn query = nullptr;
+    FreeFn free = nullptr;
+};
+
+const SessionCalls& TheSessionCalls() {
+    static const SessionCalls calls = [] {
+        SessionCalls found;
+        wchar_t folder[MAX_PATH + 1] = {};
+        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) {
+            return found;
+        }
+        const std::wstring path = std::wstring(folder, length) + L"\\wtsapi32.dll";
+        // Kept for the life of the process, as an import would be.
+        HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (module == nullptr) {
+            return found;
+        }
+        found.query = reinterpret_cast<SessionCalls::QueryFn>(
+            reinterpret_cast<void*>(::GetProcAddress(module, "WTSQuerySessionInformationW")));
+        found.free = reinterpret_cast<SessionCalls::FreeFn>(
+            reinterpret_cast<void*>(::GetProcAddress(module, "WTSFreeMemory")));
+        if (found.query == nullptr || found.free == nullptr) {
+            found = SessionCalls{};
+        }
+        return found;
+    }();
+    return calls;
+}
 
 class SystemAccounts : public AccountApi {
 public:
@@ -59,7 +98,12 @@ public:
         LPWSTR block = nullptr;
         DWORD bytes = 0;
         const WTS_INFO_CLASS infoClass = kind == SessionText::DomainName ? WTSDomainName : WTSUserName;
-        if (!::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, infoClass, &block, &bytes)) {
+        const SessionCalls& calls = TheSessionCalls();
+        if (calls.query == nullptr) {
+            ::SetLastError(ERROR_PROC_NOT_FOUND);
+            return false;
+        }
+        if (!calls.query(WTS_CURRENT_SERVER_HANDLE, session, infoClass, &block, &bytes)) {
             return false;
         }
         // The block holds a terminated text; never read past its size.
@@ -69,7 +113,7 @@ public:
             ++length;
         }
         text->assign(block != nullptr ? block : L"", length);
-        ::WTSFreeMemory(block);
+        calls.free(block);
         return true;
     }
 

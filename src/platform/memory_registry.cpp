@@ -145,6 +145,9 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::MakePath(std::wstring_view
 
 LONG MemoryRegistry::ResolveTarget(RegOp op, RegHandle parent, std::wstring_view subKey, Node** base,
                                    std::wstring* path) {
+    if (HoldsNul(subKey)) {
+        return ERROR_INVALID_PARAMETER;
+    }
     LONG error = 0;
     *base = Resolve(parent, 0, &error);
     if (*base == nullptr) {
@@ -367,6 +370,9 @@ LONG MemoryRegistry::QueryInfoKey(RegHandle key, RegKeyInfo* info) {
 LONG MemoryRegistry::QueryValue(RegHandle key, std::wstring_view name, DWORD* type, BYTE* data,
                                 DWORD* dataSize) {
     ++calls_;
+    if (HoldsNul(name)) {
+        return ERROR_INVALID_PARAMETER;
+    }
     LONG error = 0;
     Node* node = Resolve(key, KEY_QUERY_VALUE, &error);
     if (node == nullptr) {
@@ -387,6 +393,9 @@ LONG MemoryRegistry::QueryValue(RegHandle key, std::wstring_view name, DWORD* ty
 LONG MemoryRegistry::SetValue(RegHandle key, std::wstring_view name, DWORD type, const BYTE* data,
                               DWORD size) {
     ++calls_;
+    if (HoldsNul(name)) {
+        return ERROR_INVALID_PARAMETER;
+    }
     LONG error = 0;
     Node* node = Resolve(key, KEY_SET_VALUE, &error);
     if (node == nullptr) {
@@ -409,6 +418,9 @@ LONG MemoryRegistry::SetValue(RegHandle key, std::wstring_view name, DWORD type,
 
 LONG MemoryRegistry::DeleteValue(RegHandle key, std::wstring_view name) {
     ++calls_;
+    if (HoldsNul(name)) {
+        return ERROR_INVALID_PARAMETER;
+    }
     LONG error = 0;
     Node* node = Resolve(key, KEY_SET_VALUE, &error);
     if (node == nullptr) {

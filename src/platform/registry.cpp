@@ -24,6 +24,16 @@ LONG RegKey::Open(RegHandle parent, std::wstring_view path, REGSAM access) {
     return result;
 }
 
+LONG RegKey::OpenNoLink(RegHandle parent, std::wstring_view path, REGSAM access) {
+    Close();
+    RegHandle handle = 0;
+    const LONG result = api_->OpenKeyNoLink(parent, path, access, &handle);
+    if (result == ERROR_SUCCESS) {
+        handle_ = handle;
+    }
+    return result;
+}
+
 LONG RegKey::Create(RegHandle parent, std::wstring_view path, REGSAM access, DWORD* disposition) {
     Close();
     RegHandle handle = 0;

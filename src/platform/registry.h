@@ -39,12 +39,25 @@ struct RegKeyInfo {
     DWORD maxValueDataLength = 0; // bytes
 };
 
+// A key or value name with an embedded NUL: the system's calls would stop
+// at it and act on another key or value, so both implementations refuse such
+// a name with ERROR_INVALID_PARAMETER.
+inline bool HoldsNul(std::wstring_view name) {
+    return name.find(L'\0') != std::wstring_view::npos;
+}
+
 class RegistryApi {
 public:
     virtual ~RegistryApi() = default;
 
     // RegOpenKeyExW.
     virtual LONG OpenKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result) = 0;
+    // RegOpenKeyExW with REG_OPTION_OPEN_LINK: a symbolic link is opened
+    // itself, not the key it points to (what is about to be deleted is never
+    // followed elsewhere). Where there are no links, OpenKey.
+    virtual LONG OpenKeyNoLink(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result) {
+        return OpenKey(parent, subKey, access, result);
+    }
     // RegCreateKeyExW: non-volatile, no class; `disposition` may be null.
     virtual LONG CreateKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result,
                            DWORD* disposition) = 0;
@@ -86,6 +99,8 @@ public:
     RegKey& operator=(const RegKey&) = delete;
 
     LONG Open(RegHandle parent, std::wstring_view path, REGSAM access);
+    // The same without following a symbolic link (OpenKeyNoLink).
+    LONG OpenNoLink(RegHandle parent, std::wstring_view path, REGSAM access);
     LONG Create(RegHandle parent, std::wstring_view path, REGSAM access, DWORD* disposition = nullptr);
     void Close();
 

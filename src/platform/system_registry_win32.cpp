@@ -17,17 +17,19 @@ RegHandle FromHkey(HKEY key) {
 class Win32Registry : public RegistryApi {
 public:
     LONG OpenKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result) override {
-        const std::wstring path(subKey);
-        HKEY key = nullptr;
-        const LONG status = ::RegOpenKeyExW(ToHkey(parent), path.c_str(), 0, access, &key);
-        if (status == ERROR_SUCCESS) {
-            *result = FromHkey(key);
-        }
-        return status;
+        return Open(parent, subKey, 0, access, result);
+    }
+
+    LONG OpenKeyNoLink(RegHandle parent, std::wstring_view subKey, REGSAM access,
+                       RegHandle* result) override {
+        return Open(parent, subKey, REG_OPTION_OPEN_LINK, access, result);
     }
 
     LONG CreateKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result,
                    DWORD* disposition) override {
+        if (HoldsNul(subKey)) {
+            return ERROR_INVALID_PARAMETER;
+        }
         const std::wstring path(subKey);
         HKEY key = nullptr;
         const LONG status = ::RegCreateKeyExW(ToHkey(parent), path.c_str(), 0, nullptr,
@@ -78,21 +80,33 @@ public:
 
     LONG QueryValue(RegHandle key, std::wstring_view name, DWORD* type, BYTE* data,
                     DWORD* dataSize) override {
+        if (HoldsNul(name)) {
+            return ERROR_INVALID_PARAMETER;
+        }
         const std::wstring valueName(name);
         return ::RegQueryValueExW(ToHkey(key), valueName.c_str(), nullptr, type, data, dataSize);
     }
 
     LONG SetValue(RegHandle key, std::wstring_view name, DWORD type, const BYTE* data, DWORD size) override {
+        if (HoldsNul(name)) {
+            return ERROR_INVALID_PARAMETER;
+        }
         const std::wstring valueName(name);
         return ::RegSetValueExW(ToHkey(key), valueName.c_str(), 0, type, data, size);
     }
 
     LONG DeleteValue(RegHandle key, std::wstring_view name) override {
+        if (HoldsNul(name)) {
+            return ERROR_INVALID_PARAMETER;
+        }
         const std::wstring valueName(name);
         return ::RegDeleteValueW(ToHkey(key), valueName.c_str());
     }
 
     LONG DeleteKey(RegHandle parent, std::wstring_view subKey) override {
+        if (HoldsNul(subKey)) {
+            return ERROR_INVALID_PARAMETER;
+        }
         const std::wstring path(subKey);
         return ::RegDeleteKeyW(ToHkey(parent), path.c_str());
     }
@@ -104,8 +118,26 @@ public:
         if (deleteKeyEx == nullptr) {
             return ERROR_NOT_SUPPORTED;
         }
+        if (HoldsNul(subKey)) {
+            return ERROR_INVALID_PARAMETER;
+        }
         const std::wstring path(subKey);
         return deleteKeyEx(ToHkey(parent), path.c_str(), view, 0);
+    }
+
+private:
+    static LONG Open(RegHandle parent, std::wstring_view subKey, DWORD options, REGSAM access,
+                     RegHandle* result) {
+        if (HoldsNul(subKey)) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        const std::wstring path(subKey);
+        HKEY key = nullptr;
+        const LONG status = ::RegOpenKeyExW(ToHkey(parent), path.c_str(), options, access, &key);
+        if (status == ERROR_SUCCESS) {
+            *result = FromHkey(key);
+        }
+        return status;
     }
 };
 

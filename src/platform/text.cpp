@@ -34,6 +34,18 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b) {
 #endif
 }
 
+bool EqualKeyNames(std::wstring_view a, std::wstring_view b) {
+#ifdef _WIN32
+    if (a.size() > INT_MAX || b.size() > INT_MAX) {
+        return false;
+    }
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+#else
+    return EqualAsciiNoCase(a, b);
+#endif
+}
+
 bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) {
         return false;

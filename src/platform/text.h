@@ -23,6 +23,12 @@ inline bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
 // i, a Turkish locale) does not match.
 bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b);
 
+// Key and value names as the registry tells them apart: ordinal, without
+// regard to case (CompareStringOrdinal with bIgnoreCase on Windows, ASCII
+// letters folded elsewhere), never by the rules of a locale. For the names
+// that decide what a command acts on.
+bool EqualKeyNames(std::wstring_view a, std::wstring_view b);
+
 // The value of a hexadecimal digit (either case), or -1.
 int HexDigitValue(wchar_t ch);
 

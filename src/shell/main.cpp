@@ -19,6 +19,21 @@
 
 namespace {
 
+// First thing, before anything loads a library: the system's libraries come
+// from the system folder only, never from the program's own folder, where a
+// portable copy lies beside whatever else was put there (an elevated copy
+// runs from the same folder). Windows 7 without its update lacks the call.
+constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32, newer than the headers
+[[maybe_unused]] const bool systemFolderOnly = [] {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD flags);
+    HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+    const auto set = kernel32 == nullptr
+                         ? nullptr
+                         : reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+                               ::GetProcAddress(kernel32, "SetDefaultDllDirectories")));
+    return set != nullptr && set(kSearchSystem32) != FALSE;
+}();
+
 // Built during static initialisation, before any window exists, so that this
 // process's ready event is signalled as early as possible.
 [[maybe_unused]] tarvane::ui::CTarvaneApp& theApp = tarvane::ui::BuildProcessObjects();
@@ -70,8 +85,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ComputeSettingsLocation(SystemAccountApi(), app.NameComparison(), &services.settingsLocation);
     services.startZoneKey = app.startZoneKey;
     services.startAction = [request](ui::CTarvaneDlg& window) {
-        RunStartAction(window.Backup(), request);
-        ui::TheApp().exitCode = 0;
+        ui::TheApp().exitCode = RunStartAction(window.Backup(), request);
     };
     services.timeSyncIsAutomatic = [isLegacyOs = app.isLegacyOs] {
         std::wstring type;

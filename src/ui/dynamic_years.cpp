@@ -172,6 +172,8 @@ void CTarvaneDlg::RemoveYear() {
     }
     const DWORD year = SelectedYear();
     if (year == 0) {
+        // Kept though no path reaches it: CanRemoveYear above refuses the
+        // default row first ([116]); this stays should that check change.
         LogText(EVENTLOG_ERROR_TYPE, L"[118]");
         ShowMessage(Hwnd(), L"Removing default year settings is not possible.", kStop);
         return;

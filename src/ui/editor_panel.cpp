@@ -95,6 +95,9 @@ void CTarvaneDlg::AddYearButtonTips() {
         WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (tips == nullptr) {
+        // Kept though no test reaches it: only a desktop out of its heap
+        // refuses a tooltip window, which no test can arrange; the buttons
+        // then work without their tips.
         LogText(EVENTLOG_ERROR_TYPE, L"[244]");
         return;
     }

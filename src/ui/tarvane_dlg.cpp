@@ -47,9 +47,15 @@ HBRUSH BandBrushForLink() {
 CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     : Dialog(IDD_TARVANE_DIALOG), services_(std::move(services)),
       backupFlag_(services_.registry, services_.settingsLocation),
-      activator_(services_.timeZones, services_.facts.isLegacyOs),
-      backup_{services_.registry, SystemFiles(), SystemProcesses(),         prompts_, *this,
-              backupFlag_,        activator_,    services_.facts.isLegacyOs} {
+      activator_(services_.timeZones, services_.facts.isLegacyOs), backup_{services_.registry,
+                                                                           SystemFiles(),
+                                                                           SystemProcesses(),
+                                                                           prompts_,
+                                                                           *this,
+                                                                           backupFlag_,
+                                                                           activator_,
+                                                                           services_.facts.isLegacyOs,
+                                                                           services_.facts.is64BitOs} {
     if (!services_.relaunchAndClose) {
         services_.relaunchAndClose = ui::RelaunchAndClose;
     }

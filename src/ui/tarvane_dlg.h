@@ -302,6 +302,7 @@ private:
         std::wstring tzName;      // the IANA zone it was made from; empty for a copy
         std::wstring previousKey; // the zone selected before, selected again when it is dropped
         bool keyLeftOver = false; // a failed save could not remove the key it made
+        std::wstring keyMade;     // that key's name, removed with all below it when the zone is dropped
     };
     bool OnZoneCommand(WORD id);
     // The zone being edited is a new one, not in the registry yet.

@@ -80,6 +80,9 @@ bool CTarvaneDlg::CanFillFromTzDatabase() {
 void CTarvaneDlg::CheckAgainstTzDatabase() {
     const TzTable* table = ProgramTzTable();
     if (table == nullptr) {
+        // Kept though no test reaches it: the table is the program's own
+        // resource, checked when the program is built, so only a damaged
+        // executable lacks it (as here for Fill From tz Database).
         LogMessage(L"[252] cmd=%d", ID_TOOLS_TZ_CHECK);
         ShowMessage(Hwnd(), kNoTzDatabase, kStop);
         return;

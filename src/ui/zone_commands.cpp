@@ -6,6 +6,7 @@
 #include "backup/command_line.h"
 #include "backup/make_backup.h"
 #include "core/zone_keys.h"
+#include "core/zone_loader.h"
 #include "core/zone_sources.h"
 #include "core/zone_writer.h"
 #include "platform/diagnostic_log.h"
@@ -106,7 +107,7 @@ void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
     }
     zones_.push_back(zone);
     SelectZoneById(zone.id);
-    newZone_ = NewZoneState{zone.id, exchange.tzName, selectedKey, false};
+    newZone_ = NewZoneState{zone.id, exchange.tzName, selectedKey, false, {}};
     SetEditMode(true, true, false);
     if (mode_ != 1) {
         newZone_.reset();
@@ -118,6 +119,9 @@ bool CTarvaneDlg::SaveEditedZone(const TimeZoneRecord& zone) {
         return SaveTimeZone(services_.registry, services_.facts.is64BitOs, zone);
     }
     if (!CreateTimeZone(services_.registry, services_.facts.is64BitOs, zone, &newZone_->keyLeftOver)) {
+        if (newZone_->keyLeftOver) {
+            newZone_->keyMade = zone.keyName;
+        }
         return false;
     }
     // The zone is whole: a source that cannot be remembered only leaves the
@@ -134,9 +138,21 @@ void CTarvaneDlg::LeaveNewZone() {
     }
     const NewZoneState state = *newZone_;
     newZone_.reset();
-    if (state.keyLeftOver) {
-        if (const TimeZoneRecord* zone = FindZoneById(state.id)) {
-            tarvane::DeleteTimeZone(services_.registry, services_.facts.is64BitOs, *zone);
+    if (state.keyLeftOver && !state.keyMade.empty()) {
+        // Exactly the key that the failed save made, whatever the record says
+        // now; nothing of it is written back, as it never was a zone.
+        const LastErrorKeeper keep;
+        RegKey root(services_.registry);
+        LONG removed =
+            root.Open(kHkeyLocalMachine, kTimeZonesPath, KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
+        std::wstring failed = state.keyMade;
+        if (removed == ERROR_SUCCESS) {
+            bool removedSome = false;
+            removed = DeleteKeyTree(root, state.keyMade, services_.facts.is64BitOs, &failed, &removedSome);
+        }
+        if (removed != ERROR_SUCCESS && removed != static_cast<LONG>(ERROR_FILE_NOT_FOUND)) {
+            SetThreadLastError(static_cast<DWORD>(removed));
+            LogMessage(L"[319] err=%d, key=%s, sub=\"%s\"", removed, state.keyMade, failed);
         }
     }
     // The reload drops the record; the zone the user came from is shown again.
@@ -161,7 +177,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
     }
     // Copied: the prompts below run message loops, and the list may reload.
     const TimeZoneRecord zone = *selected;
-    if (zone.isCurrent != 0) {
+    const auto refuseCurrent = [&] {
         LogMessage(L"[280] key=%s", zone.keyName);
         ShowMessage(
             Hwnd(),
@@ -170,6 +186,9 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
                    L"current first.",
                    zone.keyName),
             kStop);
+    };
+    if (zone.isCurrent != 0) {
+        refuseCurrent();
         return;
     }
     if (allowRelaunch && registryNotWritable_) {
@@ -202,6 +221,14 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
         return;
     }
     if (mode_ != 0) {
+        return;
+    }
+    // The list's mark is as old as the last reload: while the questions were
+    // open another program may have made this zone current.
+    std::wstring currentKey;
+    QueryCurrentZone(services_.timeZones, nullptr, &currentKey);
+    if (EqualKeyNames(TrimWhiteSpace(currentKey), zone.keyName)) {
+        refuseCurrent();
         return;
     }
 

@@ -3,7 +3,8 @@
 # restore writes the prefix's registry): a backup file as the first argument
 # restores it after the first paint (the message boxes answered with Enter),
 # "tz" selects a zone, "e" starts in edit mode on it. Every run that got as
-# far as its start action exits with 0.
+# far as its start action exits with 0, but for a backup that is not there:
+# that is said, and the run fails.
 set -u
 runner=$1
 program=$2
@@ -92,6 +93,22 @@ app=$!
 "$runner" "$probe" expect-name "(UTC+09:00) Osaka, Sapporo, Tokyo" || fail "e: not editing Tokyo"
 "$runner" "$probe" close
 wait "$app"
+
+missing='C:\no-such-backup.trvbkp'
+"$runner" "$program" "$missing" &
+app=$!
+if "$(dirname "$runner")/wait-window.sh" 60 '^Tarvane$' "$app" >/dev/null; then
+    for box in $(xdotool search --onlyvisible --name '^Tarvane$' 2>/dev/null); do
+        xdotool windowfocus "$box" 2>/dev/null
+        xdotool key --window "$box" Return 2>/dev/null
+    done
+else
+    fail "missing backup: nothing was said"
+fi
+"$runner" "$probe" close >/dev/null 2>&1
+wait "$app"
+code=$?
+[ "$code" -ne 0 ] || fail "missing backup: the run exited with 0"
 
 rm -f "$backup_unix"
 WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null

@@ -44,6 +44,16 @@ LRESULT CALLBACK RefuseMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 constexpr UINT_PTR kRefusalId = 13;
 
+// A list view that refuses the next item it is given, once.
+LRESULT CALLBACK RefuseOneItem(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR) {
+    if (message == LVM_INSERTITEMW) {
+        ::RemoveWindowSubclass(window, RefuseOneItem, id);
+        return -1;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 class FailurePathsTest : public MainWindowTest {
 protected:
     void Save() {
@@ -139,6 +149,60 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
          },
          {{L"[119] yr=2021, ind=1", std::nullopt}},
          {L"Do you want to remove", L"FAILED to remove selected year"}},
+        // Another program left the zone unreadable while it was edited: that
+        // counts as a change, said before anything is saved over it.
+        {"edited zone unreadable at Save",
+         [&](CTarvaneDlg&) {
+             EditZone(L"Tokyo Standard Time");
+             const std::wstring tokyo = std::wstring(kTimeZonesPath) + L"\\Tokyo Standard Time";
+             BYTE tzi[44] = {};
+             DWORD size = sizeof tzi;
+             ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, tokyo.c_str(), L"TZI", RRF_RT_REG_BINARY, nullptr,
+                                      tzi, &size),
+                       ERROR_SUCCESS);
+             const auto setTzi = [&](DWORD bytes) {
+                 HKEY key = nullptr;
+                 ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, tokyo.c_str(), 0, KEY_SET_VALUE, &key),
+                           ERROR_SUCCESS);
+                 ::RegSetValueExW(key, L"TZI", 0, REG_BINARY, tzi, bytes);
+                 ::RegCloseKey(key);
+             };
+             setTzi(3);
+             answers = {IDCANCEL}; // go on editing
+             whileAsking = [&] { setTzi(sizeof tzi); };
+             Save();
+         },
+         {{L"[238] key=Tokyo Standard Time", std::nullopt}, {L"[237] key=Tokyo Standard Time", std::nullopt}},
+         {L"The time zone \""}},
+        // The new zone's row cannot be added: nothing is written, the list is read again.
+        {"zone list refuses the new zone",
+         [&](CTarvaneDlg& window) {
+             SelectZone(L"Tokyo Standard Time");
+             window.runNewZoneDialog = [&](HWND, ui::NewZoneExchange& exchange) {
+                 exchange.zone = *exchange.copySource;
+                 exchange.zone.keyName = L"Refused Test Standard Time";
+                 ::SetWindowSubclass(Item(IDC_ZONE_LIST), RefuseOneItem, kRefusalId, 0);
+                 return INT_PTR{IDOK};
+             };
+             ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_NEW_ZONE, 0);
+             Pump();
+             window.runNewZoneDialog = ui::RunNewZoneDialog;
+             EXPECT_EQ(window.Mode(), 0);
+         },
+         {{L"[272] row=-1, key=Refused Test Standard Time", std::nullopt}},
+         {L"ERROR: Failed to add the new time zone to the list"}},
+        // The zone is deleted, and the list cannot be read again after it.
+        {"list refuses a row after a delete",
+         [&](CTarvaneDlg& window) {
+             SelectZone(L"Yakutsk Standard Time");
+             answers = {IDNO}; // delete without a backup
+             whileAsking = [&] { ::SetWindowSubclass(Item(IDC_ZONE_LIST), RefuseOneItem, kRefusalId, 0); };
+             ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_DELETE_ZONE, 0);
+             Pump();
+             EXPECT_TRUE(window.ReloadZoneList(false)) << "the list whole again for the cases after";
+         },
+         {{L"[105] ", std::nullopt}, {L"[286]", std::nullopt}},
+         {L"Delete the time zone \"Yakutsk Standard Time\"?", L"ERROR: Failed to reload list of time zones"}},
         // Wine knows no time-zone privilege (1313) and refuses the change (1314).
         {"activation refused",
          [&](CTarvaneDlg&) {

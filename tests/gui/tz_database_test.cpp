@@ -107,13 +107,15 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
         messages.clear();
         window.runTzCheckDialog = ui::RunTzCheckDialog;
 
-        // Save As CSV: the file dialog fails, then a file that cannot be made, then the file.
+        // Save As CSV: the file dialog fails, then a file that cannot be made, then the file,
+        // then a device that takes no byte (Wine's Z: is the root of the file system).
         const std::wstring unwritable = TempPath(L"no-such-folder\\list.csv");
+        const std::wstring full = L"Z:\\dev\\full";
         int saves = 0;
         ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
             EXPECT_TRUE(save);
             ++saves;
-            *path = saves == 2 ? unwritable : csv;
+            *path = saves == 2 ? unwritable : saves == 4 ? full : csv;
             return saves == 1 ? 2 : 0;
         });
         EXPECT_TRUE(MenuEnabled(window, 3, ID_TOOLS_TZ_CHECK));
@@ -173,6 +175,7 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             PressButton(dialog, IDC_TZ_CHECK_SAVE);
             PressButton(dialog, IDC_TZ_CHECK_SAVE);
             PressButton(dialog, IDC_TZ_CHECK_SAVE);
+            PressButton(dialog, IDC_TZ_CHECK_SAVE);
 
             // Every region: Pacific's own row, then Canada's, which differs.
             PressButton(dialog, IDC_TZ_CHECK_ALL_REGIONS);
@@ -202,11 +205,19 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
         EXPECT_FALSE(::IsWindow(shown));
         EXPECT_TRUE(capture.Has(L"[255] res=2")) << capture.Dump();
         EXPECT_TRUE(capture.Has(L"[253] file=\"" + unwritable + L"\"")) << capture.Dump();
-        ASSERT_EQ(messages.size(), 1u);
+        const std::vector<std::wstring> logged = capture.Messages();
+        EXPECT_TRUE(std::any_of(logged.begin(), logged.end(), [&](const std::wstring& line) {
+            return line.rfind(L"[254] sz1=0, sz2=", 0) == 0 &&
+                   line.find(L"file=\"" + full + L"\"") != std::wstring::npos;
+        })) << capture.Dump();
+        ASSERT_EQ(messages.size(), 2u);
         EXPECT_EQ(
             messages[0].text.rfind(L"ERROR: Failed to save the list to:\n\n" + unwritable + L"\n\n(3) ", 0),
             0u)
             << Narrow(messages[0].text);
+        EXPECT_EQ(messages[1].text.rfind(L"ERROR: Failed to save the list to:\n\n" + full + L"\n\n(112) ", 0),
+                  0u)
+            << Narrow(messages[1].text);
         EXPECT_EQ(copied,
                   L"Zone Key\tRegion\tIANA Zone\tStatus\tFirst Difference\r\n" + pacificRow + L"\r\n");
         ASSERT_NE(window.SelectedZone(), nullptr);

@@ -4,6 +4,8 @@
 #include "platform/last_error.h"
 #include "reg_file.h"
 
+#include <iterator>
+
 namespace tarvane::test {
 
 bool FakeActivator::Activate(const TimeZoneRecord& record) {
@@ -38,6 +40,10 @@ bool FakeImportTool::Start(const std::wstring& commandLine, ProcessHandles* hand
         std::string error;
         if (ParseRegText(text, &file, &error)) {
             if (writes) {
+                // A tool stopped part way leaves the keys it got to.
+                while (keysWritten >= 0 && file.size() > static_cast<std::size_t>(keysWritten)) {
+                    file.erase(std::prev(file.end()));
+                }
                 ApplyRegFile(registry_, file);
             }
             importExit_ = 0;

@@ -135,6 +135,7 @@ public:
     DWORD exitCodeError = 0;       // GetExitCodeProcess fails with this code
     std::optional<DWORD> exitCode; // the tool's exit code instead of the import's own
     bool writes = true;            // the import writes the file into the registry
+    int keysWritten = -1;          // then only this many of its keys (-1: all)
     DWORD terminateError = 0;      // Terminate fails with this code
     int opened = 0;
     int closed = 0;

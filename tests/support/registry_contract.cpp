@@ -205,6 +205,29 @@ TEST_P(RegistryContract, AKeyOpenedForReadingRefusesWrites) {
     EXPECT_EQ(key.SetDword(L"x", 1), static_cast<LONG>(ERROR_ACCESS_DENIED));
 }
 
+// A name cut at its NUL would name another key or value: every call refuses it.
+TEST_P(RegistryContract, ANameWithAnEmbeddedNulIsRefused) {
+    RegKey key(*api);
+    ASSERT_EQ(key.Create(kHkeyLocalMachine, base + L"\\Zone", KEY_READ | KEY_SET_VALUE), 0);
+    const BYTE one = 1;
+    ASSERT_EQ(key.SetValue(L"TZI", REG_BINARY, &one, 1), 0);
+    const std::wstring nulName(L"TZI\0x", 5);
+    RegKey other(*api);
+    EXPECT_EQ(other.Open(kHkeyLocalMachine, base + std::wstring(L"\\Zone\0x", 7), KEY_READ),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(other.OpenNoLink(kHkeyLocalMachine, base + std::wstring(L"\\Zone\0x", 7), KEY_READ),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(other.Create(kHkeyLocalMachine, base + std::wstring(L"\\New\0x", 6), KEY_READ),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(RegKey(*api).Open(kHkeyLocalMachine, base + L"\\New", KEY_READ) == 0) << "nothing was made";
+    EXPECT_EQ(key.QueryValue(nulName, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(key.SetValue(nulName, REG_BINARY, &one, 1), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(key.DeleteValue(nulName), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(api->DeleteKey(key.Handle(), std::wstring(L"x\0y", 3)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(key.QueryValue(L"TZI", nullptr, nullptr, nullptr), 0)
+        << "the value the cut name would hit stays";
+}
+
 TEST_P(RegistryContract, DeleteKeyExRemovesALeafKey) {
     if (!api->HasDeleteKeyEx()) {
         GTEST_SKIP() << "RegDeleteKeyExW is not available";

@@ -6,6 +6,7 @@
 #include "backup_fakes.h"
 #include "command_line_split.h"
 #include "log_capture.h"
+#include "platform/error_text.h"
 #include "zone_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -39,8 +40,9 @@ TEST(ParseCommandLine, ExistingBackupFileAsFirstArgumentIsRestored) {
     files.folders.insert(L"C:\\dir.trvbkp");
     EXPECT_EQ(Parse({L"C:\\b.TrvBkp", L"e", L"Zone"}, &files).startRestorePath, L"C:\\b.TrvBkp");
     EXPECT_EQ(Parse({L"C:\\b.TrvBkp", L"e", L"Zone"}, &files).startAction, 0) << "nothing after it is read";
-    EXPECT_TRUE(Parse({L"C:\\missing.trvbkp"}, &files).startRestorePath.empty());
-    EXPECT_TRUE(Parse({L"C:\\dir.trvbkp"}, &files).startRestorePath.empty());
+    // One that is not there is still asked for, so that the start-up action says so.
+    EXPECT_EQ(Parse({L"C:\\missing.trvbkp"}, &files).startRestorePath, L"C:\\missing.trvbkp");
+    EXPECT_EQ(Parse({L"C:\\dir.trvbkp"}, &files).startRestorePath, L"C:\\dir.trvbkp");
 }
 
 TEST(ParseCommandLine, Switches) {
@@ -162,11 +164,35 @@ TEST_F(StartActionTest, NothingRequestedDoesNothing) {
 }
 
 TEST_F(StartActionTest, BackupFileArgumentIsRestoredAndAFailureBeeps) {
-    request.startRestorePath = L"C:\\missing.trvbkp";
+    request.startRestorePath = L"C:\\bad.trvbkp";
+    files.files[request.startRestorePath] = {1, 2, 3};
     prompts.answers = {IDYES};
     EXPECT_EQ(RunStartAction(context, request), 0);
     EXPECT_EQ(prompts.beeps, 1);
-    EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[156] file=\"C:\\missing.trvbkp\""});
+    EXPECT_EQ(log.Messages().back(), L"[156] file=\"C:\\bad.trvbkp\"");
+}
+
+TEST_F(StartActionTest, BackupFileArgumentThatCannotBeReadIsSaidAndFailsTheStart) {
+    files.folders.insert(L"C:\\dir.trvbkp");
+    files.files[L"C:\\locked.trvbkp"] = {1};
+    files.openError = 32; // ERROR_SHARING_VIOLATION
+    for (const auto& [path, error] :
+         std::vector<std::pair<std::wstring, DWORD>>{{L"C:\\missing.trvbkp", ERROR_FILE_NOT_FOUND},
+                                                     {L"C:\\dir.trvbkp", 336},
+                                                     {L"C:\\locked.trvbkp", 32}}) {
+        SCOPED_TRACE(std::string(path.begin(), path.end()));
+        log.events.clear();
+        prompts.messages.clear();
+        request.startRestorePath = path;
+        EXPECT_EQ(RunStartAction(context, request), -1);
+        EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[318] path=\"" + path + L"\""});
+        EXPECT_EQ(log.LastErrors(), std::vector<LONG>{static_cast<LONG>(error)});
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text, L"The backup file named on the command line cannot be read:\n\n" +
+                                                path + L"\n\n(" + std::to_wstring(error) + L") " +
+                                                GetErrorText(error));
+    }
+    EXPECT_TRUE(tool.commandLines.empty());
 }
 
 TEST_F(StartActionTest, EditEntersEditModeWithoutRelaunch) {

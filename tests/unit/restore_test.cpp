@@ -4,9 +4,11 @@
 #include "backup/export_zone.h"
 #include "backup/make_backup.h"
 #include "backup/registry_export.h"
+#include "core/zone_sources.h"
 #include "backup_fakes.h"
 #include "log_capture.h"
 #include "platform/error_text.h"
+#include "platform/format.h"
 #include "platform/last_error.h"
 #include "platform/text.h"
 #include "reg_file.h"
@@ -43,6 +45,8 @@ struct RestoreTest : ::testing::Test, FakeBackupWorld {
         EXPECT_TRUE(ExportTimeZoneDatabase(registry, backupText));
         files.files[kPath] = BackupFileBytes(backupText);
         prompts.answers = {IDYES};
+        // A restore that changes nothing is not offered.
+        registry.PutString(ZonePath(L"Zone A"), L"Display", L"Edited");
     }
 
     std::wstring Current() {
@@ -61,6 +65,22 @@ struct RestoreTest : ::testing::Test, FakeBackupWorld {
         registry.PutDword(DynamicPath(L"Zone B"), L"LastEntry", 2010);
     }
     void SetFileText(const std::wstring& text) { files.files[kPath] = BackupFileBytes(text); }
+    static std::wstring Preview(const std::wstring& lines) {
+        return L"Do you want to restore time zones information from the following file?\n\n" + kPath +
+               L"\n\nThe time zones will be exactly those of the backup:\n" + lines +
+               L"\nIMPORTANT: Do not load time zones backed up from a different operating system!";
+    }
+    // The box of a file refused before anything was written.
+    void ExpectRefusedBox(const std::wstring& reason, DWORD error) {
+        ASSERT_FALSE(prompts.messages.empty());
+        // A reason that ends with the system's own sentence gets no second full stop.
+        const std::wstring stop = !reason.empty() && reason.back() == L'.' ? L"" : L".";
+        EXPECT_EQ(prompts.messages.back().text, L"The file cannot be restored: " + reason + stop +
+                                                    L" Nothing was changed.\n\n" + kPath + L"\n\n(" +
+                                                    std::to_wstring(error) + L") " + GetErrorText(error));
+        EXPECT_EQ(prompts.messages.back().flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(prompts.messages.size(), 1u) << "nothing is asked about a refused file";
+    }
     void ExpectRestoreErrorBox(DWORD error) {
         ASSERT_FALSE(prompts.messages.empty());
         EXPECT_EQ(prompts.messages.back().text,
@@ -76,24 +96,23 @@ struct RestoreTest : ::testing::Test, FakeBackupWorld {
     }
 };
 
-TEST_F(RestoreTest, RestoreBringsBackTheBackupAndRemovesStaleYears) {
+TEST_F(RestoreTest, RestoreMakesTheDatabaseExactlyTheBackup) {
     ChangeZones();
     registry.PutValue(DynamicPath(L"Zone B"), L"NotAYear", REG_BINARY, Tzi(3));
+    registry.PutString(ZonePath(L"Zone B"), L"Stray", L"x");
+    registry.RemoveTree(ZonePath(L"Zone A"));
+    PutZone(registry, SimpleZone(L"Zone C", 30));
+    registry.PutKey(DynamicPath(L"Zone C") + L"\\Deeper");
+    ASSERT_EQ(SetZoneSource(registry, L"Zone C", L"Etc/GMT-1"), ERROR_SUCCESS);
+    ASSERT_EQ(SetZoneSource(registry, L"Zone B", L"Etc/GMT+2"), ERROR_SUCCESS);
+    registry.PutString(kInfo, L"Live", L"kept");
     EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
 
-    EXPECT_FALSE(registry.GetValue(DynamicPath(L"Zone B"), L"2005"));
-    EXPECT_FALSE(registry.GetValue(DynamicPath(L"Zone B"), L"2010"));
-    EXPECT_TRUE(registry.GetValue(DynamicPath(L"Zone B"), L"NotAYear")) << "only year values are removed";
-    {
-        RegKey key(registry);
-        ASSERT_EQ(
-            key.Open(kHkeyLocalMachine,
-                     L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\Zone B\\Dynamic DST",
-                     KEY_WRITE),
-            ERROR_SUCCESS);
-        key.DeleteValue(L"NotAYear");
-    }
-    EXPECT_EQ(Current(), backupText);
+    std::wstring text;
+    ASSERT_TRUE(ExportTimeZoneDatabase(registry, text));
+    EXPECT_EQ(ReplaceAll(text, L"\"Live\"=\"kept\"\n", L""), backupText)
+        << "exactly the backup; TimeZoneInformation only imported into";
+    EXPECT_EQ(ReadZoneSources(registry), (ZoneSources{{L"Zone B", L"Etc/GMT+2"}})) << "a deleted zone's goes";
 
     EXPECT_EQ(files.deniedWriters, std::vector<std::wstring>{kPath}) << "read once, with nobody writing it";
     EXPECT_EQ(tool.commandLines, std::vector<std::wstring>{kCommandLine});
@@ -113,16 +132,40 @@ TEST_F(RestoreTest, RestoreBringsBackTheBackupAndRemovesStaleYears) {
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[181] Restored time zones"});
     EXPECT_EQ(log.events[0].type, EVENTLOG_INFORMATION_TYPE);
     ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0].text,
-              L"Do you want to restore time zones information from the following file?\n\n" + kPath +
-                  L"\n\nNOTE that all your current time zones will be overwritten.\n\n"
-                  L"IMPORTANT: Do not load time zones backed up from a different operating system!");
+    EXPECT_EQ(prompts.messages[0].text, Preview(L"Changed (1): Zone B\nAdded back (1): Zone A\n"
+                                                L"Deleted, as the backup does not hold them (1): Zone C\n"));
     EXPECT_EQ(prompts.messages[0].flags, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONINFORMATION));
     EXPECT_EQ(prompts.messages[1].text, L"Time zones information has been restored.");
     EXPECT_EQ(prompts.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(prompts.waitDepth, 0);
     EXPECT_EQ(prompts.maxWaitDepth, 1);
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(RestoreTest, PreviewNamesTenZonesALineAndSaysWhenTheBackupHoldsMuchLess) {
+    for (int i = 1; i <= 12; ++i) {
+        PutZone(registry, SimpleZone(Format(L"Zone X%02d", i), i));
+    }
+    prompts.answers = {IDNO};
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    EXPECT_EQ(
+        prompts.messages.at(0).text,
+        Preview(L"Changed (1): Zone A\nDeleted, as the backup does not hold them (12): Zone X01, Zone X02, "
+                L"Zone X03, Zone X04, Zone X05, Zone X06, Zone X07, Zone X08, Zone X09, Zone X10 and 2 "
+                L"more\nThe backup holds 2 zones; the registry has 14.\n"));
+
+    // Nothing to change: said, and nothing is asked or written.
+    registry.PutString(ZonePath(L"Zone A"), L"Display", L"(UTC) Zone A");
+    for (int i = 1; i <= 12; ++i) {
+        registry.RemoveTree(ZonePath(Format(L"Zone X%02d", i)));
+    }
+    prompts.messages.clear();
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, L"The time zones in the registry are already those of the file:\n\n" +
+                                            kPath + L"\n\nNothing was changed.");
+    EXPECT_TRUE(tool.commandLines.empty());
+    EXPECT_TRUE(files.privateFolders.empty());
 }
 
 TEST_F(RestoreTest, NothingHappensOutsideViewMode) {
@@ -158,7 +201,7 @@ TEST_F(RestoreTest, WithoutWriteAccessAndNoRelaunchTheImportRefusesWithAccessDen
     EXPECT_EQ(log.Messages(),
               (std::vector<std::wstring>{L"[165] path=\"C:\\b.trvbkp\"", L"[156] file=\"C:\\b.trvbkp\""}));
     EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{5, 5}));
-    ExpectRestoreErrorBox(5);
+    ExpectRefusedBox(L"this program may not write the time-zone database", 5);
     EXPECT_TRUE(tool.commandLines.empty());
 }
 
@@ -191,7 +234,6 @@ TEST_F(RestoreTest, ConfirmationDecides) {
 }
 
 TEST_F(RestoreTest, FileChecksBeforeTheImport) {
-    DWORD error = 0;
     EXPECT_EQ(ImportBackup(context, L""), 0);
     EXPECT_EQ(GetThreadLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ImportBackup(context, L"C:\\missing.trvbkp"), 0);
@@ -200,27 +242,99 @@ TEST_F(RestoreTest, FileChecksBeforeTheImport) {
     EXPECT_EQ(ImportBackup(context, L"C:\\folder.trvbkp"), 0);
     EXPECT_EQ(GetThreadLastError(), 336u);
     EXPECT_TRUE(log.events.empty());
+}
 
-    SetFileText(ReplaceAll(backupText, L"TimeZoneInformation]", L"TimeZoneInformationX]"));
-    EXPECT_EQ(Import(&error), 0);
-    EXPECT_EQ(error, ERROR_BAD_FORMAT);
-    SetFileText(
-        ReplaceAll(backupText, L"\"TimeZoneKeyName\"=\"Zone B\"", L"\"TimeZoneKeyName\"=hex(1):41,00,00,00"));
-    EXPECT_EQ(Import(&error), 0);
-    EXPECT_EQ(error, ERROR_BAD_FORMAT);
-    files.files[kPath] = {0x00, 0x00, 0xFE, 0xFF};
-    EXPECT_EQ(Import(&error), 0);
-    EXPECT_EQ(error, ERROR_NOT_SUPPORTED);
-    EXPECT_EQ(log.Messages(), std::vector<std::wstring>(3, L"[166] path=\"C:\\b.trvbkp\""));
-    EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{11, 11, 50}));
-
-    log.events.clear();
-    SetFileText(ReplaceAll(backupText, L"\"TimeZoneKeyName\"=\"Zone B\"", L"\"TimeZoneKeyName\"=\" \t \""));
-    EXPECT_EQ(Import(&error), 0);
-    EXPECT_EQ(error, ERROR_DIR_NOT_EMPTY);
-    EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[167] path=\"C:\\b.trvbkp\""});
-    EXPECT_EQ(log.LastErrors(), std::vector<LONG>{145});
+// Each file is refused whole, before anything is asked or written, with what
+// is wrong and where; the log names the line and the reason, never the
+// file's text.
+TEST_F(RestoreTest, RefusedFilesSayWhatIsWrongAndThatNothingWasChanged) {
+    const std::wstring key = L"\"TimeZoneKeyName\"=\"Zone B\"";
+    const auto named = [&](const std::wstring& name) {
+        return ReplaceAll(backupText, key, L"\"TimeZoneKeyName\"=\"" + name + L"\"");
+    };
+    const std::wstring desktop = L"HKEY_CURRENT_USER\\Control Panel\\Desktop";
+    // Line numbers as the file's own lines count them.
+    const auto lineOf = [](const std::wstring& text, std::size_t pos) {
+        return static_cast<DWORD>(
+            std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(pos), L'\n') + 1);
+    };
+    const std::wstring cut = backupText.substr(0, backupText.find(L"\"Std\"") + 5);
+    const DWORD cutLine = lineOf(cut, cut.size());
+    std::vector<BYTE> tzi43 = Tzi(60);
+    tzi43.pop_back();
+    registry.PutValue(ZonePath(L"Zone A"), L"TZI", REG_BINARY, tzi43);
+    std::wstring shortTzi;
+    ASSERT_TRUE(ExportTimeZoneDatabase(registry, shortTzi));
+    registry.PutValue(ZonePath(L"Zone A"), L"TZI", REG_BINARY, Tzi(60));
+    const DWORD tziLine = lineOf(shortTzi, shortTzi.find(L"\"TZI\""));
+    struct Case {
+        const char* what;
+        std::vector<BYTE> bytes;
+        DWORD error;
+        std::wstring log;
+        std::wstring reason;
+    };
+    const std::vector<Case> cases = {
+        {"empty",
+         {},
+         11,
+         L"[219] path=\"C:\\b.trvbkp\", line=1, reason=\"the file is empty\"",
+         L"the file is empty"},
+        {"foreign key", BackupFileBytes(backupText + L"[" + desktop + L"]\n\"Wallpaper\"=\"x\"\n\n"), 11,
+         L"[219] path=\"C:\\b.trvbkp\", line=35, reason=\"line 35 names a key outside the time-zone "
+         L"database\"",
+         L"line 35 names a key outside the time-zone database (" + desktop + L")"},
+        {"cut mid-line", BackupFileBytes(cut), 11,
+         Format(L"[219] path=\"C:\\b.trvbkp\", line=%u, reason=\"line %u ends in the middle (the file is cut "
+                L"short)\"",
+                cutLine, cutLine),
+         Format(L"line %u ends in the middle (the file is cut short)", cutLine)},
+        {"43-byte TZI", BackupFileBytes(shortTzi), 11,
+         Format(
+             L"[219] path=\"C:\\b.trvbkp\", line=%u, reason=\"line %u: a zone value has a TZI of 43 bytes; a "
+             L"zone's TZI has 44\"",
+             tziLine, tziLine),
+         Format(L"the zone Zone A has a TZI of 43 bytes; a zone's TZI has 44 (line %u)", tziLine)},
+        {"no current zone", BackupFileBytes(ReplaceAll(backupText, key + L"\n", L"")), 11,
+         L"[166] path=\"C:\\b.trvbkp\"",
+         L"it names no current time zone (TimeZoneKeyName in the TimeZoneInformation key)"},
+        {"SCSU",
+         {0x0E, 0xFE, 0xFF},
+         50,
+         L"[166] path=\"C:\\b.trvbkp\"",
+         L"the file cannot be read: " + GetErrorText(50)},
+        {"blank name", BackupFileBytes(named(L" \t ")), 145, L"[167] path=\"C:\\b.trvbkp\"",
+         L"the current time zone's name (TimeZoneKeyName) is empty"},
+        // The zone made current is the one the strict reading found, under the key names' own rules.
+        {"backslash", BackupFileBytes(named(L"Zone B\\\\Dynamic DST")), 11,
+         L"[316] path=\"C:\\b.trvbkp\", length=18",
+         L"the current time zone's name (TimeZoneKeyName) holds a backslash"},
+        {"128 characters", BackupFileBytes(named(std::wstring(128, L'B'))), 11,
+         L"[316] path=\"C:\\b.trvbkp\", length=128",
+         L"the current time zone's name (TimeZoneKeyName) has 128 characters; a time zone's key name has at "
+         L"most 127"},
+        // A soft hyphen is ignored by a linguistic comparison, never by an ordinal one.
+        {"look-alike", BackupFileBytes(named(L"Zone B\u00AD")), 11, L"[316] path=\"C:\\b.trvbkp\", length=7",
+         L"the current time zone it names (Zone B\u00AD) is none of the zones it holds"},
+        {"embedded NUL",
+         BackupFileBytes(ReplaceAll(backupText, key, L"\"TimeZoneKeyName\"=hex(1):5a,00,00,00,42,00,00,00")),
+         11, L"[316] path=\"C:\\b.trvbkp\", length=3",
+         L"the current time zone's name (TimeZoneKeyName) holds a NUL character"},
+        {"no such zone", BackupFileBytes(named(L"Zone Gone")), 11, L"[316] path=\"C:\\b.trvbkp\", length=9",
+         L"the current time zone it names (Zone Gone) is none of the zones it holds"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        files.files[kPath] = c.bytes;
+        log.events.clear();
+        prompts.messages.clear();
+        EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+        EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{c.log, L"[156] file=\"C:\\b.trvbkp\""}));
+        ExpectRefusedBox(c.reason, c.error);
+    }
     EXPECT_TRUE(tool.commandLines.empty());
+    EXPECT_TRUE(files.privateFolders.empty()) << "refused before anything is written";
+    EXPECT_TRUE(window.reloads.empty());
 }
 
 TEST_F(RestoreTest, FileThatWritesOutsideTheTimeZoneKeysIsRefusedBeforeTheImport) {
@@ -230,12 +344,15 @@ TEST_F(RestoreTest, FileThatWritesOutsideTheTimeZoneKeysIsRefusedBeforeTheImport
     EXPECT_TRUE(tool.commandLines.empty());
     EXPECT_FALSE(
         registry.KeyExists(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"));
-    EXPECT_EQ(log.Messages(),
-              (std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", line=35, text=\"" + run + L"\"",
-                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{
+                                  L"[219] path=\"C:\\b.trvbkp\", line=35, reason=\"line 35 names a key "
+                                  L"outside the time-zone database\"",
+                                  L"[156] file=\"C:\\b.trvbkp\""}));
     EXPECT_TRUE(files.privateFolders.empty()) << "refused before anything is written";
     EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{11, 11}));
-    ExpectRestoreErrorBox(ERROR_BAD_FORMAT);
+    ExpectRefusedBox(L"line 35 names a key outside the time-zone database (" + run.substr(1, run.size() - 2) +
+                         L")",
+                     ERROR_BAD_FORMAT);
     EXPECT_TRUE(window.reloads.empty());
 
     log.events.clear();
@@ -246,7 +363,8 @@ TEST_F(RestoreTest, FileThatWritesOutsideTheTimeZoneKeysIsRefusedBeforeTheImport
     EXPECT_EQ(Import(&error), 0);
     EXPECT_EQ(error, ERROR_BAD_FORMAT);
     EXPECT_EQ(log.Messages(),
-              std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", line=35, text=\"" + deletion + L"\""});
+              std::vector<std::wstring>{L"[219] path=\"C:\\b.trvbkp\", line=35, reason=\"line 35 deletes a "
+                                        L"key; a backup deletes nothing\""});
     EXPECT_TRUE(registry.KeyExists(ZonePath(L"Zone A")));
 }
 
@@ -259,9 +377,13 @@ TEST_F(RestoreTest, AnExportedZoneIsRestoredWithoutChangingTheCurrentZone) {
     const std::wstring zonePath = L"C:\\Zone B.reg";
     files.files[zonePath] = BackupFileBytes(zoneB);
     ChangeZones();
-    registry.PutString(ZonePath(L"Zone A"), L"Display", L"(UTC) Zone A");
+    registry.PutString(ZonePath(L"Zone B"), L"Stray", L"x");
     EXPECT_EQ(RestoreFromBackup(context, zonePath, true), 1);
-    EXPECT_EQ(Current(), before) << "the zone back as it was, its stale years gone";
+    EXPECT_EQ(Current(), before) << "the zone exactly as in the file, the others untouched";
+    EXPECT_EQ(prompts.messages.at(0).text,
+              L"Do you want to restore the time zone Zone B from the following file?\n\n"
+              L"C:\\Zone B.reg\n\nThe restore changes this zone as the file holds it; "
+              L"nothing else is touched.");
     EXPECT_TRUE(activator.activated.empty());
     EXPECT_EQ(window.reloads, std::vector<bool>{true});
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[181] Restored time zones"});
@@ -288,39 +410,58 @@ TEST_F(RestoreTest, AnExportedZoneIsRestoredWithoutChangingTheCurrentZone) {
     EXPECT_EQ(tool.commandLines.size(), 1u);
 }
 
+// An import tool that fails after it wrote part of the file, or never
+// finishes, leaves the database as it was: what it wrote is put back.
 TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
     const std::wstring size = std::to_wstring(BackupFileBytes(backupText).size());
+    ChangeZones();
+    registry.RemoveTree(ZonePath(L"Zone A"));
+    const std::wstring before = Current();
     struct Case {
         const char* what;
         std::function<void(FakeImportTool&, MemoryFiles&)> setUp;
         DWORD error;
         std::wstring message;
-        int terminations = 0; // a tool that outlived its time is ended
+        std::wstring reason = {}; // empty: refused before anything was written
+        int terminations = 0;     // a tool that outlived its time is ended
         std::optional<std::pair<std::wstring, LONG>> then = std::nullopt;
     };
     const std::vector<Case> cases = {
         {"tool missing", [](FakeImportTool& t, MemoryFiles&) { t.startError = ERROR_FILE_NOT_FOUND; }, 2,
-         L"[168] path=\"" + kCommandLine + L"\""},
+         L"[168] path=\"" + kCommandLine + L"\"",
+         L"The registry import tool could not be started: " + GetErrorText(2)},
         {"no handle", [](FakeImportTool& t, MemoryFiles&) { t.noProcessHandle = true; }, 84,
-         L"[169] path=\"C:\\b.trvbkp\""},
+         L"[169] path=\"C:\\b.trvbkp\"", L"The registry import tool could not be started."},
         {"wait",
          [](FakeImportTool& t, MemoryFiles&) {
              t.waitResult = WAIT_FAILED;
              t.waitError = 6;
          },
-         6, L"[170] path=\"C:\\b.trvbkp\""},
-        {"timeout", [](FakeImportTool& t, MemoryFiles&) { t.waitResult = WAIT_TIMEOUT; }, 258,
-         L"[171] path=\"C:\\b.trvbkp\"", 1},
+         6, L"[170] path=\"C:\\b.trvbkp\"",
+         L"Waiting for the registry import tool failed: " + GetErrorText(6)},
+        {"hangs after writing part",
+         [](FakeImportTool& t, MemoryFiles&) {
+             t.waitResult = WAIT_TIMEOUT;
+             t.keysWritten = 3;
+         },
+         258, L"[171] path=\"C:\\b.trvbkp\"", L"The registry import tool did not finish within 10 seconds.",
+         1},
         {"timeout, not ended",
          [](FakeImportTool& t, MemoryFiles&) {
              t.waitResult = WAIT_TIMEOUT;
              t.terminateError = 5;
          },
-         258, L"[171] path=\"C:\\b.trvbkp\"", 1, std::make_pair(L"[292] path=\"C:\\b.trvbkp\"", 5)},
+         258, L"[171] path=\"C:\\b.trvbkp\"", L"The registry import tool did not finish within 10 seconds.",
+         1, std::make_pair(L"[292] path=\"C:\\b.trvbkp\"", 5)},
         {"exit code", [](FakeImportTool& t, MemoryFiles&) { t.exitCodeError = 6; }, 6,
-         L"[172] path=\"C:\\b.trvbkp\""},
-        {"exit 1", [](FakeImportTool& t, MemoryFiles&) { t.exitCode = 1; }, 31,
-         L"[173] path=\"C:\\b.trvbkp\", exitCode=1"},
+         L"[172] path=\"C:\\b.trvbkp\"",
+         L"The registry import tool's exit code could not be read: " + GetErrorText(6)},
+        {"fails after writing part",
+         [](FakeImportTool& t, MemoryFiles&) {
+             t.exitCode = 1;
+             t.keysWritten = 3;
+         },
+         31, L"[173] path=\"C:\\b.trvbkp\", exitCode=1", L"The registry import tool ended with exit code 1."},
         {"no private folder", [](FakeImportTool&, MemoryFiles& f) { f.privateFolderError = 5; }, 5,
          L"[220] path=\"C:\\b.trvbkp\""},
         {"no copy", [](FakeImportTool&, MemoryFiles& f) { f.createNewError = 80; }, 80,
@@ -340,7 +481,6 @@ TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
         SCOPED_TRACE(c.what);
         MemoryFiles disk = files;
         FakeImportTool failing(registry, disk);
-        failing.writes = false;
         c.setUp(failing, disk);
         BackupContext local{registry, disk, failing, prompts, window, settings, activator};
         log.events.clear();
@@ -348,6 +488,7 @@ TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
         prompts.answers = {IDYES};
         window.reloads.clear();
         EXPECT_EQ(RestoreFromBackup(local, kPath, true), -1);
+        EXPECT_EQ(Current(), before) << "the database as it was before the restore";
         // Each line carries the code current when it is written: a tool's exit code is none.
         const LONG lineError = c.error == ERROR_GEN_FAILURE ? 0 : static_cast<LONG>(c.error);
         std::vector<std::wstring> lines = {c.message};
@@ -356,27 +497,107 @@ TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
             lines.push_back(c.then->first);
             errors.push_back(c.then->second);
         }
+        if (!c.reason.empty()) {
+            lines.push_back(L"[312] path=\"C:\\b.trvbkp\"");
+            errors.push_back(0);
+        }
         lines.push_back(L"[156] file=\"C:\\b.trvbkp\"");
         errors.push_back(static_cast<LONG>(c.error));
         EXPECT_EQ(log.Messages(), lines);
         EXPECT_EQ(log.LastErrors(), errors);
         EXPECT_EQ(failing.terminated, c.terminations);
-        ExpectRestoreErrorBox(c.error);
+        ASSERT_EQ(prompts.messages.size(), 2u);
+        if (c.reason.empty()) {
+            EXPECT_EQ(
+                prompts.messages.back().text.rfind(L"The file cannot be restored: the restore's files could "
+                                                   L"not be written in its private folder: ",
+                                                   0),
+                0u);
+            EXPECT_NE(prompts.messages.back().text.find(L"Nothing was changed."), std::wstring::npos);
+        } else {
+            EXPECT_EQ(prompts.messages.back().text,
+                      L"ERROR: Failed to restore time zones information from the file:\n\n" + kPath +
+                          L"\n\n" + c.reason +
+                          L"\n\nThe time-zone database was put back as it was; nothing was changed.");
+        }
         EXPECT_EQ(failing.closed, failing.opened);
-        EXPECT_TRUE(disk.Below(disk.programData).empty()) << "nothing half-written is left";
+        EXPECT_TRUE(disk.Below(disk.programData).empty()) << "no copy and no saved state is left";
         EXPECT_EQ(disk.openHandles, 0u);
-        EXPECT_TRUE(window.reloads.empty()) << "nothing was imported";
+        // What the tool wrote was put back: the list shows the registry again.
+        EXPECT_EQ(window.reloads, c.reason.empty() ? std::vector<bool>{} : std::vector<bool>{true});
         EXPECT_TRUE(activator.activated.empty());
     }
+}
+
+// Putting back fails too: the saved state stays, named, and restores the database.
+TEST_F(RestoreTest, FailedPutBackKeepsTheSavedStateWhichRestoresTheDatabase) {
+    ChangeZones();
+    const std::wstring before = Current();
+    tool.exitCode = 1;
+    registry.InjectFault(
+        RegFault(RegOp::SetValue, ZonePath(L"Zone B")).Value(L"TZI").Error(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    const std::wstring kept = L"C:\\ProgramData\\Tarvane-1\\before-restore.trvbkp";
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::wstring>{L"[173] path=\"C:\\b.trvbkp\", exitCode=1",
+                                         L"[311] err=5, key=\"" + ZonePath(L"Zone B").substr(19) + L"\"",
+                                         L"[313] path=\"C:\\b.trvbkp\", state=\"" + kept + L"\"",
+                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    EXPECT_EQ(
+        prompts.messages.back().text,
+        L"ERROR: Failed to restore time zones information from the file:\n\n" + kPath +
+            L"\n\nThe registry import tool ended with exit code 1.\n\nPutting the time-zone database back as "
+            L"it was failed too. This file holds the database as it was before the restore; restore it to "
+            L"put the database back:\n\n" +
+            kept + L"\n\n(31) " + GetErrorText(31));
+    ASSERT_EQ(files.Below(files.programData),
+              (std::vector<std::wstring>{kept, L"C:\\ProgramData\\Tarvane-1"}));
+
+    registry.ClearFaults();
+    tool.exitCode.reset();
+    prompts.answers = {IDYES};
+    const std::vector<BYTE> state = files.files.at(kept);
+    files.files[L"C:\\kept.trvbkp"] = state;
+    EXPECT_EQ(RestoreFromBackup(context, L"C:\\kept.trvbkp", true), 1) << log.Dump();
+    EXPECT_EQ(Current(), before);
+}
+
+// The database cannot be read to be compared: refused before anything is
+// asked. The clean-up after the import fails: the database is put back.
+TEST_F(RestoreTest, UnreadableDatabaseIsRefusedAndAFailedCleanUpIsPutBack) {
+    registry.InjectFault(RegFault(RegOp::QueryInfo, kInfo).Error(ERROR_ACCESS_DENIED).Times(1));
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[310] err=5, key=\"" + kInfo.substr(19) + L"\"",
+                                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    ExpectRefusedBox(L"the time-zone database could not be read to compare: " + GetErrorText(5), 5);
+
+    registry.PutString(ZonePath(L"Zone B"), L"Stray", L"x");
+    const std::wstring before = Current();
+    registry.InjectFault(RegFault(RegOp::DeleteValue, ZonePath(L"Zone B")).Value(L"Stray").Error(5).Times(1));
+    log.events.clear();
+    prompts.messages.clear();
+    prompts.answers = {IDYES};
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(Current(), before);
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::wstring>{L"[311] err=5, key=\"" + ZonePath(L"Zone B").substr(19) + L"\"",
+                                         L"[317] path=\"C:\\b.trvbkp\"", L"[312] path=\"C:\\b.trvbkp\"",
+                                         L"[156] file=\"C:\\b.trvbkp\""}));
+    EXPECT_EQ(prompts.messages.back().text,
+              L"ERROR: Failed to restore time zones information from the file:\n\n" + kPath +
+                  L"\n\nRemoving what the backup does not hold failed: " + GetErrorText(5) +
+                  L"\n\nThe time-zone database was put back as it was; nothing was changed.");
 }
 
 TEST_F(RestoreTest, CopyThatCannotBeRemovedIsLoggedAndTheRestoreStands) {
     files.removeFileError = 32;
     EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
-    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[224] copy=\"" + kCopy + L"\"",
-                                                         L"[225] folder=\"C:\\ProgramData\\Tarvane-1\"",
-                                                         L"[181] Restored time zones"}));
-    EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{32, 145, 0}));
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::wstring>{L"[224] copy=\"" + kCopy + L"\"",
+                                         L"[224] copy=\"C:\\ProgramData\\Tarvane-1\\before-restore.trvbkp\"",
+                                         L"[225] folder=\"C:\\ProgramData\\Tarvane-1\"",
+                                         L"[181] Restored time zones"}));
+    EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{32, 32, 145, 0}));
 }
 
 TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndSaysWhatWasRestored) {
@@ -402,6 +623,7 @@ TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndSaysWhatWasRestored) 
     prompts.messages.clear();
     prompts.answers = {IDYES};
     window.reloadResult = false;
+    registry.PutString(ZonePath(L"Zone A"), L"Display", L"Edited again");
     log.events.clear();
     EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
     EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[175] path=\"C:\\b.trvbkp\", key=\"Zone B\"",
@@ -409,15 +631,14 @@ TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndSaysWhatWasRestored) 
     ExpectRestoreErrorBox(1314);
 }
 
-TEST_F(RestoreTest, ZoneMissingAfterTheImportStillCleansUpAndReloads) {
-    ChangeZones();
-    SetFileText(
-        ReplaceAll(backupText, L"\"TimeZoneKeyName\"=\"Zone B\"", L"\"TimeZoneKeyName\"=\"  Zone Gone \""));
+TEST_F(RestoreTest, ZoneMissingAfterTheImportIsReportedAndTheRestoreStands) {
+    // The file names a zone it holds; the import tool left it out all the same.
+    tool.keysWritten = 0;
+    registry.RemoveTree(ZonePath(L"Zone B"));
     window.reloadResult = false;
     EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
-    EXPECT_FALSE(registry.GetValue(DynamicPath(L"Zone B"), L"2005"));
     EXPECT_EQ(window.reloads, std::vector<bool>{true});
-    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[174] path=\"C:\\b.trvbkp\", key=\"Zone Gone\"",
+    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[174] path=\"C:\\b.trvbkp\", key=\"Zone B\"",
                                                          L"[158]", L"[156] file=\"C:\\b.trvbkp\""}));
     EXPECT_EQ(log.LastErrors().at(2), 2);
     ExpectRestoreErrorBox(ERROR_FILE_NOT_FOUND);
@@ -515,15 +736,15 @@ TEST_F(ResetDynamicYearsTest, RangeUpsideDownIsReportedAndTheRestoreGoesOn) {
     EXPECT_EQ(log.LastErrors(), std::vector<LONG>{1});
 }
 
-TEST_F(ResetDynamicYearsTest, UpsideDownRangeInTheBackupWarnsAndStillActivates) {
-    SetFileText(ReplaceAll(backupText, L"\"LastEntry\"=dword:000007d9", L"\"LastEntry\"=dword:000007d0"));
+TEST_F(ResetDynamicYearsTest, UpsideDownRangeInTheBackupIsRestoredAsItIsAndStillActivates) {
+    // The restore holds the years to what the file holds, whatever its range says.
+    const std::wstring text =
+        ReplaceAll(backupText, L"\"LastEntry\"=dword:000007d9", L"\"LastEntry\"=dword:000007d0");
+    SetFileText(text);
     EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
-    EXPECT_EQ(log.Messages(),
-              (std::vector<std::wstring>{L"[162] y1=2006, y2=2000", L"[176] path=\"C:\\b.trvbkp\"",
-                                         L"[181] Restored time zones"}));
-    ASSERT_EQ(prompts.messages.size(), 3u);
-    EXPECT_EQ(prompts.messages[1].text, L"Warning: Failed to reset some information for dynamic years.");
-    EXPECT_EQ(prompts.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_EQ(Current(), text);
+    EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[181] Restored time zones"}));
+    EXPECT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(activator.activated.size(), 1u);
 }
 
