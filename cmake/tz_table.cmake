@@ -46,12 +46,24 @@ function(tarvane_make_tz_table name zi)
         VERBATIM)
 endfunction()
 
-tarvane_make_tz_table(tz_table ${TARVANE_TZDATA_ZI})
+# The machine's tzdata.zi, copied into the build tree whenever its content
+# changes: an upgraded package keeps the time stamp it was built with, which
+# can be older than the table made from the release before it.
+set(TARVANE_TZDATA_COPY ${TARVANE_TZ_TABLE_DIR}/tzdata.zi)
+add_custom_target(tarvane_tzdata_copy
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TARVANE_TZ_TABLE_DIR}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${TARVANE_TZDATA_ZI} -DDESTINATION=${TARVANE_TZDATA_COPY}
+            -P ${PROJECT_SOURCE_DIR}/cmake/copy_if_changed.cmake
+    BYPRODUCTS ${TARVANE_TZDATA_COPY}
+    COMMENT "Checking this machine's tzdata.zi"
+    VERBATIM)
+tarvane_make_tz_table(tz_table ${TARVANE_TZDATA_COPY})
 tarvane_make_tz_table(test_tz_table ${TARVANE_TEST_TZDATA_ZI})
 set(TARVANE_TZ_TABLE ${TARVANE_TZ_TABLE_DIR}/tz_table.bin)
 set(TARVANE_TEST_TZ_TABLE ${TARVANE_TZ_TABLE_DIR}/test_tz_table.bin)
 set(TARVANE_TEST_ZONEINFO ${TARVANE_TZ_TABLE_DIR}/test_tz_table_zoneinfo)
 add_custom_target(tarvane_tz_table DEPENDS ${TARVANE_TZ_TABLE})
+add_dependencies(tarvane_tz_table tarvane_tzdata_copy)
 add_custom_target(tarvane_test_tz_table DEPENDS ${TARVANE_TEST_TZ_TABLE})
 
 # A target whose resource script `rc_file` embeds the table: the program's,
