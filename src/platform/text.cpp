@@ -61,6 +61,16 @@ bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
+std::wstring PrintableAsciiText(std::string_view bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text.push_back(byte >= 0x20 && byte < 0x7F ? static_cast<wchar_t>(byte) : L'?');
+    }
+    return text;
+}
+
 int HexDigitValue(wchar_t ch) {
     if (ch >= L'0' && ch <= L'9') {
         return ch - L'0';

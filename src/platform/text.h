@@ -29,6 +29,11 @@ bool EqualAsciiNoCase(std::wstring_view a, std::wstring_view b);
 // that decide what a command acts on.
 bool EqualKeyNames(std::wstring_view a, std::wstring_view b);
 
+// Bytes of outside text that should be printable ASCII, as text: any other
+// byte becomes '?', so that a name or a message never carries what it read
+// raw.
+std::wstring PrintableAsciiText(std::string_view bytes);
+
 // The value of a hexadecimal digit (either case), or -1.
 int HexDigitValue(wchar_t ch);
 

@@ -1,5 +1,7 @@
 #include "tzdb/tz_release.h"
 
+#include "platform/text.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -11,15 +13,6 @@ namespace {
 // A release unpacks to about 2 MB; more than this is no release.
 constexpr std::size_t kMaxUnpacked = 64 * 1024 * 1024;
 constexpr std::size_t kBlock = 512;
-
-std::wstring Widen(std::string_view text) {
-    std::wstring wide;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        wide.push_back(byte >= 0x20 && byte < 0x7F ? static_cast<wchar_t>(byte) : L'?');
-    }
-    return wide;
-}
 
 // A NUL-terminated field of a tar header.
 std::string_view Field(std::string_view header, std::size_t at, std::size_t length) {
@@ -96,7 +89,7 @@ std::optional<TzSourceError> Compile(const std::map<std::wstring, std::string_vi
     if (sources.empty()) {
         return TzSourceError{std::wstring(origin), 0, L"the release holds no zones"};
     }
-    std::optional<TzSourceError> error = CompileTzSource(sources, Widen(text), table);
+    std::optional<TzSourceError> error = CompileTzSource(sources, PrintableAsciiText(text), table);
     if (error && error->line == 0) {
         error->file = std::wstring(origin); // the release as a whole is to blame
     }
@@ -201,7 +194,7 @@ bool ReadTarMembers(std::string_view archive, std::vector<TarMember>* members, s
         while (name.substr(0, 2) == "./") {
             name.erase(0, 2);
         }
-        found.push_back(TarMember{Widen(name), bytes});
+        found.push_back(TarMember{PrintableAsciiText(name), bytes});
     }
     if (at < archive.size() && archive.size() - at < kBlock &&
         std::any_of(archive.begin() + static_cast<std::ptrdiff_t>(at), archive.end(),

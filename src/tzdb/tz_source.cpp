@@ -1,5 +1,6 @@
 #include "tzdb/tz_source.h"
 
+#include "platform/text.h"
 #include "tzdb/posix_tz.h"
 
 #include <algorithm>
@@ -107,15 +108,6 @@ int LookupMonth(std::string_view word) {
 
 int LookupWeekday(std::string_view word) {
     return Lookup(word, kWeekdayNames);
-}
-
-std::wstring Widen(std::string_view text) {
-    std::wstring wide;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        wide.push_back(byte >= 0x20 && byte < 0x7F ? static_cast<wchar_t>(byte) : L'?');
-    }
-    return wide;
 }
 
 // A refusal on its way out: the first one found is the one reported.
@@ -964,9 +956,9 @@ public:
         std::string tzString;
         std::optional<PosixTz> rule;
         if (TzString(lines[count - 1], rules_, Quoting::kZic, &tzString)) {
-            rule = ParsePosixTz(Widen(tzString));
+            rule = ParsePosixTz(PrintableAsciiText(tzString));
             if (!rule && TzString(lines[count - 1], rules_, Quoting::kReadable, &tzString)) {
-                rule = ParsePosixTz(Widen(tzString));
+                rule = ParsePosixTz(PrintableAsciiText(tzString));
             }
         }
         const bool hasString = rule.has_value() && tzString.size() <= 255;
@@ -1005,7 +997,7 @@ public:
         }
         Reduce(zone);
         if (hasString) {
-            zone->ruleText = Widen(tzString);
+            zone->ruleText = PrintableAsciiText(tzString);
             zone->rule = rule;
         }
         return true;
@@ -1414,9 +1406,9 @@ std::optional<TzSourceError> CompileTzSource(const std::vector<TzSourceFile>& fi
         return TzSourceError{files.front().name, 0, L"too many zones"};
     }
     for (const auto& [name, index] : zoneOf) { // std::map: ASCII order
-        compiled.names.emplace_back(Widen(name), static_cast<std::uint16_t>(index));
+        compiled.names.emplace_back(PrintableAsciiText(name), static_cast<std::uint16_t>(index));
     }
-    compiled.version = version.empty() ? Widen(reader.version) : std::wstring(version);
+    compiled.version = version.empty() ? PrintableAsciiText(reader.version) : std::wstring(version);
     if (compiled.version.empty()) {
         return TzSourceError{files.front().name, 0, L"the input names no version"};
     }
