@@ -568,7 +568,30 @@ TEST(ZoneExportOnThrowAwayPrefix, AZoneDeletedAndImportedFromItsExportHoldsTheSa
 // The process calls of the restore, watched: the file the import tool is
 // given and its folder's protection while it runs; a system folder or an
 // argument of the test's choosing makes the tool missing or failing.
-class WatchedProcesses : public ProcessApi {
+// The system's process calls, for stand-ins that change only how the import
+// tool starts.
+class SystemProcessesExceptStart : public ProcessApi {
+public:
+    std::wstring SystemDirectory() override { return SystemProcesses().SystemDirectory(); }
+    DWORD Wait(const ProcessHandles& handles, DWORD milliseconds) override {
+        return SystemProcesses().Wait(handles, milliseconds);
+    }
+    bool ExitCode(const ProcessHandles& handles, DWORD* code) override {
+        return SystemProcesses().ExitCode(handles, code);
+    }
+    bool Terminate(const ProcessHandles& handles) override { return SystemProcesses().Terminate(handles); }
+    void Close(const ProcessHandles& handles) override { SystemProcesses().Close(handles); }
+
+protected:
+    // The file the import tool is asked to import: its last quoted argument.
+    static std::wstring ImportedFile(const std::wstring& commandLine) {
+        const std::size_t close = commandLine.rfind(L'"');
+        const std::size_t open = commandLine.rfind(L'"', close - 1);
+        return commandLine.substr(open + 1, close - open - 1);
+    }
+};
+
+class WatchedProcesses : public SystemProcessesExceptStart {
 public:
     std::wstring systemDirectory;
     std::wstring extraArgument;
@@ -580,9 +603,7 @@ public:
         return systemDirectory.empty() ? SystemProcesses().SystemDirectory() : systemDirectory;
     }
     bool Start(const std::wstring& commandLine, ProcessHandles* handles) override {
-        const std::size_t close = commandLine.rfind(L'"');
-        const std::size_t open = commandLine.rfind(L'"', close - 1);
-        copy = commandLine.substr(open + 1, close - open - 1);
+        copy = ImportedFile(commandLine);
         copyExisted = ::GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES;
         const std::wstring folder = copy.substr(0, copy.rfind(L'\\'));
         PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -597,14 +618,6 @@ public:
         ::LocalFree(descriptor);
         return SystemProcesses().Start(commandLine + extraArgument, handles);
     }
-    DWORD Wait(const ProcessHandles& handles, DWORD milliseconds) override {
-        return SystemProcesses().Wait(handles, milliseconds);
-    }
-    bool ExitCode(const ProcessHandles& handles, DWORD* code) override {
-        return SystemProcesses().ExitCode(handles, code);
-    }
-    bool Terminate(const ProcessHandles& handles) override { return SystemProcesses().Terminate(handles); }
-    void Close(const ProcessHandles& handles) override { SystemProcesses().Close(handles); }
 };
 
 TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwardsWhateverHappened) {
@@ -644,19 +657,16 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwards
 
 // A stand-in for the import tool: the real reg.exe writes the first half of
 // the copy's keys, then the "tool" ends with exit code 1 (reg.exe given a
-// switch it does not know) or outlives its time (ping of an address that
-// does not answer, about 20 seconds).
-class PartialImport : public ProcessApi {
+// switch it does not know) or outlives its time (20 pings of this machine's
+// own loopback address, a second apart: about 19 seconds).
+class PartialImport : public SystemProcessesExceptStart {
 public:
     bool hang = false;
     bool wrotePart = false;
 
-    std::wstring SystemDirectory() override { return SystemProcesses().SystemDirectory(); }
     bool Start(const std::wstring& commandLine, ProcessHandles* handles) override {
-        const std::size_t close = commandLine.rfind(L'"');
-        const std::size_t open = commandLine.rfind(L'"', close - 1);
         std::wstring text;
-        if (LoadTextFile(SystemFiles(), commandLine.substr(open + 1, close - open - 1), text)) {
+        if (LoadTextFile(SystemFiles(), ImportedFile(commandLine), text)) {
             text = ReplaceAll(text, L"\r\n", L"\n");
             std::vector<std::size_t> keys;
             for (std::size_t at = text.find(L"\n["); at != std::wstring::npos;
@@ -669,18 +679,10 @@ public:
             ::DeleteFileW(part.c_str());
         }
         const std::wstring folder = WithTrailingSeparator(SystemDirectory());
-        return SystemProcesses().Start(hang ? Format(L"\"%sping.exe\" -n 20 -w 1000 192.0.2.1", folder)
+        return SystemProcesses().Start(hang ? Format(L"\"%sping.exe\" -n 20 127.0.0.1", folder)
                                             : Format(L"\"%s\" /nonsense", RegExe()),
                                        handles);
     }
-    DWORD Wait(const ProcessHandles& handles, DWORD milliseconds) override {
-        return SystemProcesses().Wait(handles, milliseconds);
-    }
-    bool ExitCode(const ProcessHandles& handles, DWORD* code) override {
-        return SystemProcesses().ExitCode(handles, code);
-    }
-    bool Terminate(const ProcessHandles& handles) override { return SystemProcesses().Terminate(handles); }
-    void Close(const ProcessHandles& handles) override { SystemProcesses().Close(handles); }
 };
 
 TEST_F(RestoreOnThrowAwayPrefix, ImportToolThatWritesPartAndFailsOrHangsLeavesBothKeysAsTheyWere) {
