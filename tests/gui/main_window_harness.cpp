@@ -70,7 +70,8 @@ void MainWindowTest::TearDown() {
 }
 
 void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
-    ui::MainWindowServices services(registry != nullptr ? *registry : SystemRegistry(), SystemTimeZoneApi());
+    ui::MainWindowServices services(registry != nullptr ? *registry : SystemRegistry(),
+                                    timeZones != nullptr ? *timeZones : SystemTimeZoneApi());
     services.facts = ReadSystemFacts();
     services.settingsLocation.root = kHkeyCurrentUser;
     services.settingsLocation.path = PerUserSettingsPath();

@@ -56,6 +56,8 @@ protected:
     bool useScratchDatabase = true;
     // The registry the window works through (the system's when null).
     RegistryApi* registry = nullptr;
+    // The time-zone functions the window calls (the system's when null).
+    TimeZoneApi* timeZones = nullptr;
     std::unique_ptr<ScratchLocalMachine> scratch;
     HKEY scratchUser = nullptr; // stands in for HKEY_CURRENT_USER
     ui::CTarvaneDlg* dialog = nullptr;

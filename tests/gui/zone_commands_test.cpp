@@ -4,9 +4,11 @@
 // checked against the IANA zone it came from; the deletion's refusal of the
 // current zone, its confirmations and the backup it offers; the hand-over to
 // an elevated copy.
+#include "counting_registry.h"
 #include "dialog_driver.h"
 #include "log_capture.h"
 #include "main_window_harness.h"
+#include "zone_fixtures.h"
 
 #include "core/zone_sources.h"
 #include "platform/format.h"
@@ -16,6 +18,8 @@
 #include "ui/message_box.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 
 namespace tarvane::test {
 namespace {
@@ -75,6 +79,7 @@ TEST_F(ZoneCommandsTest, ACopyIsNamedCheckedEditedAndSavedAtItsPlace) {
             EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_NEW_ZONE_SEARCH)));
             ::SetDlgItemTextW(dialog, IDC_NEW_ZONE_KEY, L"Baja Test Standard Time");
             SaveWindowShot(dialog, L"new_zone");
+            EXPECT_EQ(CutLabels(dialog), std::vector<std::wstring>{}) << "every label whole";
             Submit(dialog, L"pacific STANDARD time");
             Submit(dialog, L"Baja/Test");
             stayedOpen = ::IsWindowVisible(dialog) != FALSE;
@@ -260,6 +265,80 @@ TEST_F(ZoneCommandsTest, DeletingRefusesTheCurrentZoneAndOffersABackupUntilOneIs
     });
     ::DeleteFileW(backup.c_str());
 }
+
+// The list's mark of the current zone is as old as the last reload: another
+// program may make the zone current while the question is open.
+TEST_F(ZoneCommandsTest, DeletingChecksTheCurrentZoneAgainAfterTheQuestion) {
+    FakeTimeZoneApi clock;
+    clock.current.timeZoneKeyName = L"Pacific Standard Time";
+    timeZones = &clock;
+    Run([&](CTarvaneDlg& window) {
+        LogCapture capture;
+        SelectZone(L"Tokyo Standard Time");
+        ASSERT_EQ(window.SelectedZone()->isCurrent, 0);
+        answers = {IDNO};
+        whileAsking = [&] { clock.current.timeZoneKeyName = L"Tokyo Standard Time"; };
+        Command(window, ID_EDIT_DELETE_ZONE);
+        EXPECT_TRUE(KeyExists(L"Tokyo Standard Time"));
+        EXPECT_TRUE(capture.Has(L"[280] key=Tokyo Standard Time")) << capture.Dump();
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(
+            messages[1].text.rfind(L"The time zone \"Tokyo Standard Time\" is this computer's current", 0),
+            0u);
+    });
+    timeZones = nullptr;
+}
+
+// A new zone whose first save failed part way, and whose key could not be
+// removed then: Cancel removes exactly that key, or says in the log why not.
+struct LeftOverCase {
+    const char* name;
+    int deletesFailingAtCancel;
+    bool keyStays;
+    const wchar_t* log; // the start of the line logged at Cancel; empty when none
+};
+
+class NewZoneLeftOverTest : public ZoneCommandsTest, public ::testing::WithParamInterface<LeftOverCase> {};
+
+TEST_P(NewZoneLeftOverTest, CancelRemovesWhatTheFailedSaveLeft) {
+    const LeftOverCase& c = GetParam();
+    CountingRegistry faulty(SystemRegistry());
+    registry = &faulty;
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Tokyo Standard Time");
+        WhenDialogOpens(L"New Time Zone", [&](HWND dialog) { Submit(dialog, L"Left Over Standard Time"); });
+        Command(window, ID_EDIT_NEW_ZONE);
+        ASSERT_EQ(window.Mode(), 1);
+        faulty.failValue = L"TZI";
+        faulty.failDeletes = 1;
+        Click(IDC_SAVE_CHANGES);
+        ASSERT_EQ(window.Mode(), 1) << "the failed save stays in edit mode";
+        ASSERT_TRUE(KeyExists(L"Left Over Standard Time")) << "the save's own removal failed";
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text.rfind(L"ERROR: Failed to save time zone data", 0), 0u);
+
+        LogCapture capture;
+        faulty.failValue.clear();
+        faulty.failDeletes = c.deletesFailingAtCancel;
+        Click(IDC_CANCEL_EDIT);
+        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(KeyExists(L"Left Over Standard Time"), c.keyStays);
+        const std::vector<std::wstring> lines = capture.Messages();
+        const bool logged = std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+            return *c.log != 0 && line.rfind(c.log, 0) == 0;
+        });
+        EXPECT_EQ(logged, *c.log != 0) << capture.Dump();
+        EXPECT_TRUE(KeyExists(L"Tokyo Standard Time"));
+        faulty.failDeletes = 0;
+    });
+    registry = nullptr;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ZoneCommands, NewZoneLeftOverTest,
+    ::testing::Values(LeftOverCase{"Removed", 0, false, L""},
+                      LeftOverCase{"RemovalFails", 100, true, L"[319] err=5, key=Left Over Standard Time"}),
+    [](const ::testing::TestParamInfo<LeftOverCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ZoneCommandsTest, WithoutWriteAccessTheZoneCommandsHandOverToAnElevatedCopy) {
     if (RestrictToReading(kTimeZonesPath) != ERROR_SUCCESS) {

@@ -1,6 +1,7 @@
 // A registry that hands every call on to another one and counts them, for
 // checks that a piece of the program reaches the registry a given number of
-// times (or not at all) on the real one.
+// times (or not at all) on the real one; and that fails the calls a test
+// names, for the failure paths of code that works on the real registry.
 #pragma once
 
 #include "platform/registry.h"
@@ -12,6 +13,12 @@ public:
     explicit CountingRegistry(RegistryApi& inner) : inner_(inner) {}
 
     std::size_t Calls() const { return calls_; }
+
+    // Faults: writes of the value with this name fail with `failValueWith`,
+    // and the next `failDeletes` key deletions fail with ERROR_ACCESS_DENIED.
+    std::wstring failValue;
+    LONG failValueWith = static_cast<LONG>(ERROR_ACCESS_DENIED);
+    int failDeletes = 0;
 
     LONG OpenKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result) override {
         return Count(inner_.OpenKey(parent, subKey, access, result));
@@ -36,20 +43,32 @@ public:
         return Count(inner_.QueryValue(key, name, type, data, dataSize));
     }
     LONG SetValue(RegHandle key, std::wstring_view name, DWORD type, const BYTE* data, DWORD size) override {
+        if (!failValue.empty() && name == failValue) {
+            return Count(failValueWith);
+        }
         return Count(inner_.SetValue(key, name, type, data, size));
     }
     LONG DeleteValue(RegHandle key, std::wstring_view name) override {
         return Count(inner_.DeleteValue(key, name));
     }
     LONG DeleteKey(RegHandle parent, std::wstring_view subKey) override {
-        return Count(inner_.DeleteKey(parent, subKey));
+        return Count(FailedDelete() ? static_cast<LONG>(ERROR_ACCESS_DENIED)
+                                    : inner_.DeleteKey(parent, subKey));
     }
     bool HasDeleteKeyEx() const override { return inner_.HasDeleteKeyEx(); }
     LONG DeleteKeyEx(RegHandle parent, std::wstring_view subKey, REGSAM view) override {
-        return Count(inner_.DeleteKeyEx(parent, subKey, view));
+        return Count(FailedDelete() ? static_cast<LONG>(ERROR_ACCESS_DENIED)
+                                    : inner_.DeleteKeyEx(parent, subKey, view));
     }
 
 private:
+    bool FailedDelete() {
+        if (failDeletes <= 0) {
+            return false;
+        }
+        --failDeletes;
+        return true;
+    }
     LONG Count(LONG result) {
         ++calls_;
         return result;
