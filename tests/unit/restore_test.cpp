@@ -154,6 +154,18 @@ TEST_F(RestoreTest, PreviewNamesTenZonesALineAndSaysWhenTheBackupHoldsMuchLess) 
                 L"Zone X03, Zone X04, Zone X05, Zone X06, Zone X07, Zone X08, Zone X09, Zone X10 and 2 "
                 L"more\nThe backup holds 2 zones; the registry has 14.\n"));
 
+    // A copy that stopped at a key boundary reads as a smaller backup: not
+    // refused, and its preview says what the restore would delete.
+    SetFileText(backupText.substr(0, backupText.find(L"[" + DynamicPath(L"Zone B") + L"]")));
+    prompts.messages.clear();
+    prompts.answers = {IDNO};
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].text.find(L"exactly those of the backup:\nChanged (2): Zone A, Zone B\n"),
+              std::wstring::npos)
+        << ToUtf8(prompts.messages[0].text);
+    SetFileText(backupText);
+
     // Nothing to change: said, and nothing is asked or written.
     registry.PutString(ZonePath(L"Zone A"), L"Display", L"(UTC) Zone A");
     for (int i = 1; i <= 12; ++i) {
@@ -267,6 +279,9 @@ TEST_F(RestoreTest, RefusedFilesSayWhatIsWrongAndThatNothingWasChanged) {
     ASSERT_TRUE(ExportTimeZoneDatabase(registry, shortTzi));
     registry.PutValue(ZonePath(L"Zone A"), L"TZI", REG_BINARY, Tzi(60));
     const DWORD tziLine = lineOf(shortTzi, shortTzi.find(L"\"TZI\""));
+    const std::wstring infoLine = L"[" + kInfo + L"]\n";
+    const std::wstring zoneALine = L"[" + ZonePath(L"Zone A") + L"]\n";
+    const DWORD zoneASource = lineOf(backupText, backupText.find(zoneALine)) + 1;
     struct Case {
         const char* what;
         std::vector<BYTE> bytes;
@@ -322,6 +337,17 @@ TEST_F(RestoreTest, RefusedFilesSayWhatIsWrongAndThatNothingWasChanged) {
          L"the current time zone's name (TimeZoneKeyName) holds a NUL character"},
         {"no such zone", BackupFileBytes(named(L"Zone Gone")), 11, L"[316] path=\"C:\\b.trvbkp\", length=9",
          L"the current time zone it names (Zone Gone) is none of the zones it holds"},
+        // An IANA source goes into the registry too: only a zone's, and only a name.
+        {"source outside a zone",
+         BackupFileBytes(ReplaceAll(backupText, infoLine, infoLine + kZoneSourceComment + L"Etc/UTC\n")), 11,
+         L"[219] path=\"C:\\b.trvbkp\", line=4, reason=\"line 4 gives an IANA zone outside a zone's key\"",
+         L"line 4 gives an IANA zone outside a zone's key"},
+        {"source not a name",
+         BackupFileBytes(ReplaceAll(backupText, zoneALine, zoneALine + kZoneSourceComment + L"../x\n")), 11,
+         Format(L"[219] path=\"C:\\b.trvbkp\", line=%u, reason=\"line %u gives an IANA zone that is not a "
+                L"zone's name\"",
+                zoneASource, zoneASource),
+         Format(L"line %u gives an IANA zone that is not a zone's name (../x)", zoneASource)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -408,6 +434,25 @@ TEST_F(RestoreTest, AnExportedZoneIsRestoredWithoutChangingTheCurrentZone) {
         EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[166] path=\"" + path + L"\""}) << text;
     }
     EXPECT_EQ(tool.commandLines.size(), 1u);
+}
+
+// A zone's IANA source travels in its file as a comment that the import tool
+// skips, and a restore of the file puts it back.
+TEST_F(RestoreTest, AZoneFileBringsBackTheZonesIanaSource) {
+    ASSERT_EQ(SetZoneSource(registry, L"Zone B", L"America/Asuncion"), ERROR_SUCCESS);
+    std::wstring zoneB;
+    ASSERT_EQ(ExportZoneText(registry, L"Zone B", zoneB), ERROR_SUCCESS);
+    const std::wstring keyLine = L"[" + ZonePath(L"Zone B") + L"]\n";
+    EXPECT_NE(zoneB.find(keyLine + kZoneSourceComment + L"America/Asuncion\n"), std::wstring::npos)
+        << ToUtf8(zoneB);
+    const std::wstring zonePath = L"C:\\Zone B.reg";
+    files.files[zonePath] = BackupFileBytes(zoneB);
+    registry.RemoveTree(ZonePath(L"Zone B"));
+    ASSERT_EQ(SetZoneSource(registry, L"Zone B", L""), ERROR_SUCCESS);
+    ASSERT_EQ(RestoreFromBackup(context, zonePath, true), 1);
+    const ZoneSources sources = ReadZoneSources(registry);
+    ASSERT_NE(FindZoneSource(sources, L"Zone B"), nullptr);
+    EXPECT_EQ(*FindZoneSource(sources, L"Zone B"), L"America/Asuncion");
 }
 
 // An import tool that fails after it wrote part of the file, or never
