@@ -3,6 +3,7 @@
 #include "backup/code_page.h"
 #include "backup/import_scope.h"
 #include "backup/registry_export.h"
+#include "core/zone_sources.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -147,7 +148,13 @@ public:
             }
             const std::wstring& text = lines_[index_].text;
             const std::size_t pos = SkipBlanks(text, 0);
-            if (pos == text.size() || text[pos] == L';') {
+            if (pos == text.size()) {
+                continue;
+            }
+            if (text[pos] == L';') {
+                if (!ReadSourceComment(text, pos, content)) {
+                    return false;
+                }
                 continue;
             }
             if (text[pos] == L'[') {
@@ -203,6 +210,31 @@ private:
         return L"holds a value that cannot be read";
     }
 
+    // Any other comment is skipped; a source comment must name an IANA zone
+    // for the zone whose key it follows, as nothing else writes it.
+    bool ReadSourceComment(const std::wstring& text, std::size_t pos, ExportContent* content) {
+        const std::wstring_view line = std::wstring_view(text).substr(pos);
+        const std::wstring_view prefix = kZoneSourceComment;
+        if (line.substr(0, prefix.size()) != prefix) {
+            return true;
+        }
+        std::wstring_view name = line.substr(prefix.size());
+        name = name.substr(0, name.find_last_not_of(L" \t") + 1);
+        const std::wstring_view below =
+            content->keys.empty() ? std::wstring_view() : PathBelowTimeZones(content->keys.back().path);
+        if (below.empty() || below.find(L'\\') != std::wstring_view::npos) {
+            return Refuse(index_, L"gives an IANA zone outside a zone's key");
+        }
+        if (!content->keys.back().tzSource.empty()) {
+            return Refuse(index_, L"gives the zone a second IANA zone");
+        }
+        if (!IsTzNameForm(name)) {
+            return Refuse(index_, L"gives an IANA zone that is not a zone's name", name);
+        }
+        content->keys.back().tzSource = std::wstring(name);
+        return true;
+    }
+
     bool ReadKeyLine(const std::wstring& text, std::size_t pos, ExportContent* content) {
         const std::size_t close = text.rfind(L']');
         if (close == std::wstring::npos || close <= pos || !OnlyBlanksFrom(text, close + 1)) {
@@ -220,7 +252,7 @@ private:
         if (!IsImportKeyAllowed(path)) {
             return Refuse(index_, L"names a key outside the time-zone database", path);
         }
-        content->keys.push_back(ExportKey{path, index_ + 1, {}});
+        content->keys.push_back(ExportKey{path, index_ + 1, {}, {}});
         return true;
     }
 
@@ -444,6 +476,9 @@ std::wstring CanonicalExportText(const ExportContent& content) {
     text += L"\n\n";
     for (const ExportKey& key : content.keys) {
         text += L"[" + key.path + L"]\n";
+        if (!key.tzSource.empty()) {
+            text += kZoneSourceComment + key.tzSource + L"\n";
+        }
         for (const ExportValue& value : key.values) {
             const std::wstring data = FormatValueData(
                 value.type, value.data.data(), static_cast<DWORD>(value.data.size()), StringForm::Exact);

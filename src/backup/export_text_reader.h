@@ -30,6 +30,7 @@ struct ExportKey {
     std::wstring path; // as written between the brackets, the root name first
     std::size_t line = 0;
     std::vector<ExportValue> values; // in file order
+    std::wstring tzSource;           // a zone's IANA source, from its comment line
 };
 
 struct ExportContent {
@@ -67,7 +68,9 @@ using CodePageDecoder = bool (*)(UINT codePage, const BYTE* data, std::size_t si
 // double-byte code page cannot swallow a line feed.
 //
 // Understood: the header "Windows Registry Editor Version 5.00" or
-// "REGEDIT4"; blank lines and ";" comments; key lines of the keys that
+// "REGEDIT4"; blank lines and ";" comments; a zone's IANA source comment
+// (kZoneSourceComment and a name of IsTzNameForm's form, once, in the block
+// of a key directly below Time Zones); key lines of the keys that
 // IsImportKeyAllowed names; value lines "name"= or @= (blanks around "=")
 // with a quoted string (escapes \\ and \" only), dword: and eight hex digits,
 // hex: or hex(n): with two-digit bytes and "\" continuation lines. In a
@@ -82,8 +85,8 @@ bool ReadExportText(const std::vector<BYTE>& bytes, CodePageDecoder decode, Expo
                     TextRefusal* refusal);
 
 // The content as the export writer writes a backup ("Windows Registry Editor
-// Version 5.00", the keys and values in their order, bare line feeds). Read
-// back, it gives the same keys and values.
+// Version 5.00", the keys and values in their order, each source comment
+// after its key line, bare line feeds). Read back, it gives the same content.
 std::wstring CanonicalExportText(const ExportContent& content);
 
 } // namespace tarvane

@@ -44,6 +44,8 @@ LONG ExportZoneText(RegistryApi& registry, const std::wstring& keyName, std::wst
         return result;
     }
     text = TrimWhiteSpace(text) + L"\n\n";
+    // Where the zone came from goes with it, for Check Against tz Database.
+    AddZoneSourceComments(ReadZoneSources(registry), text);
     return ERROR_SUCCESS;
 }
 

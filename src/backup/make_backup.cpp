@@ -93,6 +93,7 @@ void MakeBackup(BackupContext& context) {
             MB_OK | MB_ICONERROR);
         return;
     }
+    AddZoneSourceComments(ReadZoneSources(context.registry), text);
 
     std::wstring path;
     const int choice = prompts.AskSavePath(&path);

@@ -272,4 +272,17 @@ bool ExportTimeZoneDatabase(RegistryApi& registry, std::wstring& text) {
     return true;
 }
 
+void AddZoneSourceComments(const ZoneSources& sources, std::wstring& text) {
+    for (const auto& [zone, tzName] : sources) {
+        if (!IsTzNameForm(tzName) || zone.find(L'\\') != std::wstring::npos) {
+            continue;
+        }
+        const std::wstring keyLine = Format(L"\n[%s\\%s\\%s]\n", kLocalMachineName, kTimeZonesPath, zone);
+        const std::size_t at = text.find(keyLine);
+        if (at != std::wstring::npos) {
+            text.insert(at + keyLine.size(), kZoneSourceComment + tzName + L"\n");
+        }
+    }
+}
+
 } // namespace tarvane

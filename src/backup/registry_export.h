@@ -3,6 +3,7 @@
 // line feed here; the backup command writes carriage return + line feed.
 #pragma once
 
+#include "core/zone_sources.h"
 #include "platform/registry.h"
 
 #include <string>
@@ -43,5 +44,10 @@ bool ExportTimeZoneDatabase(RegistryApi& registry, std::wstring& text);
 // its subkeys. 0 or a Windows error code.
 LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstring& rootName,
                        const std::wstring& keyPath, std::wstring& text);
+
+// Puts each remembered source into the export `text` as a comment line right
+// after its zone's key line (kZoneSourceComment); a source whose zone the
+// text does not hold, or whose name is not of IsTzNameForm's form, is left out.
+void AddZoneSourceComments(const ZoneSources& sources, std::wstring& text);
 
 } // namespace tarvane

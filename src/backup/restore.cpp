@@ -477,10 +477,17 @@ DWORD ApplyExactly(BackupContext& context, const RestorePlan& plan, const std::w
         SetThreadLastError(error);
         return error;
     }
+    // What Check Against tz Database remembers of a zone goes with the zone,
+    // and comes back with it from the file's comments (a failure is logged
+    // and leaves the check without a mapping for it).
     if (!plan.zoneFile) {
-        // What Check Against tz Database remembers of a zone goes with the zone.
         for (const std::wstring& zone : CompareZones(before, plan.content).deleted) {
             SetZoneSource(context.registry, zone, L"");
+        }
+    }
+    for (const ExportKey& key : plan.content.keys) {
+        if (!key.tzSource.empty()) {
+            SetZoneSource(context.registry, std::wstring(PathBelowTimeZones(key.path)), key.tzSource);
         }
     }
     SetThreadLastError(0);

@@ -14,6 +14,21 @@ constexpr DWORD kValueNameCapacity = 16384;
 
 } // namespace
 
+bool IsTzNameForm(std::wstring_view name) {
+    if (name.empty() || name.size() > 64 || name.front() == L'/' || name.back() == L'/' ||
+        name.find(L"//") != std::wstring_view::npos) {
+        return false;
+    }
+    for (wchar_t ch : name) {
+        const bool letter = (ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z');
+        if (!letter && !(ch >= L'0' && ch <= L'9') &&
+            std::wstring_view(L"/_+-").find(ch) == std::wstring_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::wstring ZoneSourcesPath() {
     return Format(L"SOFTWARE\\%s\\%s\\Zone Sources", kMakerKeyWord, kApplicationName);
 }

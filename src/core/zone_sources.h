@@ -4,12 +4,15 @@
 // zone's key: the sources live in a key of the program's own,
 // HKEY_LOCAL_MACHINE\SOFTWARE\Tarvane Labs\Tarvane\Zone Sources, machine-wide
 // like the zones (a value per zone key, its data the IANA name). Backups and
-// exported zones hold the Time Zones keys only, so they do not carry it.
+// exported zones carry it as a comment line right after the zone's key line
+// ("; IANA tz zone: Asia/Kathmandu"), which the registry import tool skips
+// and a restore reads back.
 #pragma once
 
 #include "platform/registry.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +20,14 @@ namespace tarvane {
 
 // Zone key and IANA name.
 using ZoneSources = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// The comment line's text before the IANA name.
+inline constexpr wchar_t kZoneSourceComment[] = L"; IANA tz zone: ";
+
+// Whether `name` has the form of an IANA zone name ("America/Argentina/Salta",
+// "Etc/GMT+3"): 1 to 64 of letters, digits and "/_+-", not starting or ending
+// with "/" nor holding "//". Only such a name is taken from a file.
+bool IsTzNameForm(std::wstring_view name);
 
 // "SOFTWARE\Tarvane Labs\Tarvane\Zone Sources", below HKEY_LOCAL_MACHINE.
 std::wstring ZoneSourcesPath();

@@ -24,13 +24,14 @@ inline std::vector<const ExportValue*> SortedValues(const ExportKey& key) {
 }
 
 // The same keys in the same order, each with the same values (name, type and
-// bytes); line numbers and texts do not count.
+// bytes) and IANA source; line numbers and texts do not count.
 inline bool SameContent(const ExportContent& a, const ExportContent& b) {
     if (a.keys.size() != b.keys.size()) {
         return false;
     }
     for (std::size_t i = 0; i < a.keys.size(); ++i) {
-        if (a.keys[i].path != b.keys[i].path || a.keys[i].values.size() != b.keys[i].values.size()) {
+        if (a.keys[i].path != b.keys[i].path || a.keys[i].values.size() != b.keys[i].values.size() ||
+            a.keys[i].tzSource != b.keys[i].tzSource) {
             return false;
         }
         const auto left = SortedValues(a.keys[i]);

@@ -13,6 +13,7 @@
 #include "backup/registry_export.h"
 #include "backup/restore.h"
 #include "backup/zone_value_check.h"
+#include "core/zone_sources.h"
 #include "backup_fakes.h"
 #include "log_capture.h"
 #include "platform/error_text.h"
@@ -538,6 +539,8 @@ TEST(ZoneExportOnThrowAwayPrefix, AZoneDeletedAndImportedFromItsExportHoldsTheSa
     ::RegCloseKey(zoneKey);
     const RegFile before = RegExeExport(key);
     ASSERT_EQ(before.size(), 2u) << "the zone and its Dynamic DST key";
+    // Its IANA source rides along as a comment line the import tool skips.
+    ASSERT_EQ(SetZoneSource(SystemRegistry(), zone, L"America/Los_Angeles"), ERROR_SUCCESS);
 
     SystemBackupWorld world;
     FakePrompts& prompts = world.prompts;
@@ -556,12 +559,17 @@ TEST(ZoneExportOnThrowAwayPrefix, AZoneDeletedAndImportedFromItsExportHoldsTheSa
     const std::string diff = DiffRegFiles(before, RegExeExport(key));
     EXPECT_TRUE(diff.empty()) << diff;
 
-    // Tarvane's own restore takes the same file, and leaves the current zone alone.
+    // Tarvane's own restore takes the same file, and leaves the current zone
+    // alone; the zone's source comes back with it.
     ASSERT_EQ(RunToEnd(Format(L"\"%s\" delete \"%s\" /f /reg:64", RegExe(), key)), 0);
+    ASSERT_EQ(SetZoneSource(SystemRegistry(), zone, L""), ERROR_SUCCESS);
     EXPECT_EQ(ImportBackup(context, prompts.savePath), 1) << log.Dump();
     const std::string restored = DiffRegFiles(before, RegExeExport(key));
     EXPECT_TRUE(restored.empty()) << restored;
     EXPECT_TRUE(activator.activated.empty());
+    const ZoneSources sources = ReadZoneSources(SystemRegistry());
+    ASSERT_NE(FindZoneSource(sources, zone), nullptr);
+    EXPECT_EQ(*FindZoneSource(sources, zone), L"America/Los_Angeles");
     ::DeleteFileW(prompts.savePath.c_str());
 }
 
