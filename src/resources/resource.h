@@ -115,6 +115,13 @@
 #define IDC_NEW_ZONE_NOTE 1142
 #define IDC_NEW_ZONE_INFO_ICON 1143
 
+// Choosing the IANA zone of a zone without a mapping, from the check.
+#define IDC_TZ_CHECK_CHOOSE 1180
+#define IDD_TZ_CHOOSE 1181
+#define IDC_TZ_CHOOSE_TEXT 1182
+#define IDC_TZ_CHOOSE_SEARCH 1183
+#define IDC_TZ_CHOOSE_LIST 1184
+
 // The status bar's id, as the framework's status bar has it.
 #define IDW_STATUS_BAR 0xE801
 

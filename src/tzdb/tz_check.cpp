@@ -30,7 +30,7 @@ std::wstring When(const OffsetChange& change, bool withOffset) {
 }
 
 std::vector<std::wstring> Fields(const ZoneCheck& check) {
-    return {check.key, check.region, check.tzName, StatusText(check.status), check.difference};
+    return {check.key, RegionColumnText(check), check.tzName, StatusText(check.status), check.difference};
 }
 
 // The zone beside the IANA zone `tz`, year by year: the first difference.
@@ -220,8 +220,17 @@ ZoneCheck CheckZone(const TimeZoneRecord& zone, const TzTable& table, int firstY
     }
     check.tzName = *choice.tzName;
     check.region = choice.region;
+    check.chosen = choice.tzName == FindZoneSource(sources, zone.keyName);
     CompareYears(zone, *tz, firstYear, lastYear, &check);
     return check;
+}
+
+std::wstring RegionColumnText(const ZoneCheck& check) {
+    return check.chosen ? std::wstring(L"chosen") : check.region;
+}
+
+bool CanChooseTzZone(const ZoneCheck& check) {
+    return !check.otherRegion && (check.status == TzCheckStatus::kNoMapping || check.chosen);
 }
 
 std::vector<ZoneCheck> CheckZones(const std::vector<TimeZoneRecord>& zones, const TzTable& table,

@@ -38,7 +38,17 @@ struct ZoneCheck {
     std::wstring region;
     // A row for a further territory of the key, after the zone's own row.
     bool otherRegion = false;
+    // Compared with the zone's remembered source: the IANA zone it was made
+    // from, restored with, or chosen for it in the check.
+    bool chosen = false;
 };
+
+// The Region column: the territory, or "chosen" for a remembered source.
+std::wstring RegionColumnText(const ZoneCheck& check);
+
+// Whether the user may choose the IANA zone of the row: a zone's own row
+// without a mapping, or one compared with a source chosen before.
+bool CanChooseTzZone(const ZoneCheck& check);
 
 // The zone a key is compared with and the territory it was chosen for.
 struct TzChoice {

@@ -12,35 +12,13 @@
 
 #include <commctrl.h>
 
-#include <cwctype>
-
 namespace tarvane::ui {
 namespace {
 
 constexpr YearRangeIds kYears{IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN, IDC_NEW_ZONE_LAST,
                               IDC_NEW_ZONE_LAST_SPIN};
 
-wchar_t Folded(wchar_t ch) {
-    return ch == L'_' ? L' ' : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-}
-
 } // namespace
-
-bool TzNameMatches(std::wstring_view name, std::wstring_view search) {
-    if (search.size() > name.size()) {
-        return false;
-    }
-    for (std::size_t at = 0; at + search.size() <= name.size(); ++at) {
-        std::size_t i = 0;
-        while (i < search.size() && Folded(name[at + i]) == Folded(search[i])) {
-            ++i;
-        }
-        if (i == search.size()) {
-            return true;
-        }
-    }
-    return false;
-}
 
 CNewZoneDlg::CNewZoneDlg(NewZoneExchange& exchange)
     : Dialog(IDD_NEW_ZONE), exchange_(exchange), informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {}
@@ -59,7 +37,8 @@ bool CNewZoneDlg::OnInit() {
     const bool fromTz = exchange_.table != nullptr && !canCopy;
     ::CheckRadioButton(Hwnd(), IDC_NEW_ZONE_FROM_COPY, IDC_NEW_ZONE_FROM_TZ,
                        fromTz ? IDC_NEW_ZONE_FROM_TZ : IDC_NEW_ZONE_FROM_COPY);
-    ShowMatches();
+    names_.Attach(Item(IDC_NEW_ZONE_SEARCH), Item(IDC_NEW_ZONE_TZ_LIST), exchange_.table);
+    names_.ShowMatches(exchange_.tzName);
     ShowYearRange(*this, kYears, exchange_.firstYear, exchange_.lastYear);
     const std::wstring version = exchange_.table != nullptr ? exchange_.table->version : std::wstring();
     SetItemText(IDC_NEW_ZONE_NOTE,
@@ -71,52 +50,6 @@ bool CNewZoneDlg::OnInit() {
     return false;
 }
 
-void CNewZoneDlg::ShowMatches() {
-    HWND list = Item(IDC_NEW_ZONE_TZ_LIST);
-    std::wstring chosen = ChosenTzName();
-    if (chosen.empty()) {
-        chosen = exchange_.tzName;
-    }
-    const std::wstring search = TrimWhiteSpace(ItemText(IDC_NEW_ZONE_SEARCH));
-    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    LRESULT keep = LB_ERR;
-    if (exchange_.table != nullptr) {
-        for (const auto& [name, zone] : exchange_.table->names) {
-            if (TzNameMatches(name, search)) {
-                const LRESULT item =
-                    ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-                if (name == chosen) {
-                    keep = item;
-                }
-            }
-        }
-    }
-    // What is typed picks the first match; a match chosen before stays chosen.
-    if (keep == LB_ERR && (!search.empty() || chosen.empty())) {
-        keep = 0;
-    }
-    ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(keep), 0);
-    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
-}
-
-std::wstring CNewZoneDlg::ChosenTzName() const {
-    HWND list = Item(IDC_NEW_ZONE_TZ_LIST);
-    const LRESULT chosen = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (chosen == LB_ERR) {
-        return std::wstring();
-    }
-    const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(chosen), 0);
-    if (length == LB_ERR) {
-        return std::wstring();
-    }
-    std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
-    ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(chosen), reinterpret_cast<LPARAM>(name.data()));
-    name.resize(static_cast<std::size_t>(length));
-    return name;
-}
-
 void CNewZoneDlg::EnableStarts() {
     const bool fromTz = FromTz();
     for (int id : {IDC_NEW_ZONE_SEARCH, IDC_NEW_ZONE_TZ_LIST, IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN,
@@ -126,7 +59,7 @@ void CNewZoneDlg::EnableStarts() {
 }
 
 bool CNewZoneDlg::ZoneFromTz(const std::wstring& keyName) {
-    const std::wstring tzName = ChosenTzName();
+    const std::wstring tzName = names_.Chosen();
     const TzZone* tz = exchange_.table != nullptr ? FindTzZone(*exchange_.table, tzName) : nullptr;
     if (tz == nullptr) {
         RefuseInput(*this, IDC_NEW_ZONE_SEARCH, L"Choose the IANA zone the new zone follows.");
@@ -203,7 +136,7 @@ bool CNewZoneDlg::OnCommand(WORD id, WORD code, HWND) {
         return code == BN_CLICKED;
     case IDC_NEW_ZONE_SEARCH:
         if (code == EN_CHANGE) {
-            ShowMatches();
+            names_.ShowMatches(exchange_.tzName);
         }
         return code == EN_CHANGE;
     case IDC_NEW_ZONE_TZ_LIST:
@@ -217,14 +150,7 @@ bool CNewZoneDlg::OnCommand(WORD id, WORD code, HWND) {
 }
 
 bool CNewZoneDlg::PreTranslateMessage(MSG& message, bool&) {
-    // The arrow and page keys in the search box move through the matches.
-    if (message.message == WM_KEYDOWN && message.hwnd == Item(IDC_NEW_ZONE_SEARCH) &&
-        (message.wParam == VK_UP || message.wParam == VK_DOWN || message.wParam == VK_PRIOR ||
-         message.wParam == VK_NEXT)) {
-        ::SendMessageW(Item(IDC_NEW_ZONE_TZ_LIST), WM_KEYDOWN, message.wParam, message.lParam);
-        return true;
-    }
-    return false;
+    return names_.ForwardKey(message);
 }
 
 bool CNewZoneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -7,6 +7,7 @@
 #include "tzdb/tz_table.h"
 #include "ui/dialog.h"
 #include "ui/drag_by_body.h"
+#include "ui/tz_name_list.h"
 
 #include <string>
 #include <string_view>
@@ -25,10 +26,6 @@ struct NewZoneExchange {
     TimeZoneRecord zone;                        // out: the new zone, not saved
 };
 
-// Whether an IANA name is one the user is looking for: `search` appears in it
-// without regard to case, a space standing for an underscore.
-bool TzNameMatches(std::wstring_view name, std::wstring_view search);
-
 class CNewZoneDlg : public Dialog {
 public:
     explicit CNewZoneDlg(NewZoneExchange& exchange);
@@ -43,9 +40,6 @@ protected:
 
 private:
     bool FromTz() const;
-    // The IANA zones whose names match the search, the chosen one kept.
-    void ShowMatches();
-    std::wstring ChosenTzName() const;
     // The IANA part is live only while its start is chosen.
     void EnableStarts();
     // Builds the zone from the tz database; false, with the user told why,
@@ -55,6 +49,7 @@ private:
     NewZoneExchange& exchange_;
     HICON informationIcon_ = nullptr;
     DragByBody drag_;
+    TzNameList names_;
 };
 
 // Shows the dialog modally over `owner`: IDOK with the zone made, IDCANCEL,

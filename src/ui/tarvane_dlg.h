@@ -279,9 +279,13 @@ public:
     // The two dialogs, modally over the main window; tests answer them here.
     std::function<INT_PTR(HWND owner, TzCheckExchange& exchange)> runTzCheckDialog = RunTzCheckDialog;
     std::function<INT_PTR(HWND owner, TzFillExchange& exchange)> runTzFillDialog = RunTzFillDialog;
+    std::function<INT_PTR(HWND owner, TzChooseExchange& exchange)> runTzChooseDialog = RunTzChooseDialog;
 
 private:
     bool OnTzCommand(WORD id, WORD code);
+    // Asks which IANA zone the check compares `zoneKey` with and remembers
+    // it as the zone's source; a failure is said.
+    void ChooseTzSource(const TzTable& table, const std::wstring& zoneKey);
 
     // The zone commands.
 public:

@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "ui/help_request.h"
 #include "ui/message_box.h"
+#include "ui/tz_fill_dlg.h"
 
 #include <commctrl.h>
 
@@ -51,6 +52,17 @@ bool CTzCheckDlg::OnInit() {
         list_.InsertColumn(column, kCheckColumns[column], 100);
     }
     FillList();
+    if (!exchange_.focusKey.empty()) {
+        for (int row = list_.NextItem(-1, LVNI_ALL); row >= 0; row = list_.NextItem(row, LVNI_ALL)) {
+            if (EqualNoCase((*exchange_.checks)[static_cast<std::size_t>(list_.ItemData(row))].key,
+                            exchange_.focusKey)) {
+                list_.SetItemState(row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+                ListView_EnsureVisible(list_.Hwnd(), row, FALSE);
+                break;
+            }
+        }
+    }
+    EnableChoose();
     SetItemText(IDC_TZ_CHECK_SUMMARY, CheckSummary(CountChecks(*exchange_.checks), exchange_.regionText));
     ::SetFocus(list_.Hwnd());
     return false;
@@ -73,7 +85,7 @@ void CTzCheckDlg::FillList() {
         }
         ++rows;
         list_.SetItemData(row, static_cast<LPARAM>(i));
-        list_.SetItemText(row, 1, check.region);
+        list_.SetItemText(row, 1, RegionColumnText(check));
         list_.SetItemText(row, 2, check.tzName);
         list_.SetItemText(row, 3, StatusText(check.status));
         list_.SetItemText(row, 4, check.difference);
@@ -142,9 +154,27 @@ bool CTzCheckDlg::OnCommand(WORD id, WORD code, HWND) {
     }
     if (id == IDC_TZ_CHECK_ALL_REGIONS && code == BN_CLICKED) {
         FillList();
+        EnableChoose();
+        return true;
+    }
+    if (id == IDC_TZ_CHECK_CHOOSE && code == BN_CLICKED) {
+        if (const ZoneCheck* check = FocusedCheck(); check != nullptr && CanChooseTzZone(*check)) {
+            exchange_.chosenKey = check->key;
+            End(kChooseTzZoneAnswer);
+        }
         return true;
     }
     return false;
+}
+
+const ZoneCheck* CTzCheckDlg::FocusedCheck() const {
+    const int row = list_.NextItem(-1, LVNI_FOCUSED);
+    return row < 0 ? nullptr : &(*exchange_.checks)[static_cast<std::size_t>(list_.ItemData(row))];
+}
+
+void CTzCheckDlg::EnableChoose() {
+    const ZoneCheck* check = FocusedCheck();
+    EnableItem(IDC_TZ_CHECK_CHOOSE, check != nullptr && CanChooseTzZone(*check));
 }
 
 bool CTzCheckDlg::OnNotify(const NMHDR& header, LRESULT* result) {
@@ -160,6 +190,10 @@ bool CTzCheckDlg::OnNotify(const NMHDR& header, LRESULT* result) {
         }
         *result = 0;
         return true;
+    }
+    if (header.code == LVN_ITEMCHANGED) {
+        EnableChoose();
+        return false;
     }
     if (header.code == NM_DBLCLK) {
         GoToRow(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
@@ -200,6 +234,58 @@ bool CTzCheckDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {
 
 INT_PTR RunTzCheckDialog(HWND owner, TzCheckExchange& exchange) {
     CTzCheckDlg dialog(exchange);
+    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+}
+
+CTzChooseDlg::CTzChooseDlg(TzChooseExchange& exchange) : Dialog(IDD_TZ_CHOOSE), exchange_(exchange) {}
+
+bool CTzChooseDlg::OnInit() {
+    SetItemText(
+        IDC_TZ_CHOOSE_TEXT,
+        Format(L"The IANA zone that Check Against tz Database compares \"%s\" with:", exchange_.zoneKey));
+    names_.Attach(Item(IDC_TZ_CHOOSE_SEARCH), Item(IDC_TZ_CHOOSE_LIST), exchange_.table);
+    names_.ShowMatches(exchange_.tzName);
+    ::SetFocus(Item(IDC_TZ_CHOOSE_SEARCH));
+    return false;
+}
+
+void CTzChooseDlg::OnOK() {
+    const std::wstring chosen = names_.Chosen();
+    if (exchange_.table == nullptr || FindTzZone(*exchange_.table, chosen) == nullptr) {
+        RefuseInput(*this, IDC_TZ_CHOOSE_SEARCH, L"Choose the IANA zone the zone is compared with.");
+        return;
+    }
+    exchange_.tzName = chosen;
+    End(IDOK);
+}
+
+bool CTzChooseDlg::OnCommand(WORD id, WORD code, HWND) {
+    if (id == IDC_TZ_CHOOSE_SEARCH && code == EN_CHANGE) {
+        names_.ShowMatches(exchange_.tzName);
+        return true;
+    }
+    if (id == IDC_TZ_CHOOSE_LIST && code == LBN_DBLCLK) {
+        OnOK();
+        return true;
+    }
+    return false;
+}
+
+bool CTzChooseDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+    return AnswerHelp(Hwnd(), message, result);
+}
+
+bool CTzChooseDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {
+    drag_.Observe(Hwnd(), message, wParam);
+    return false;
+}
+
+bool CTzChooseDlg::PreTranslateMessage(MSG& message, bool&) {
+    return names_.ForwardKey(message);
+}
+
+INT_PTR RunTzChooseDialog(HWND owner, TzChooseExchange& exchange) {
+    CTzChooseDlg dialog(exchange);
     return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
 }
 

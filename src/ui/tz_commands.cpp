@@ -2,6 +2,7 @@
 // (view mode) and Edit > Fill From tz Database (edit mode, and the button by
 // the year list), which changes the edited zone's record in memory only.
 #include "platform/diagnostic_log.h"
+#include "platform/error_text.h"
 #include "platform/format.h"
 #include "platform/text.h"
 #include "resources/resource.h"
@@ -88,33 +89,72 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
         return;
     }
     const UserRegion region = Region();
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    const int firstYear = clock_.LocalNow().wYear;
-    const std::vector<ZoneCheck> checks = CheckZones(
-        zones_, *table, firstYear, ReadZoneSources(services_.registry), TerritoryOfRegion(region.code));
-    ::SetCursor(previousCursor);
+    std::wstring focusKey;
+    for (;;) {
+        const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        const int firstYear = clock_.LocalNow().wYear;
+        const std::vector<ZoneCheck> checks = CheckZones(
+            zones_, *table, firstYear, ReadZoneSources(services_.registry), TerritoryOfRegion(region.code));
+        ::SetCursor(previousCursor);
 
-    TzCheckExchange exchange;
-    exchange.checks = &checks;
-    exchange.regionText = RegionText(region.code, region.name);
-    exchange.intro =
-        Format(L"The registry's time zones beside the %s, for %s, %d to %d, with the rules as Windows "
-               L"applies them. Ctrl+C copies the selected rows; Enter or a double click goes to a zone.",
-               TzReleaseText(*table), exchange.regionText, firstYear, firstYear + kCheckedYears - 1);
-    const INT_PTR answer = runTzCheckDialog(Hwnd(), exchange);
-    if (answer == -1) {
-        LogMessage(L"[258] dlg=%d", IDD_TZ_CHECK);
-        ShowMessage(Hwnd(), L"ERROR: Can't display window to check against the tz database", kStop);
-        return;
-    }
-    if (answer != IDOK || mode_ != 0) {
-        return;
-    }
-    for (const TimeZoneRecord& zone : zones_) {
-        if (EqualNoCase(zone.keyName, exchange.chosenKey)) {
-            SelectZoneById(zone.id);
+        TzCheckExchange exchange;
+        exchange.checks = &checks;
+        exchange.focusKey = focusKey;
+        exchange.regionText = RegionText(region.code, region.name);
+        exchange.intro =
+            Format(L"The registry's time zones beside the %s, for %s, %d to %d, with the rules as Windows "
+                   L"applies them. Ctrl+C copies the selected rows; Enter or a double click goes to a zone.",
+                   TzReleaseText(*table), exchange.regionText, firstYear, firstYear + kCheckedYears - 1);
+        const INT_PTR answer = runTzCheckDialog(Hwnd(), exchange);
+        if (answer == -1) {
+            LogMessage(L"[258] dlg=%d", IDD_TZ_CHECK);
+            ShowMessage(Hwnd(), L"ERROR: Can't display window to check against the tz database", kStop);
             return;
         }
+        if (answer == kChooseTzZoneAnswer) {
+            // Asked, remembered and checked again, the row where it was.
+            ChooseTzSource(*table, exchange.chosenKey);
+            focusKey = exchange.chosenKey;
+            continue;
+        }
+        if (answer != IDOK || mode_ != 0) {
+            return;
+        }
+        for (const TimeZoneRecord& zone : zones_) {
+            if (EqualNoCase(zone.keyName, exchange.chosenKey)) {
+                SelectZoneById(zone.id);
+                return;
+            }
+        }
+        return;
+    }
+}
+
+void CTarvaneDlg::ChooseTzSource(const TzTable& table, const std::wstring& zoneKey) {
+    TzChooseExchange exchange;
+    exchange.table = &table;
+    exchange.zoneKey = zoneKey;
+    if (const std::wstring* before = FindZoneSource(ReadZoneSources(services_.registry), zoneKey)) {
+        exchange.tzName = *before;
+    }
+    const INT_PTR answer = runTzChooseDialog(Hwnd(), exchange);
+    if (answer == -1) {
+        LogMessage(L"[340] dlg=%d", IDD_TZ_CHOOSE);
+        ShowMessage(Hwnd(), L"ERROR: Can't display window to choose the IANA zone", kStop);
+        return;
+    }
+    if (answer != IDOK) {
+        return;
+    }
+    // The source is the program's own entry beside the zone, which the check
+    // reads; the zone's key is not touched.
+    const LONG result = SetZoneSource(services_.registry, zoneKey, exchange.tzName);
+    if (result != ERROR_SUCCESS) {
+        const auto error = static_cast<DWORD>(result);
+        ShowMessage(Hwnd(),
+                    Format(L"ERROR: Failed to remember %s as the IANA zone of \"%s\".\n\n(%d) %s",
+                           exchange.tzName, zoneKey, error, GetErrorText(error)),
+                    kStop);
     }
 }
 

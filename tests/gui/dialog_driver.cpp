@@ -81,11 +81,56 @@ std::wstring TempPath(const wchar_t* name) {
     return std::wstring(folder) + name;
 }
 
-bool SaveWindowShot(HWND window, const std::wstring& name) {
+std::vector<std::wstring> CutLabels(HWND dialog) {
+    std::vector<std::wstring> cut;
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+    HDC dc = ::GetDC(dialog);
+    HGDIOBJ oldFont = ::SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
+        const LONG_PTR kind = style & BS_TYPEMASK;
+        const bool label = ::lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+        const bool check = ::lstrcmpiW(className, L"Button") == 0 &&
+                           (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX || kind == BS_AUTORADIOBUTTON ||
+                            kind == BS_RADIOBUTTON);
+        wchar_t text[512] = {};
+        ::GetWindowTextW(child, text, 512);
+        if ((!label && !check) || text[0] == L'\0' || !::IsWindowVisible(child)) {
+            continue;
+        }
+        RECT client{};
+        ::GetClientRect(child, &client);
+        // A check box's box and the gap after it take part of its width.
+        const int room = client.right - (check ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0);
+        RECT needed{0, 0, room, 0};
+        const UINT prefix = label && (style & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0;
+        const bool wraps = label && client.bottom >= 2 * metrics.tmHeight;
+        ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | prefix | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        if (needed.right > room || needed.bottom > client.bottom) {
+            wchar_t line[640] = {};
+            ::wsprintfW(line, L"%s (needs %d x %d, has %d x %d)", text, static_cast<int>(needed.right),
+                        static_cast<int>(needed.bottom), room, static_cast<int>(client.bottom));
+            cut.emplace_back(line);
+        }
+    }
+    ::SelectObject(dc, oldFont);
+    ::ReleaseDC(dialog, dc);
+    return cut;
+}
+
+bool SaveWindowShot(HWND window, const std::wstring& givenName) {
     const char* folder = std::getenv("TARVANE_ARTIFACTS");
     if (folder == nullptr || *folder == '\0') {
         return false;
     }
+    HDC screenDc = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screenDc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screenDc);
+    const std::wstring name = dpi == 96 ? givenName : givenName + L"_" + std::to_wstring(dpi) + L"dpi";
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ::Sleep(200);
     RECT rect{};

@@ -27,6 +27,12 @@ std::wstring TempPath(const wchar_t* name);
 
 // Saves what the screen shows of `window` as a 24-bit BMP file in the
 // artifacts folder (TARVANE_ARTIFACTS); false when there is none or it fails.
+// On a screen of other than 96 dots per inch the name ends in "_<dpi>dpi".
 bool SaveWindowShot(HWND window, const std::wstring& name);
+
+// The texts of the dialog's labels, check boxes and radio buttons that their
+// controls cut: wider than a one-line control, or taller than it when they
+// wrap; each as "text (needs W x H, has w x h)".
+std::vector<std::wstring> CutLabels(HWND dialog);
 
 } // namespace tarvane::test

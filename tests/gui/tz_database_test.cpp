@@ -7,9 +7,13 @@
 #include "main_window_harness.h"
 #include "tz_fixtures.h"
 
+#include "core/zone_keys.h"
+#include "core/zone_sources.h"
 #include "platform/clipboard.h"
 #include "platform/format.h"
 #include "platform/module_resource.h"
+#include "platform/system_facts.h"
+#include "platform/system_registry.h"
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_fill.h"
@@ -245,6 +249,68 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
     EXPECT_EQ(bytes.rfind("\xEF\xBB\xBFZone Key,Region,IANA Zone,Status,First Difference\r\n", 0), 0u);
     EXPECT_NE(bytes.find("\r\nTokyo Standard Time,001,Asia/Tokyo,matches,\r\n"), std::string::npos);
     ::DeleteFileW(csv.c_str());
+}
+
+// A zone CLDR does not map is given its IANA zone from its row: remembered
+// as the zone's source, and shown as chosen when the check runs again.
+TEST_F(TzDatabaseTest, AZoneWithoutAMappingIsGivenItsIanaZoneFromTheCheck) {
+    const std::wstring key = L"Unmapped Test Standard Time";
+    Run([&](CTarvaneDlg& window) {
+        SelectZone(L"Tokyo Standard Time");
+        TimeZoneRecord copy = *window.SelectedZone();
+        copy.keyName = key;
+        bool leftOver = false;
+        ASSERT_TRUE(CreateTimeZone(SystemRegistry(), ReadSystemFacts().is64BitOs, copy, &leftOver));
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_VIEW_REFRESH, 0);
+        Pump();
+        const auto rowOf = [](HWND list, const std::wstring& zone) {
+            for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+                if (ItemText(list, row, 0) == zone) {
+                    return row;
+                }
+            }
+            return -1;
+        };
+        const auto focus = [](HWND list, int row) {
+            ListView_SetItemState(list, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+        };
+        std::wstring afterwards[5];
+        WhenDialogOpens(L"Check Against tz Database", [&](HWND dialog) {
+            HWND list = ::GetDlgItem(dialog, IDC_TZ_CHECK_LIST);
+            const int unmapped = rowOf(list, key);
+            ASSERT_GE(unmapped, 0);
+            EXPECT_EQ(ItemText(list, unmapped, 3), L"no mapping");
+            focus(list, rowOf(list, L"Tokyo Standard Time"));
+            EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_TZ_CHECK_CHOOSE))) << "Tokyo is mapped";
+            focus(list, unmapped);
+            EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_TZ_CHECK_CHOOSE)));
+            WhenDialogOpens(L"Choose IANA Zone", [&](HWND chooser) {
+                ::SetDlgItemTextW(chooser, IDC_TZ_CHOOSE_SEARCH, L"asia/toky");
+                EXPECT_EQ(::SendDlgItemMessageW(chooser, IDC_TZ_CHOOSE_LIST, LB_GETCOUNT, 0, 0), 1);
+                SaveWindowShot(chooser, L"tz_choose");
+                // The check runs again, the zone's row where it was.
+                WhenDialogOpens(L"Check Against tz Database", [&](HWND again) {
+                    HWND rows = ::GetDlgItem(again, IDC_TZ_CHECK_LIST);
+                    const int row = ListView_GetNextItem(rows, -1, LVNI_FOCUSED);
+                    for (int column = 0; row >= 0 && column < 5; ++column) {
+                        afterwards[column] = ItemText(rows, row, column);
+                    }
+                    PressButton(again, IDCANCEL);
+                });
+                PressButton(chooser, IDOK);
+            });
+            PressButton(dialog, IDC_TZ_CHECK_CHOOSE);
+        });
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_CHECK, 0);
+        Pump();
+        EXPECT_EQ(afterwards[0], key);
+        EXPECT_EQ(afterwards[1], L"chosen");
+        EXPECT_EQ(afterwards[2], L"Asia/Tokyo");
+        EXPECT_EQ(afterwards[3], L"matches") << Narrow(afterwards[4]);
+        const ZoneSources sources = ReadZoneSources(SystemRegistry());
+        ASSERT_NE(FindZoneSource(sources, key), nullptr);
+        EXPECT_EQ(*FindZoneSource(sources, key), L"Asia/Tokyo");
+    });
 }
 
 TEST_F(TzDatabaseTest, FillThroughItsDialogThenSaveWritesRulesThatMatch) {

@@ -104,16 +104,22 @@ TEST(TzCheck, AZoneWithoutMappingIsSaidSo) {
 
 TEST(TzCheck, TheListGoesOutAsCsvAndAsTabbedText) {
     const ZoneCheck rows[] = {
-        {L"Eastern Standard Time", L"America/New_York", TzCheckStatus::kMatches, L"", L"US", false},
-        {L"=cmd|' /C calc'!A0", L"", TzCheckStatus::kNoMapping, L"", L"", false},
-        {L"Odd, \"quoted\"\tzone", L"Etc/GMT+5", TzCheckStatus::kDiffers, L"2027: one, two", L"001", true},
+        {L"Eastern Standard Time", L"America/New_York", TzCheckStatus::kMatches, L"", L"US", false, false},
+        {L"=cmd|' /C calc'!A0", L"", TzCheckStatus::kNoMapping, L"", L"", false, false},
+        {L"Odd, \"quoted\"\tzone", L"Etc/GMT+5", TzCheckStatus::kDiffers, L"2027: one, two", L"001", true,
+         false},
+        {L"Unmapped Zone", L"Asia/Tokyo", TzCheckStatus::kMatches, L"", L"", false, true},
     };
-    const std::vector<const ZoneCheck*> all = {&rows[0], &rows[1], &rows[2]};
-    EXPECT_EQ(ChecksAsCsv(all),
-              L"Zone Key,Region,IANA Zone,Status,First Difference\r\n"
-              L"Eastern Standard Time,US,America/New_York,matches,\r\n"
-              L"'=cmd|' /C calc'!A0,,,no mapping,\r\n"
-              L"\"Odd, \"\"quoted\"\"\tzone\",001,Etc/GMT+5,differs,\"2027: one, two\"\r\n");
+    const std::vector<const ZoneCheck*> all = {&rows[0], &rows[1], &rows[2], &rows[3]};
+    EXPECT_EQ(ChecksAsCsv(all), L"Zone Key,Region,IANA Zone,Status,First Difference\r\n"
+                                L"Eastern Standard Time,US,America/New_York,matches,\r\n"
+                                L"'=cmd|' /C calc'!A0,,,no mapping,\r\n"
+                                L"\"Odd, \"\"quoted\"\"\tzone\",001,Etc/GMT+5,differs,\"2027: one, two\"\r\n"
+                                L"Unmapped Zone,chosen,Asia/Tokyo,matches,\r\n");
+    // The user chooses the zone of a row without a mapping, or changes a choice.
+    EXPECT_EQ((std::vector<bool>{CanChooseTzZone(rows[0]), CanChooseTzZone(rows[1]), CanChooseTzZone(rows[2]),
+                                 CanChooseTzZone(rows[3])}),
+              (std::vector<bool>{false, true, false, true}));
     EXPECT_EQ(ChecksAsText({&rows[2]}), L"Zone Key\tRegion\tIANA Zone\tStatus\tFirst Difference\r\n"
                                         L"Odd, \"quoted\" zone\t001\tEtc/GMT+5\tdiffers\t2027: one, two\r\n");
     const std::pair<std::int64_t, const wchar_t*> offsets[] = {
