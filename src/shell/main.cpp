@@ -2,6 +2,7 @@
 // command line, the main window, the exit code.
 #include "backup/command_line.h"
 #include "backup/file_api.h"
+#include "platform/dll_search.h"
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
@@ -19,20 +20,8 @@
 
 namespace {
 
-// First thing, before anything loads a library: the system's libraries come
-// from the system folder only, never from the program's own folder, where a
-// portable copy lies beside whatever else was put there (an elevated copy
-// runs from the same folder). Windows 7 without its update lacks the call.
-constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32, newer than the headers
-[[maybe_unused]] const bool systemFolderOnly = [] {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD flags);
-    HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-    const auto set = kernel32 == nullptr
-                         ? nullptr
-                         : reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-                               ::GetProcAddress(kernel32, "SetDefaultDllDirectories")));
-    return set != nullptr && set(kSearchSystem32) != FALSE;
-}();
+// First thing, before anything loads a library by name.
+[[maybe_unused]] const bool systemFolderOnly = tarvane::LoadLibrariesFromSystemFolderOnly();
 
 // Built during static initialisation, before any window exists, so that this
 // process's ready event is signalled as early as possible.
