@@ -293,7 +293,7 @@ TEST_F(ZoneCommandsTest, DeletingChecksTheCurrentZoneAgainAfterTheQuestion) {
 // removed then: Cancel removes exactly that key, or says in the log why not.
 struct LeftOverCase {
     const char* name;
-    int deletesFailingAtCancel;
+    bool removalFailsAtCancel;
     bool keyStays;
     const wchar_t* log; // the start of the line logged at Cancel; empty when none
 };
@@ -310,7 +310,7 @@ TEST_P(NewZoneLeftOverTest, CancelRemovesWhatTheFailedSaveLeft) {
         Command(window, ID_EDIT_NEW_ZONE);
         ASSERT_EQ(window.Mode(), 1);
         faulty.failValue = L"TZI";
-        faulty.failDeletes = 1;
+        faulty.failDelete = L"Left Over Standard Time";
         Click(IDC_SAVE_CHANGES);
         ASSERT_EQ(window.Mode(), 1) << "the failed save stays in edit mode";
         ASSERT_TRUE(KeyExists(L"Left Over Standard Time")) << "the save's own removal failed";
@@ -319,7 +319,7 @@ TEST_P(NewZoneLeftOverTest, CancelRemovesWhatTheFailedSaveLeft) {
 
         LogCapture capture;
         faulty.failValue.clear();
-        faulty.failDeletes = c.deletesFailingAtCancel;
+        faulty.failDelete = c.removalFailsAtCancel ? L"Left Over Standard Time" : L"";
         Click(IDC_CANCEL_EDIT);
         EXPECT_EQ(window.Mode(), 0);
         EXPECT_EQ(KeyExists(L"Left Over Standard Time"), c.keyStays);
@@ -329,15 +329,15 @@ TEST_P(NewZoneLeftOverTest, CancelRemovesWhatTheFailedSaveLeft) {
         });
         EXPECT_EQ(logged, *c.log != 0) << capture.Dump();
         EXPECT_TRUE(KeyExists(L"Tokyo Standard Time"));
-        faulty.failDeletes = 0;
+        faulty.failDelete.clear();
     });
     registry = nullptr;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ZoneCommands, NewZoneLeftOverTest,
-    ::testing::Values(LeftOverCase{"Removed", 0, false, L""},
-                      LeftOverCase{"RemovalFails", 100, true, L"[319] err=5, key=Left Over Standard Time"}),
+    ::testing::Values(LeftOverCase{"Removed", false, false, L""},
+                      LeftOverCase{"RemovalFails", true, true, L"[319] err=5, key=Left Over Standard Time"}),
     [](const ::testing::TestParamInfo<LeftOverCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ZoneCommandsTest, WithoutWriteAccessTheZoneCommandsHandOverToAnElevatedCopy) {

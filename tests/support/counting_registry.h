@@ -15,10 +15,10 @@ public:
     std::size_t Calls() const { return calls_; }
 
     // Faults: writes of the value with this name fail with `failValueWith`,
-    // and the next `failDeletes` key deletions fail with ERROR_ACCESS_DENIED.
+    // and deletions of a subkey with this name with ERROR_ACCESS_DENIED.
     std::wstring failValue;
     LONG failValueWith = static_cast<LONG>(ERROR_ACCESS_DENIED);
-    int failDeletes = 0;
+    std::wstring failDelete;
 
     LONG OpenKey(RegHandle parent, std::wstring_view subKey, REGSAM access, RegHandle* result) override {
         return Count(inner_.OpenKey(parent, subKey, access, result));
@@ -52,23 +52,17 @@ public:
         return Count(inner_.DeleteValue(key, name));
     }
     LONG DeleteKey(RegHandle parent, std::wstring_view subKey) override {
-        return Count(FailedDelete() ? static_cast<LONG>(ERROR_ACCESS_DENIED)
-                                    : inner_.DeleteKey(parent, subKey));
+        return Count(FailedDelete(subKey) ? static_cast<LONG>(ERROR_ACCESS_DENIED)
+                                          : inner_.DeleteKey(parent, subKey));
     }
     bool HasDeleteKeyEx() const override { return inner_.HasDeleteKeyEx(); }
     LONG DeleteKeyEx(RegHandle parent, std::wstring_view subKey, REGSAM view) override {
-        return Count(FailedDelete() ? static_cast<LONG>(ERROR_ACCESS_DENIED)
-                                    : inner_.DeleteKeyEx(parent, subKey, view));
+        return Count(FailedDelete(subKey) ? static_cast<LONG>(ERROR_ACCESS_DENIED)
+                                          : inner_.DeleteKeyEx(parent, subKey, view));
     }
 
 private:
-    bool FailedDelete() {
-        if (failDeletes <= 0) {
-            return false;
-        }
-        --failDeletes;
-        return true;
-    }
+    bool FailedDelete(std::wstring_view subKey) const { return !failDelete.empty() && subKey == failDelete; }
     LONG Count(LONG result) {
         ++calls_;
         return result;
