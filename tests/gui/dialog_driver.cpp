@@ -88,15 +88,16 @@ std::vector<std::wstring> CutLabels(HWND dialog) {
     HGDIOBJ oldFont = ::SelectObject(dc, font);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc, &metrics);
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
         ::GetClassNameW(child, className, 32);
         const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
         const LONG_PTR kind = style & BS_TYPEMASK;
         const bool label = ::lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
-        const bool check = ::lstrcmpiW(className, L"Button") == 0 &&
-                           (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX || kind == BS_AUTORADIOBUTTON ||
-                            kind == BS_RADIOBUTTON);
+        const bool check =
+            ::lstrcmpiW(className, L"Button") == 0 && (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX ||
+                                                       kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON);
         wchar_t text[512] = {};
         ::GetWindowTextW(child, text, 512);
         if ((!label && !check) || text[0] == L'\0' || !::IsWindowVisible(child)) {
