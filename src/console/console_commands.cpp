@@ -509,9 +509,10 @@ ConsoleReport RunFill(const ConsoleOptions& options, ConsoleHost& host) {
         summary += Format(L"; %u already held those rules", unchanged);
     }
     if (!inexpressible.empty()) {
-        summary += Format(L"; %u left as %s, the registry cannot express their years: %s",
-                          static_cast<DWORD>(inexpressible.size()),
-                          inexpressible.size() == 1 ? L"it is" : L"they are", NameList(inexpressible));
+        const bool one = inexpressible.size() == 1;
+        summary += Format(L"; %u left as %s, the registry cannot express %s years: %s",
+                          static_cast<DWORD>(inexpressible.size()), one ? L"it is" : L"they are",
+                          one ? L"its" : L"their", NameList(inexpressible));
     }
     if (!errors.empty()) {
         summary += Format(L"; %u failed", static_cast<DWORD>(errors.size()));

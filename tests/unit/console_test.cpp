@@ -241,7 +241,7 @@ const RunCase kRunCases[] = {
      {},
      6,
      L"[396] key=\"Tokyo Standard Time\"",
-     L"the registry cannot express their years: Tokyo Standard Time"},
+     L"the registry cannot express its years: Tokyo Standard Time"},
     {"MissingRelease", L"check --tzdata C:\\none.zi", {}, 5, L"[393] path=\"C:\\none.zi\"", L"no tz release"},
     {"DamagedRelease", L"check --tzdata C:\\bad.zi",
      [](ConsoleWorld& w) {
