@@ -7,6 +7,7 @@
 #include "backup/make_backup.h"
 #include "backup/restore.h"
 #include "core/activation.h"
+#include "core/save_checks.h"
 #include "core/zone_loader.h"
 #include "core/zone_sources.h"
 #include "core/zone_writer.h"
@@ -416,6 +417,7 @@ ConsoleReport RunFill(const ConsoleOptions& options, ConsoleHost& host) {
     DWORD filled = 0;
     DWORD unchanged = 0;
     std::vector<std::wstring> inexpressible;
+    std::vector<std::wstring> refused;
     std::vector<std::wstring> errors;
     bool failed = false;
     bool notCurrent = false;
@@ -447,6 +449,15 @@ ConsoleReport RunFill(const ConsoleOptions& options, ConsoleHost& host) {
         record.rules = plan.rules;
         record.years = plan.years;
         record.displayName = DisplayNameForBias(zone.displayName, plan.rules.tzi.Bias);
+        // What Save Changes would refuse to write is not written here either.
+        if (const std::optional<SaveRefusal> refusal = CheckZoneForSave(record, host.clock)) {
+            LogMessage(L"[405] key=\"%s\", yr=%u, reason=\"%s\"", zone.keyName, refusal->year,
+                       refusal->message);
+            refused.push_back(zone.keyName);
+            report.detail.push_back(Format(L"%s: not filled from %s: Save Changes refuses it: %s",
+                                           zone.keyName, target.tzName, refusal->message));
+            continue;
+        }
         if (SameStoredZone(record, zone)) {
             ++unchanged;
             report.detail.push_back(Format(L"%s: already holds the rules of %s for %d-%d", zone.keyName,
@@ -514,6 +525,10 @@ ConsoleReport RunFill(const ConsoleOptions& options, ConsoleHost& host) {
                           static_cast<DWORD>(inexpressible.size()), one ? L"it is" : L"they are",
                           one ? L"its" : L"their", NameList(inexpressible));
     }
+    if (!refused.empty()) {
+        summary += Format(L"; %u refused as Save Changes refuses %s: %s", static_cast<DWORD>(refused.size()),
+                          refused.size() == 1 ? L"it" : L"them", NameList(refused));
+    }
     if (!errors.empty()) {
         summary += Format(L"; %u failed", static_cast<DWORD>(errors.size()));
     }
@@ -522,6 +537,8 @@ ConsoleReport RunFill(const ConsoleOptions& options, ConsoleHost& host) {
         report.exitCode = kExitFailed;
     } else if (notCurrent) {
         report.exitCode = kExitNotCurrent;
+    } else if (!refused.empty()) {
+        report.exitCode = kExitRefused;
     } else if (!inexpressible.empty()) {
         report.exitCode = kExitNotExpressible;
     }

@@ -7,6 +7,7 @@
 #include "backup/process_api.h"
 #include "console/console_options.h"
 #include "console/console_report.h"
+#include "platform/clock_api.h"
 #include "platform/registry.h"
 #include "platform/system_facts.h"
 #include "platform/time_zone_api.h"
@@ -27,6 +28,7 @@ struct ConsoleHost {
     // Read only by the commands that need them.
     std::function<UserRegion()> userRegion;
     std::function<const TzTable*()> programTable; // null: missing or damaged (logged)
+    ClockApi& clock = SystemClock();
 };
 
 ConsoleReport RunConsoleCommand(const ConsoleOptions& options, ConsoleHost& host);

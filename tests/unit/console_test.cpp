@@ -242,6 +242,9 @@ const RunCase kRunCases[] = {
      6,
      L"[396] key=\"Tokyo Standard Time\"",
      L"the registry cannot express its years: Tokyo Standard Time"},
+    {"ZoneSaveChangesRefuses", L"fill \"Mountain Standard Time\"",
+     [](ConsoleWorld& w) { w.registry.PutString(ZonePath(L"Mountain Standard Time"), L"Dlt", L" "); }, 5,
+     L"[405] key=\"Mountain Standard Time\"", L"refused as Save Changes refuses it: Mountain Standard Time"},
     {"MissingRelease", L"check --tzdata C:\\none.zi", {}, 5, L"[393] path=\"C:\\none.zi\"", L"no tz release"},
     {"DamagedRelease", L"check --tzdata C:\\bad.zi",
      [](ConsoleWorld& w) {
