@@ -18,6 +18,7 @@ import subprocess
 import sys
 
 wine_run, tarvanec, check_probe, prefix, import_prefix = sys.argv[1:6]
+release = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "tzdata2026f.zi")
 TIME_ZONES = r"HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones"
 failures = []
 
@@ -78,6 +79,11 @@ def same_as_window(out):
     assert document["exitCode"] == 1 and document["counts"]["differ"] > 0
 
 
+def against_release(out):
+    assert re.match(r"IANA tz database 2026f, CLDR \d+, \d+-\d+: 139 zones: ", lines(out)[-1]), \
+        "the release's version, CLDR's mapping and every zone"
+
+
 def crafted_backup():
     # A backup as Make Backup writes it, with a key outside the time-zone
     # database added: the strict reading refuses the whole file.
@@ -135,6 +141,7 @@ CASES = [
                                                            "restore", "Exit codes"))),
     ("check of Wine's database", ["check"], 1, check_wine_database),
     ("check's JSON is the window's check", ["check", "--json"], 1, same_as_window),
+    ("check against a release file", ["check", "--tzdata", windows_path(release)], 1, against_release),
     ("restore without --yes", lambda: ["restore", windows_path(work + "/crafted.trvbkp")], 2, None),
     ("crafted backup refused", lambda: ["restore", windows_path(work + "/crafted.trvbkp"), "--yes"], 5,
      registry_unchanged, crafted_backup),
