@@ -14,6 +14,8 @@
 #include "ui/message_box.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace tarvane::ui {
 
@@ -141,10 +143,15 @@ void CTarvaneDlg::SaveChanges() {
     const bool activate = own >= 1 || others >= 2;
 
     const std::optional<SaveRefusal> refusal = CheckZoneForSave(*zone, clock_);
-    // The names as they are saved, without white space at their ends.
-    SetItemText(IDC_DISPLAY_NAME, zone->displayName);
-    SetItemText(IDC_DST_NAME, zone->daylightName);
-    SetItemText(IDC_STD_NAME, zone->standardName);
+    // The names as they are saved, without white space at their ends: only
+    // a field whose text the checks trimmed is written again.
+    for (const auto& [id, name] : {std::pair<int, const std::wstring*>{IDC_DISPLAY_NAME, &zone->displayName},
+                                   {IDC_DST_NAME, &zone->daylightName},
+                                   {IDC_STD_NAME, &zone->standardName}}) {
+        if (ItemText(id) != *name) {
+            SetItemText(id, *name);
+        }
+    }
     if (refusal) {
         if (!IsNameField(refusal->field)) {
             ShowYear(refusal->year);
