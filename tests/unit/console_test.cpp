@@ -245,6 +245,14 @@ const RunCase kRunCases[] = {
     {"ZoneSaveChangesRefuses", L"fill \"Mountain Standard Time\"",
      [](ConsoleWorld& w) { w.registry.PutString(ZonePath(L"Mountain Standard Time"), L"Dlt", L" "); }, 5,
      L"[405] key=\"Mountain Standard Time\"", L"refused as Save Changes refuses it: Mountain Standard Time"},
+    {"ReleaseFileWithTheProgramsMapping", L"check --tzdata C:\\tzdata.zi",
+     [](ConsoleWorld& w) {
+         const std::string zi = "# version 2099a\nZ America/Denver -7 - MST\n";
+         w.files.files[L"C:\\tzdata.zi"] = std::vector<BYTE>(zi.begin(), zi.end());
+     },
+     0, L"",
+     L"IANA tz database 2099a, CLDR 48, 2026-2031: 3 zones: 1 match, 0 differ for United States (US), 2 "
+     L"without a mapping"},
     {"MissingRelease", L"check --tzdata C:\\none.zi", {}, 5, L"[393] path=\"C:\\none.zi\"", L"no tz release"},
     {"DamagedRelease", L"check --tzdata C:\\bad.zi",
      [](ConsoleWorld& w) {
