@@ -205,7 +205,7 @@ run_bench() {
     cmake --preset bench >/dev/null
     cmake --build --preset bench --target tarvane_bench
     "$root/build/bench/bench/tarvane_bench" "$@"
-    log "Windows build under Wine: the real registry, Make Backup against reg.exe, start-up against a bare dialog"
+    log "Windows build under Wine: the real registry, Make Backup and tarvanec check against reg.exe, start-up against a bare dialog"
     cmake --preset windows >/dev/null
     cmake --build --preset windows --target tarvane_wine_bench
     start_display

@@ -2,6 +2,9 @@
 //   - the loader on the machine's own time-zone database, in this process;
 //   - Make Backup writing both keys to a file, against reg.exe export of the
 //     same keys run as processes, as a user would;
+//   - tarvanec check of the whole database as a process, start to exit
+//     (as shipped, stripped), against reg.exe query of the Time Zones key
+//     with /s, both writing to NUL, alternately;
 //   - the program's start-up (as it is shipped, stripped) against a bare
 //     dialog program with the same kinds of controls, and against the
 //     program's own main window with nothing behind it, launched alternately
@@ -13,7 +16,7 @@
 // main window visible, its list filled and every status pane written. The
 // program itself has no switch for this.
 //
-//   tarvane_wine_bench [--runs N] [--only load|backup|startup] [--tarvane PATH] [--bare PATH]
+//   tarvane_wine_bench [--runs N] [--only load|backup|console|startup] [--tarvane PATH] [--bare PATH]
 //                      [--also PATH]...
 #include "backup/file_api.h"
 #include "backup/make_backup.h"
@@ -217,6 +220,74 @@ void BenchBackup(int runs) {
     ::DeleteFileW((theirs + L".2.reg").c_str());
 }
 
+// --- tarvanec check against reg.exe query ------------------------------------
+
+// A console program from start to exit, its output to NUL: milliseconds, and
+// its exit code in `code` (-1 when it could not be started or did not end).
+double TimeConsoleRun(const std::wstring& program, const std::wstring& arguments, int* code) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE nul = ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                     OPEN_EXISTING, 0, nullptr);
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = nul;
+    startup.hStdError = nul;
+    PROCESS_INFORMATION process{};
+    *code = -1;
+    const double start = NowMs();
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                          nullptr, nullptr, &startup, &process)) {
+        ::CloseHandle(nul);
+        return -1;
+    }
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 &&
+        ::GetExitCodeProcess(process.hProcess, &exitCode)) {
+        *code = static_cast<int>(exitCode);
+    }
+    const double elapsed = NowMs() - start;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(nul);
+    return elapsed;
+}
+
+void BenchConsole(int runs) {
+    const std::wstring tarvanec = OwnFolder() + L"..\\package\\tarvanec.exe";
+    const std::wstring reg = GetSystemFolder() + L"reg.exe";
+    const std::wstring query = Format(L"query \"HKLM\\%s\" /s", kTimeZonesPath);
+    std::vector<double> check;
+    std::vector<double> regQuery;
+    bool allRan = true;
+    for (int i = 0; i <= runs; ++i) {
+        int checkCode = -1;
+        int regCode = -1;
+        double checkMs = 0;
+        double regMs = 0;
+        if (i % 2 == 0) {
+            checkMs = TimeConsoleRun(tarvanec, L"check", &checkCode);
+            regMs = TimeConsoleRun(reg, query, &regCode);
+        } else {
+            regMs = TimeConsoleRun(reg, query, &regCode);
+            checkMs = TimeConsoleRun(tarvanec, L"check", &checkCode);
+        }
+        // check exits 0 or 1 as the zones match or differ.
+        allRan = allRan && (checkCode == 0 || checkCode == 1) && regCode == 0;
+        if (i > 0) { // the first pair warms the caches
+            check.push_back(checkMs);
+            regQuery.push_back(regMs);
+        }
+    }
+    std::printf(
+        "console: tarvanec check median %.1f ms, reg.exe query /s of the Time Zones key median %.1f ms, "
+        "ratio %.3f over %d runs%s (goal <= 1.5)\n",
+        Median(check), Median(regQuery), Median(check) / Median(regQuery), runs,
+        allRan ? "" : ", SOME RUNS FAILED");
+}
+
 // --- Start-up ----------------------------------------------------------------
 
 struct WindowOf {
@@ -411,12 +482,17 @@ int wmain(int argc, wchar_t** argv) {
             programs.push_back({argv[i + 1], argv[i + 1], L""});
         }
     }
-    WarmUp(programs);
+    if (only != L"console") {
+        WarmUp(programs);
+    }
     if (only.empty() || only == L"load") {
         BenchLoad(runs > 0 ? runs : 51);
     }
     if (only.empty() || only == L"backup") {
         BenchBackup(runs > 0 ? runs : 9);
+    }
+    if (only.empty() || only == L"console") {
+        BenchConsole(runs > 0 ? runs : 15);
     }
     if (only.empty() || only == L"startup") {
         BenchStartUp(runs > 0 ? runs : 15, programs);

@@ -567,7 +567,11 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
     return ImportPlan(context, plan, path, reached);
 }
 
-int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch) {
+int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch,
+                      ImportOutcome* reached) {
+    ImportOutcome own;
+    ImportOutcome& outcome = reached != nullptr ? *reached : own;
+    outcome = ImportOutcome{};
     MainWindowOps& window = context.window;
     Prompts& prompts = context.prompts;
     if (window.Mode() != 0) {
@@ -597,7 +601,6 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
         return -1;
     }
 
-    ImportOutcome outcome;
     RestorePlan plan;
     DWORD error = 0;
     std::wstring preview;

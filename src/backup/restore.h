@@ -15,9 +15,6 @@ namespace tarvane {
 // The registry import tool is given this long to finish.
 inline constexpr DWORD kImportTimeoutMs = 10000;
 
-// -1 failed, 0 nothing done, 1 restored.
-int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch);
-
 // How far an import got.
 struct ImportOutcome {
     // The file was refused, or the restore stopped, before anything was written.
@@ -38,6 +35,11 @@ struct ImportOutcome {
     std::wstring reason;
     DWORD error = 0;
 };
+
+// -1 failed, 0 nothing done, 1 restored; how far it got in `reached` when
+// given (a caller without a window tells a refused file from a failure).
+int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch,
+                      ImportOutcome* reached = nullptr);
 
 // A file with the extension .reg that names no current zone and holds one
 // zone's key with its subkeys (File > Export Time Zone) is imported the same

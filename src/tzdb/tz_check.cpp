@@ -235,7 +235,12 @@ bool CanChooseTzZone(const ZoneCheck& check) {
 
 std::vector<ZoneCheck> CheckZones(const std::vector<TimeZoneRecord>& zones, const TzTable& table,
                                   int firstYear, const ZoneSources& sources, std::wstring_view region) {
-    const int lastYear = firstYear + kCheckedYears - 1;
+    return CheckZoneYears(zones, table, firstYear, firstYear + kCheckedYears - 1, sources, region);
+}
+
+std::vector<ZoneCheck> CheckZoneYears(const std::vector<TimeZoneRecord>& zones, const TzTable& table,
+                                      int firstYear, int lastYear, const ZoneSources& sources,
+                                      std::wstring_view region) {
     std::vector<ZoneCheck> checks;
     checks.reserve(zones.size());
     for (const TimeZoneRecord& zone : zones) {

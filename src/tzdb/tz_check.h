@@ -98,6 +98,11 @@ std::vector<ZoneCheck> CheckZones(const std::vector<TimeZoneRecord>& zones, cons
                                   int firstYear, const ZoneSources& sources = {},
                                   std::wstring_view region = kWorldTerritory);
 
+// The same over the years `firstYear` to `lastYear`.
+std::vector<ZoneCheck> CheckZoneYears(const std::vector<TimeZoneRecord>& zones, const TzTable& table,
+                                      int firstYear, int lastYear, const ZoneSources& sources = {},
+                                      std::wstring_view region = kWorldTerritory);
+
 // What a check found: the zones' own rows, and the further rows that differ.
 struct CheckCounts {
     DWORD zones = 0;

@@ -1,10 +1,10 @@
-// Save Changes: checks the edited zone in a fixed order, writes it, and makes
-// it the machine's zone when it carries the current-zone flag.
+// Save Changes: checks the edited zone in a fixed order (core/save_checks.h),
+// writes it, and makes it the machine's zone when it carries the current-zone
+// flag.
 #include "core/activation.h"
 #include "core/clock_warnings.h"
-#include "core/zone_limits.h"
+#include "core/save_checks.h"
 #include "core/zone_writer.h"
-#include "platform/date_time.h"
 #include "platform/diagnostic_log.h"
 #include "platform/error_text.h"
 #include "platform/format.h"
@@ -14,66 +14,61 @@
 #include "ui/message_box.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 namespace tarvane::ui {
 
-// The texts of one transition group's checks.
-struct RuleChecks {
-    int monthId;
-    int weekId;
-    int dayOfWeekId;
-    int timeId;
-    int dateId;
-    int occursId;
-    const wchar_t* month;
-    const wchar_t* week;
-    const wchar_t* dayOfWeek;
-    const wchar_t* time;
-    const wchar_t* date;
-    const wchar_t* occurs;
-    const wchar_t* dateYear; // format: the year the date must lie in
-};
-
 namespace {
 
-constexpr LONG kMaxOffset = 1440;
-
-bool OutOfRange(LONG bias) {
-    return std::llabs(static_cast<long long>(bias)) > kMaxOffset;
+// The editor's control of each field a check refuses.
+int ControlOf(SaveField field) {
+    switch (field) {
+    case SaveField::kDisplayName:
+        return IDC_DISPLAY_NAME;
+    case SaveField::kBias:
+        return IDC_BIAS_HOURS;
+    case SaveField::kDaylightName:
+        return IDC_DST_NAME;
+    case SaveField::kDaylightBias:
+        return IDC_DST_HOURS;
+    case SaveField::kDaylightMonth:
+        return IDC_DST_MONTH;
+    case SaveField::kDaylightWeek:
+        return IDC_DST_WEEK;
+    case SaveField::kDaylightDayOfWeek:
+        return IDC_DST_DAY_OF_WEEK;
+    case SaveField::kDaylightTime:
+        return IDC_DST_TIME;
+    case SaveField::kDaylightDate:
+        return IDC_DST_DATE;
+    case SaveField::kDaylightOccurs:
+        return IDC_DST_OCCURS;
+    case SaveField::kStandardName:
+        return IDC_STD_NAME;
+    case SaveField::kStandardBias:
+        return IDC_STD_HOURS;
+    case SaveField::kStandardMonth:
+        return IDC_STD_MONTH;
+    case SaveField::kStandardWeek:
+        return IDC_STD_WEEK;
+    case SaveField::kStandardDayOfWeek:
+        return IDC_STD_DAY_OF_WEEK;
+    case SaveField::kStandardTime:
+        return IDC_STD_TIME;
+    case SaveField::kStandardDate:
+        return IDC_STD_DATE;
+    case SaveField::kStandardOccurs:
+    default:
+        return IDC_STD_OCCURS;
+    }
 }
 
-const RuleChecks kDaylightChecks{
-    IDC_DST_MONTH,
-    IDC_DST_WEEK,
-    IDC_DST_DAY_OF_WEEK,
-    IDC_DST_TIME,
-    IDC_DST_DATE,
-    IDC_DST_OCCURS,
-    L"Daylight Saving Time 'Month' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time 'Week' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time 'Day Of The Week' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving 'Time' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time Date/Time selection for 'Occurs on' is incorrect",
-    L"Daylight Saving Time 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time Date/Time selection for 'Occurs on' must lie in the year %u",
-};
-
-const RuleChecks kStandardChecks{
-    IDC_STD_MONTH,
-    IDC_STD_WEEK,
-    IDC_STD_DAY_OF_WEEK,
-    IDC_STD_TIME,
-    IDC_STD_DATE,
-    IDC_STD_OCCURS,
-    L"Standard Time 'Month' for 'Occurs on' selection is incorrect",
-    L"Standard Time 'Week' for 'Occurs on' selection is incorrect",
-    L"Standard Time 'Day Of The Week' for 'Occurs on' selection is incorrect",
-    L"Standard 'Time' for 'Occurs on' selection is incorrect",
-    L"Standard Time Date/Time selection for 'Occurs on' is incorrect",
-    L"Standard Time 'Occurs on' selection is incorrect",
-    L"Standard Time Date/Time selection for 'Occurs on' must lie in the year %u",
-};
+// The names belong to the zone, not to one of its years.
+bool IsNameField(SaveField field) {
+    return field == SaveField::kDisplayName || field == SaveField::kDaylightName ||
+           field == SaveField::kStandardName;
+}
 
 } // namespace
 
@@ -90,117 +85,6 @@ void CTarvaneDlg::ShowYear(DWORD year) {
         years.Select(index);
         OnYearChanged();
     }
-}
-
-bool CTarvaneDlg::CheckTransition(DWORD year, LONG kind, SYSTEMTIME* recurring, const SYSTEMTIME& once,
-                                  const RuleChecks& checks) {
-    if (kind == kOccursRecurringYearly) {
-        int focus = 0;
-        const wchar_t* message = nullptr;
-        if (recurring->wMonth < 1 || recurring->wMonth > 12) {
-            focus = checks.monthId;
-            message = checks.month;
-        } else if (recurring->wDay < 1 || recurring->wDay > 5) {
-            focus = checks.weekId;
-            message = checks.week;
-        } else if (recurring->wDayOfWeek > 6) {
-            focus = checks.dayOfWeekId;
-            message = checks.dayOfWeek;
-        } else if (recurring->wHour > 23 || recurring->wMinute > 59) {
-            focus = checks.timeId;
-            message = checks.time;
-        }
-        if (message != nullptr) {
-            ShowYear(year);
-            return Refuse(focus, message);
-        }
-        if (recurring->wSecond > 59) {
-            recurring->wSecond = 0;
-        }
-        if (recurring->wMilliseconds > 999) {
-            recurring->wMilliseconds = 0;
-        }
-        return true;
-    }
-    if (kind == kOccursOnlyOnce) {
-        if (!IsValidDateTime(once)) {
-            ShowYear(year);
-            return Refuse(checks.dateId, checks.date);
-        }
-        if (!OnceDateInYear(once, year)) {
-            ShowYear(year);
-            LogMessage(L"[242] yr=%u, date=%04u-%02u-%02u", year, once.wYear, once.wMonth, once.wDay);
-            return Refuse(checks.dateId, Format(checks.dateYear, year));
-        }
-        return true;
-    }
-    ShowYear(year);
-    return Refuse(checks.occursId, checks.occurs);
-}
-
-bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules) {
-    const bool own = year == 0;
-    if (OutOfRange(rules.tzi.Bias)) {
-        ShowYear(year);
-        LogMessage(L"[108] bias=%d", rules.tzi.Bias);
-        return Refuse(IDC_BIAS_HOURS, L"'Offset (bias)' is out of range");
-    }
-    if (!BaseOffsetPossible(rules.tzi.Bias)) {
-        ShowYear(year);
-        LogMessage(L"[239] bias=%d", rules.tzi.Bias);
-        return Refuse(IDC_BIAS_HOURS,
-                      L"'Offset (bias)' is out of range: it must lie between GMT -14:00 and GMT +14:00");
-    }
-    if (own) {
-        zone.daylightName = TrimWhiteSpace(zone.daylightName);
-        SetItemText(IDC_DST_NAME, zone.daylightName);
-        if (zone.daylightName.empty()) {
-            return Refuse(IDC_DST_NAME, L"'Daylight Saving Time Name' must be provided");
-        }
-    }
-    if (OutOfRange(rules.tzi.DaylightBias)) {
-        ShowYear(year);
-        LogMessage(L"[110] bias=%d", rules.tzi.DaylightBias);
-        return Refuse(IDC_DST_HOURS, L"Daylight Saving Time 'Offset (bias)' is out of range");
-    }
-    if (rules.dstEnabled != 0 && !CheckTransition(year, rules.daylightOccurs, &rules.tzi.DaylightDate,
-                                                  rules.daylightAbsoluteDate, kDaylightChecks)) {
-        return false;
-    }
-    if (own) {
-        zone.standardName = TrimWhiteSpace(zone.standardName);
-        SetItemText(IDC_STD_NAME, zone.standardName);
-        if (zone.standardName.empty()) {
-            return Refuse(IDC_STD_NAME, L"'Standard Time Name' must be provided");
-        }
-    }
-    if (OutOfRange(rules.tzi.StandardBias)) {
-        ShowYear(year);
-        LogMessage(L"[109] bias=%d", rules.tzi.StandardBias);
-        return Refuse(IDC_STD_HOURS, L"Standard Time 'Offset (bias)' is out of range");
-    }
-    if (rules.dstEnabled == 0) {
-        return true;
-    }
-    // Daylight saving in use: its offset and its two transitions must be ones a zone can have.
-    if (!DaylightShiftPossible(rules.tzi)) {
-        ShowYear(year);
-        LogMessage(L"[240] stdBias=%d, dstBias=%d", rules.tzi.StandardBias, rules.tzi.DaylightBias);
-        return Refuse(IDC_DST_HOURS, L"Daylight Saving Time 'Offset (bias)' is out of range: it must lie "
-                                     L"within 4 hours of the Standard Time 'Offset (bias)'");
-    }
-    if (!CheckTransition(year, rules.standardOccurs, &rules.tzi.StandardDate, rules.standardAbsoluteDate,
-                         kStandardChecks)) {
-        return false;
-    }
-    if (!TransitionsDistinct(rules, clock_)) {
-        ShowYear(year);
-        LogMessage(L"[241] yr=%u", year);
-        return Refuse(rules.daylightOccurs == kOccursOnlyOnce ? IDC_DST_DATE : IDC_DST_MONTH,
-                      L"Daylight Saving Time must begin and end at two different moments: the 'Occurs on' "
-                      L"selections of Daylight Saving Time and of Standard Time name the same date and time");
-    }
-    return true;
 }
 
 bool CTarvaneDlg::ConfirmClockWarnings(const TimeZoneRecord& zone) {
@@ -258,19 +142,22 @@ void CTarvaneDlg::SaveChanges() {
     }
     const bool activate = own >= 1 || others >= 2;
 
-    zone->displayName = TrimWhiteSpace(zone->displayName);
-    SetItemText(IDC_DISPLAY_NAME, zone->displayName);
-    if (zone->displayName.empty()) {
-        Refuse(IDC_DISPLAY_NAME, L"'Display Name' must be provided");
-        return;
-    }
-    if (!CheckRules(*zone, 0, zone->rules)) {
-        return;
-    }
-    for (auto& year : zone->years) {
-        if (!CheckRules(*zone, year.year, year.rules)) {
-            return;
+    const std::optional<SaveRefusal> refusal = CheckZoneForSave(*zone, clock_);
+    // The names as they are saved, without white space at their ends: only
+    // a field whose text the checks trimmed is written again.
+    for (const auto& [id, name] : {std::pair<int, const std::wstring*>{IDC_DISPLAY_NAME, &zone->displayName},
+                                   {IDC_DST_NAME, &zone->daylightName},
+                                   {IDC_STD_NAME, &zone->standardName}}) {
+        if (ItemText(id) != *name) {
+            SetItemText(id, *name);
         }
+    }
+    if (refusal) {
+        if (!IsNameField(refusal->field)) {
+            ShowYear(refusal->year);
+        }
+        Refuse(ControlOf(refusal->field), refusal->message);
+        return;
     }
 
     if (!ConfirmClockWarnings(*zone) || !ConfirmOverwrite(*zone)) {

@@ -157,9 +157,6 @@ private:
 
     // Save Changes.
     void SaveChanges();
-    bool CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules);
-    bool CheckTransition(DWORD year, LONG kind, SYSTEMTIME* recurring, const SYSTEMTIME& once,
-                         const struct RuleChecks& checks);
     void ShowYear(DWORD year);
     bool Refuse(int focusId, const std::wstring& message);
     // Before a save: true to go on, when the rules change no clock in a way

@@ -1,10 +1,11 @@
 #!/bin/sh
 # The MSI as an administrator uses it, in a throw-away prefix made anew for
 # each run: a quiet install puts the program under Program Files\Tarvane with a
-# Start menu shortcut and registers the event source; the installed program
-# starts and lists the zones; a higher version replaces it, leaving one
+# Start menu shortcut and registers the event source, with tarvanec.exe beside
+# the program and its folder on the machine's PATH; the installed program
+# starts and lists the zones, and tarvanec runs by its name; a higher version replaces it, leaving one
 # product; the lower one then refuses to go back over it; a quiet uninstall
-# removes the files, the shortcut and the source, and leaves the sources of
+# removes the files, the shortcut, the source and the PATH entry, and leaves the sources of
 # the zones Tarvane created (those zones stay in the system's database).
 set -u
 runner=$1
@@ -38,6 +39,13 @@ shortcuts() {
     find "$prefix/drive_c" -path '*Start Menu/Programs/Tarvane.lnk' 2>/dev/null | wc -l
 }
 products() { "$runner" "$package_probe" products "{$upgrade_code}" | tr -d '\r'; }
+# How often the machine's PATH names the program's folder, and whether a new
+# command prompt finds tarvanec by its name.
+path_entries() {
+    "$runner" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH |
+        tr -d '\r' | tr ';' '\n' | grep -ciF 'C:\Program Files\Tarvane'
+}
+console_on_path() { "$runner" cmd /c "tarvanec help" 2>/dev/null | grep -q 'tarvanec check'; }
 msiexec() {
     "$runner" msiexec "$@"
     code=$?
@@ -54,6 +62,9 @@ msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with $code"
 [ -f "$program_dir/tarvane.exe" ] || fail "no program under Program Files\\Tarvane"
 [ "$(shortcuts)" -eq 1 ] || fail "no Start menu shortcut"
 "$runner" "$package_probe" event-source "$program" || fail "the event source"
+[ -f "$program_dir/tarvanec.exe" ] || fail "no tarvanec.exe beside the program"
+[ "$(path_entries)" -eq 1 ] || fail "the program's folder is not once on the PATH"
+console_on_path || fail "tarvanec is not found on the PATH"
 installed=$(products)
 echo "$installed"
 [ "$(echo "$installed" | grep -c .)" -eq 1 ] && echo "$installed" | grep -q " $version\$" ||
@@ -70,6 +81,7 @@ echo "$installed"
     fail "not one product of version $next_version after the upgrade"
 [ -f "$program_dir/tarvane.exe" ] || fail "the upgrade lost the program"
 [ "$(shortcuts)" -eq 1 ] || fail "not one shortcut after the upgrade"
+[ "$(path_entries)" -eq 1 ] || fail "the program's folder is not once on the PATH after the upgrade"
 "$runner" "$package_probe" event-source "$program" || fail "the event source after the upgrade"
 
 echo "== the lower version over the higher one"
@@ -86,6 +98,8 @@ msiexec /x "$(windows_path "$next_msi")" /qn || fail "msiexec /x exited with $co
 [ -z "$(products)" ] || fail "a product is still installed"
 [ ! -e "$program_dir" ] || fail "Program Files\\Tarvane is still there"
 [ "$(shortcuts)" -eq 0 ] || fail "the shortcut is still there"
+[ "$(path_entries)" -eq 0 ] || fail "the program's folder is still on the PATH"
+console_on_path && fail "tarvanec is still found on the PATH"
 "$runner" "$package_probe" no-event-source || fail "the event source after the uninstall"
 "$runner" reg query "$sources" /v "Tarvane Test Standard Time" >/dev/null 2>&1 ||
     fail "the uninstall removed the sources of the zones Tarvane created"

@@ -1,5 +1,5 @@
 #!/bin/sh
-# The portable zip: it holds the program, README.txt and CHANGES.txt with
+# The portable zip: it holds the program, tarvanec.exe, README.txt and CHANGES.txt with
 # Windows line ends, and its program, unpacked into a folder of its own and
 # started from another working folder, runs and lists the zones.
 set -u
@@ -22,7 +22,7 @@ rm -rf "$folder"
 mkdir -p "$unpacked" "$artifacts"
 (cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
 listing=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
-[ "$listing" = "./CHANGES.txt ./README.txt ./tarvane.exe " ] || fail "the zip holds: $listing"
+[ "$listing" = "./CHANGES.txt ./README.txt ./tarvane.exe ./tarvanec.exe " ] || fail "the zip holds: $listing"
 for text in README.txt CHANGES.txt; do
     lines=$(grep -c . "$unpacked/$text")
     crlf=$(grep -c "$(printf '\r')\$" "$unpacked/$text")
@@ -31,5 +31,6 @@ done
 
 cd /
 run_program "$runner" "$window_probe" "$unpacked/tarvane.exe" "$artifacts/zip_program.png"
+"$runner" "$unpacked/tarvanec.exe" list >/dev/null || fail "the zip's tarvanec does not list the zones"
 [ $status -eq 0 ] && echo "OK: the zip's program runs from its own folder"
 exit $status
