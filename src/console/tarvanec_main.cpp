@@ -6,6 +6,7 @@
 #include "console/console_commands.h"
 #include "platform/clock_api.h"
 #include "platform/diagnostic_log.h"
+#include "platform/dll_search.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "tzdb/tz_table_resource.h"
@@ -20,6 +21,10 @@
 namespace {
 
 using namespace tarvane;
+
+// First thing, before anything loads a library by name: it runs as SYSTEM
+// from whatever folder a management tool copied it to.
+[[maybe_unused]] const bool systemFolderOnly = LoadLibrariesFromSystemFolderOnly();
 
 // The process's arguments after the program's name, as the standard Windows
 // rules split the command line.
