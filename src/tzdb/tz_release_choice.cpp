@@ -167,6 +167,9 @@ TzReleaseReadResult ReadTzReleaseAt(const TzReleaseFiles& files, const std::wstr
 }
 
 std::wstring TzSourceErrorText(const TzSourceError& error) {
+    if (error.file.empty()) {
+        return error.reason;
+    }
     std::wstring text = error.file;
     if (error.line > 0) {
         text += L", line " + std::to_wstring(error.line);
@@ -177,7 +180,7 @@ std::wstring TzSourceErrorText(const TzSourceError& error) {
 TzRecallState RecallTzRelease(const RememberedTzRelease& remembered, const TzReleaseFiles& files,
                               TzTable* table, TzSourceError* error) {
     if (remembered.path.empty() || remembered.version.empty() || !IsHexDigest(remembered.sha256)) {
-        *error = TzSourceError{remembered.path, 0, L"the settings hold no whole record of it"};
+        *error = TzSourceError{L"", 0, L"the settings hold no whole record of it"};
         return TzRecallState::kDamaged;
     }
     TzTable read;

@@ -54,7 +54,8 @@ enum class TzReleaseReadResult { kRead, kMissing, kUnreadable, kRefused };
 TzReleaseReadResult ReadTzReleaseAt(const TzReleaseFiles& files, const std::wstring& path, TzTable* table,
                                     std::wstring* sha256, TzSourceError* error);
 
-// "northamerica, line 12: <reason>", or "<file>: <reason>" when no line is to blame.
+// "northamerica, line 12: <reason>", "<file>: <reason>" when no line is to
+// blame, or the reason alone when no file is.
 std::wstring TzSourceErrorText(const TzSourceError& error);
 
 // The release the user chose, as the settings remember it.

@@ -2,6 +2,7 @@
 // opened, what it changes seen before it is taken, taken and remembered, the
 // check naming it; a damaged file refused with the release in use kept; and
 // at the next start the remembered file read again, or said to have changed.
+#include "counting_registry.h"
 #include "dialog_driver.h"
 #include "log_capture.h"
 #include "main_window_harness.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
+#include <tuple>
 
 namespace tarvane::test {
 namespace {
@@ -166,6 +168,71 @@ TEST_F(TzReleaseTest, OpensATarballShowsWhatItChangesUsesItAndTheCheckNamesIt) {
     });
     ::DeleteFileW(tarball.c_str());
     ::DeleteFileW(damaged.c_str());
+}
+
+// The system's registry, but the settings refuse the remembered path.
+class PathRefusingRegistry : public CountingRegistry {
+public:
+    PathRefusingRegistry() : CountingRegistry(SystemRegistry()) {}
+    LONG SetValue(RegHandle key, std::wstring_view name, DWORD type, const BYTE* data, DWORD size) override {
+        return name == ui::kTzReleasePathValue ? static_cast<LONG>(ERROR_ACCESS_DENIED)
+                                               : CountingRegistry::SetValue(key, name, type, data, size);
+    }
+};
+
+TEST_F(TzReleaseTest, RefusalsKeepTheReleaseInUseAndSayWhy) {
+    const std::wstring tarball = TempPath(L"tzdata2099a-refused.tar.gz");
+    WriteFile(tarball, Release2099a());
+    PathRefusingRegistry refusing;
+    registry = &refusing;
+    Run([&](CTarvaneDlg& window) {
+        LogCapture capture;
+        ui::SetFileDialogHandler([&](HWND, bool, std::wstring* path) {
+            *path = tarball;
+            return 0;
+        });
+        WhenDialogOpens(L"tz Database Release", [&](HWND dialog) {
+            PressButton(dialog, IDC_TZ_RELEASE_OPEN);
+            PressButton(dialog, IDC_TZ_RELEASE_USE);
+            PressButton(dialog, IDCANCEL);
+        });
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_RELEASE, 0);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text.rfind(L"ERROR: Can't remember the release in your settings (5) ", 0), 0u)
+            << Narrow(messages[0].text);
+        EXPECT_NE(capture.Dump().find("[363] path=\""), std::string::npos) << capture.Dump();
+        EXPECT_EQ(ui::ProgramTzTable()->version, L"2026f");
+        EXPECT_FALSE(ui::ReadRememberedTzRelease(SystemRegistry()).has_value());
+
+        window.runTzReleaseDialog = [](HWND, ui::TzReleaseExchange&) { return INT_PTR{-1}; };
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_RELEASE, 0);
+        EXPECT_TRUE(capture.Has(L"[368] dlg=" + std::to_wstring(IDD_TZ_RELEASE))) << capture.Dump();
+
+        // Remembered releases that cannot be used at the next start.
+        const std::wstring gone = TempPath(L"no-such-tzdata.tar.gz");
+        const std::wstring digest(64, L'a');
+        for (const auto& [remembered, said, tag] :
+             {std::tuple{RememberedTzRelease{gone, L"2099a", digest}, L"is no longer there", "[365]"},
+              std::tuple{RememberedTzRelease{tarball, L"2099a", L"damaged"}, L"can't be used", "[367]"}}) {
+            ASSERT_TRUE(ui::WriteRememberedTzRelease(SystemRegistry(), remembered));
+            ui::ResetTzReleaseInUse();
+            messages.clear();
+            std::wstring intro;
+            window.runTzCheckDialog = [&](HWND, ui::TzCheckExchange& exchange) {
+                intro = exchange.intro;
+                return INT_PTR{IDCANCEL};
+            };
+            ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_CHECK, 0);
+            ASSERT_EQ(messages.size(), 1u) << tag;
+            EXPECT_NE(messages[0].text.find(said), std::wstring::npos) << Narrow(messages[0].text);
+            EXPECT_NE(messages[0].text.find(L"uses the built-in release (IANA tz database 2026f, CLDR 48)"),
+                      std::wstring::npos);
+            EXPECT_NE(capture.Dump().find(tag), std::string::npos) << capture.Dump();
+            EXPECT_NE(intro.find(L"2026f"), std::wstring::npos);
+        }
+    });
+    registry = nullptr;
+    ::DeleteFileW(tarball.c_str());
 }
 
 } // namespace
