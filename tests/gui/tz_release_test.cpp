@@ -51,8 +51,9 @@ void WriteFile(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Release 2099a: the kept 2026f with Japan on UTC+10 from 2030 and one zone more.
-std::string Release2099a() {
+// The asia file of release 2099a: the kept 2026f with Japan on UTC+10 from
+// 2030 and one zone more.
+std::string Asia2099a() {
     std::string source = TestDataBytes("tzdata2026f.zi");
     const std::string tokyo = "Z Asia/Tokyo 9:18:59 - LMT 1887 D 31 15u\n9 JP J%sT\n";
     const std::size_t at = source.find(tokyo);
@@ -60,7 +61,11 @@ std::string Release2099a() {
     source.replace(at, tokyo.size(),
                    "Z Asia/Tokyo 9:18:59 - LMT 1887 D 31 15u\n9 JP J%sT 2030\n10 - +10\n"
                    "Z Test/Added 3 - +03\n");
-    return Gzip(TarArchive({{"version", "2099a\n"}, {"asia", source}, {"NEWS", "not read\n"}}));
+    return source;
+}
+
+std::string Release2099a() {
+    return Gzip(TarArchive({{"version", "2099a\n"}, {"asia", Asia2099a()}, {"NEWS", "not read\n"}}));
 }
 
 class TzReleaseTest : public MainWindowTest {
@@ -183,6 +188,34 @@ TEST_F(TzReleaseTest, OpensATarballShowsWhatItChangesUsesItAndTheCheckNamesIt) {
     });
     ::DeleteFileW(tarball.c_str());
     ::DeleteFileW(damaged.c_str());
+}
+
+TEST_F(TzReleaseTest, AFolderOfExtractedFilesOpensThroughItsVersionFile) {
+    const std::wstring folder = TempPath(L"tzdata2099a");
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    WriteFile(folder + L"\\version", "2099a\n");
+    WriteFile(folder + L"\\asia", Asia2099a());
+    Run([&](CTarvaneDlg& window) {
+        ui::SetFileDialogHandler([&](HWND, bool, std::wstring* path) {
+            *path = folder + L"\\version";
+            return 0;
+        });
+        std::wstring opened, summary;
+        WhenDialogOpens(L"tz Database Release", [&](HWND dialog) {
+            PressButton(dialog, IDC_TZ_RELEASE_OPEN);
+            opened = DialogText(dialog, IDC_TZ_RELEASE_OPENED);
+            summary = DialogText(dialog, IDC_TZ_RELEASE_SUMMARY);
+            PressButton(dialog, IDCANCEL);
+        });
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_RELEASE, 0);
+        EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : Narrow(messages[0].text));
+        EXPECT_EQ(opened, L"IANA tz database 2099a, from " + folder + L"\\version");
+        EXPECT_NE(summary.find(L"1 zone added"), std::wstring::npos) << Narrow(summary);
+        EXPECT_EQ(ui::ProgramTzTable()->version, L"2026f") << "closed without using it";
+    });
+    ::DeleteFileW((folder + L"\\version").c_str());
+    ::DeleteFileW((folder + L"\\asia").c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 // The system's registry, but the settings refuse the remembered path.
