@@ -218,13 +218,17 @@ TEST_F(TzReleaseTest, AFolderOfExtractedFilesOpensThroughItsVersionFile) {
     ::RemoveDirectoryW(folder.c_str());
 }
 
-// The system's registry, but the settings refuse the remembered path.
+// The system's registry, but the settings refuse to change the remembered path.
 class PathRefusingRegistry : public CountingRegistry {
 public:
     PathRefusingRegistry() : CountingRegistry(SystemRegistry()) {}
     LONG SetValue(RegHandle key, std::wstring_view name, DWORD type, const BYTE* data, DWORD size) override {
         return name == ui::kTzReleasePathValue ? static_cast<LONG>(ERROR_ACCESS_DENIED)
                                                : CountingRegistry::SetValue(key, name, type, data, size);
+    }
+    LONG DeleteValue(RegHandle key, std::wstring_view name) override {
+        return name == ui::kTzReleasePathValue ? static_cast<LONG>(ERROR_ACCESS_DENIED)
+                                               : CountingRegistry::DeleteValue(key, name);
     }
 };
 
@@ -235,19 +239,24 @@ TEST_F(TzReleaseTest, RefusalsKeepTheReleaseInUseAndSayWhy) {
     registry = &refusing;
     Run([&](CTarvaneDlg& window) {
         LogCapture capture;
+        const std::wstring gone = TempPath(L"no-such-tzdata.tar.gz");
+        int asked = 0;
         ui::SetFileDialogHandler([&](HWND, bool, std::wstring* path) {
-            *path = tarball;
+            *path = ++asked == 1 ? gone : tarball;
             return 0;
         });
         WhenDialogOpens(L"tz Database Release", [&](HWND dialog) {
+            PressButton(dialog, IDC_TZ_RELEASE_OPEN);
             PressButton(dialog, IDC_TZ_RELEASE_OPEN);
             PressButton(dialog, IDC_TZ_RELEASE_USE);
             PressButton(dialog, IDCANCEL);
         });
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_RELEASE, 0);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text.rfind(L"ERROR: Can't remember the release in your settings (5) ", 0), 0u)
-            << Narrow(messages[0].text);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].text.rfind(L"ERROR: Can't read " + gone, 0), 0u) << Narrow(messages[0].text);
+        EXPECT_NE(capture.Dump().find("[361] path=\""), std::string::npos) << capture.Dump();
+        EXPECT_EQ(messages[1].text.rfind(L"ERROR: Can't remember the release in your settings (5) ", 0), 0u)
+            << Narrow(messages[1].text);
         EXPECT_NE(capture.Dump().find("[363] path=\""), std::string::npos) << capture.Dump();
         EXPECT_EQ(ui::ProgramTzTable()->version, L"2026f");
         EXPECT_FALSE(ui::ReadRememberedTzRelease(SystemRegistry()).has_value());
@@ -257,7 +266,6 @@ TEST_F(TzReleaseTest, RefusalsKeepTheReleaseInUseAndSayWhy) {
         EXPECT_TRUE(capture.Has(L"[368] dlg=" + std::to_wstring(IDD_TZ_RELEASE))) << capture.Dump();
 
         // Remembered releases that cannot be used at the next start.
-        const std::wstring gone = TempPath(L"no-such-tzdata.tar.gz");
         const std::wstring digest(64, L'a');
         for (const auto& [remembered, said, tag] :
              {std::tuple{RememberedTzRelease{gone, L"2099a", digest}, L"is no longer there", "[365]"},
@@ -278,6 +286,20 @@ TEST_F(TzReleaseTest, RefusalsKeepTheReleaseInUseAndSayWhy) {
             EXPECT_NE(capture.Dump().find(tag), std::string::npos) << capture.Dump();
             EXPECT_NE(intro.find(L"2026f"), std::wstring::npos);
         }
+
+        // The settings keep the damaged record: going back to the built-in
+        // release must forget it, and says so when it cannot.
+        window.runTzReleaseDialog = ui::RunTzReleaseDialog;
+        messages.clear();
+        WhenDialogOpens(L"tz Database Release", [&](HWND dialog) {
+            PressButton(dialog, IDC_TZ_RELEASE_BUILT_IN);
+            PressButton(dialog, IDCANCEL);
+        });
+        ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_TOOLS_TZ_RELEASE, 0);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text.rfind(L"ERROR: Can't remove the release from your settings (5) ", 0), 0u)
+            << Narrow(messages[0].text);
+        EXPECT_TRUE(capture.Has(L"[364] err=5")) << capture.Dump();
     });
     registry = nullptr;
     ::DeleteFileW(tarball.c_str());
