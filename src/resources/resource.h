@@ -115,6 +115,16 @@
 #define IDC_NEW_ZONE_NOTE 1142
 #define IDC_NEW_ZONE_INFO_ICON 1143
 
+// tz Database Release: the release in use, one opened, and what it changes.
+#define IDD_TZ_RELEASE 1150
+#define IDC_TZ_RELEASE_IN_USE 1151
+#define IDC_TZ_RELEASE_OPEN 1152
+#define IDC_TZ_RELEASE_OPENED 1153
+#define IDC_TZ_RELEASE_SUMMARY 1154
+#define IDC_TZ_RELEASE_CHANGES 1155
+#define IDC_TZ_RELEASE_USE 1156
+#define IDC_TZ_RELEASE_BUILT_IN 1157
+
 // Choosing the IANA zone of a zone without a mapping, from the check.
 #define IDC_TZ_CHECK_CHOOSE 1180
 #define IDD_TZ_CHOOSE 1181
@@ -150,6 +160,7 @@
 // tz database commands (32800-32809).
 #define ID_TOOLS_TZ_CHECK 32800
 #define ID_EDIT_TZ_FILL 32801
+#define ID_TOOLS_TZ_RELEASE 32802
 
 // Release commands, in a block of their own (32810-32819).
 #define ID_FILE_EXPORT_ZONE 32810

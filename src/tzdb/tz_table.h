@@ -1,8 +1,21 @@
-// The tz table: the IANA tz database as tools/make_tz_table.py compiles it
-// into the program (the layout is described there), and the questions asked
-// of one zone in it. Reading is a pure function over bytes: no system call,
-// nothing read outside the bytes given, and a table that is not whole and
-// consistent is refused.
+// The tz table: the IANA tz database as the build compiles it into the
+// program (tools/tz_table_maker, with the compiler of tz_source.h), and the
+// questions asked of one zone in it. Reading is a pure function over bytes:
+// no system call, nothing read outside the bytes given, and a table that is
+// not whole and consistent is refused.
+//
+// The layout, all integers little-endian, texts a length byte and ASCII:
+//     "TVTZ", u16 format (2), text tz version, text CLDR version
+//     u16 zone count, then per zone:
+//         u8 type count, per type: i32 UTC offset in seconds, u8 daylight flag
+//         u8 type in force on 1970-01-01 00:00 UTC
+//         u16 transition count, per transition: u32 seconds since the previous
+//             one (the first: since 1970-01-01 00:00 UTC), u8 type
+//         text rule that continues after the last transition (may be empty)
+//     u16 name count, sorted by name, per name: text name, u16 zone
+//     u16 mapping count, sorted by key then territory, per mapping: text
+//         Windows key, text territory ("001" or two capital letters), u8 zone
+//         count (at least 1), per zone: u16 name; every key has a "001" row
 #pragma once
 
 #include "platform/win_types.h"
@@ -66,6 +79,13 @@ struct TzTable {
 
 // False, with `table` unchanged, when the bytes are no table of this format.
 bool ReadTzTable(const BYTE* data, std::size_t size, TzTable* table);
+
+// The table in this format, as ReadTzTable reads it back: each zone's types
+// cut to those in use from 1970 on, transitions that change neither offset
+// nor daylight flag left out, and zones whose data is the same stored once.
+// False with a reason when the table does not fit the format (more than
+// 65535 zones or names, a text longer than 255 characters or not ASCII).
+bool WriteTzTable(const TzTable& table, std::string* bytes, std::wstring* reason);
 
 // The zone of an IANA name (exact, as the names are spelt), or null.
 const TzZone* FindTzZone(const TzTable& table, std::wstring_view name);

@@ -64,6 +64,17 @@ int AskCsvSavePath(HWND owner, std::wstring* path) {
     return AskFileName(owner, options, *path);
 }
 
+int AskTzReleasePath(HWND owner, std::wstring* path) {
+    if (FileHandler()) {
+        return FileHandler()(owner, false, path);
+    }
+    FileDialogOptions options;
+    options.filter =
+        L"tz Releases (*.tar.gz;*.tgz;*.zi;version)|*.tar.gz;*.tgz;*.zi;version|All Files (*.*)|*.*|";
+    options.title = L"Open tz Release";
+    return AskFileName(owner, options, *path);
+}
+
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
     FileDialogHandler previous = std::move(FileHandler());
     FileHandler() = std::move(handler);

@@ -27,6 +27,9 @@ int AskBackupPath(HWND owner, bool save, std::wstring* path);
 // The save dialog of an exported zone, proposing `fileName`.
 int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path);
 int AskCsvSavePath(HWND owner, std::wstring* path);
+// The open dialog of a tz release (a tarball, a tzdata.zi or a file of an
+// extracted release's folder).
+int AskTzReleasePath(HWND owner, std::wstring* path);
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 
 } // namespace tarvane::ui

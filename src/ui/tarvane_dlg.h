@@ -24,6 +24,7 @@
 #include "ui/status_bar.h"
 #include "ui/tz_check_dlg.h"
 #include "ui/tz_fill_dlg.h"
+#include "ui/tz_release_dlg.h"
 
 #include <functional>
 #include <initializer_list>
@@ -277,6 +278,9 @@ public:
     std::function<INT_PTR(HWND owner, TzCheckExchange& exchange)> runTzCheckDialog = RunTzCheckDialog;
     std::function<INT_PTR(HWND owner, TzFillExchange& exchange)> runTzFillDialog = RunTzFillDialog;
     std::function<INT_PTR(HWND owner, TzChooseExchange& exchange)> runTzChooseDialog = RunTzChooseDialog;
+    // Tools > tz Database Release...: the release the tz commands use.
+    void ChooseTzRelease();
+    std::function<INT_PTR(HWND owner, TzReleaseExchange& exchange)> runTzReleaseDialog = RunTzReleaseDialog;
 
 private:
     bool OnTzCommand(WORD id, WORD code);

@@ -1,6 +1,7 @@
 // The main window's tz database commands: Tools > Check Against tz Database
-// (view mode) and Edit > Fill From tz Database (edit mode, and the button by
-// the year list), which changes the edited zone's record in memory only.
+// (view mode), Edit > Fill From tz Database (edit mode, and the button by
+// the year list), which changes the edited zone's record in memory only, and
+// Tools > tz Database Release..., which chooses the release they all use.
 #include "platform/diagnostic_log.h"
 #include "platform/error_text.h"
 #include "platform/format.h"
@@ -65,6 +66,15 @@ bool CTarvaneDlg::OnTzCommand(WORD id, WORD code) {
             FillFromTzDatabase();
         }
         return code == BN_CLICKED;
+    case ID_TOOLS_TZ_RELEASE:
+        ChooseTzRelease();
+        return true;
+    case ID_HELP_ABOUT:
+        // The About box names the release in use: a remembered one is read
+        // first, as for the other tz commands; the box itself is shown by
+        // the window's own commands.
+        TzTableForCommand(Hwnd(), services_.registry);
+        return false;
     default:
         return false;
     }
@@ -78,8 +88,20 @@ bool CTarvaneDlg::CanFillFromTzDatabase() {
     return mode_ == 1 && SelectedZone() != nullptr;
 }
 
+void CTarvaneDlg::ChooseTzRelease() {
+    TzTableForCommand(Hwnd(), services_.registry);
+    TzReleaseExchange exchange;
+    exchange.registry = &services_.registry;
+    exchange.firstYear = clock_.LocalNow().wYear;
+    exchange.files = SystemTzReleaseFiles();
+    if (runTzReleaseDialog(Hwnd(), exchange) == -1) {
+        LogMessage(L"[368] dlg=%d", IDD_TZ_RELEASE);
+        ShowMessage(Hwnd(), L"ERROR: Can't display window to choose the tz database release", kStop);
+    }
+}
+
 void CTarvaneDlg::CheckAgainstTzDatabase() {
-    const TzTable* table = ProgramTzTable();
+    const TzTable* table = TzTableForCommand(Hwnd(), services_.registry);
     if (table == nullptr) {
         // Kept though no test reaches it: the table is the program's own
         // resource, checked when the program is built, so only a damaged
@@ -165,7 +187,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
-    const TzTable* table = ProgramTzTable();
+    const TzTable* table = TzTableForCommand(Hwnd(), services_.registry);
     if (table == nullptr) {
         LogMessage(L"[252] cmd=%d", ID_EDIT_TZ_FILL);
         ShowMessage(Hwnd(), kNoTzDatabase, kStop);

@@ -59,7 +59,7 @@ void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
     }
 
     NewZoneExchange exchange;
-    exchange.table = ProgramTzTable();
+    exchange.table = TzTableForCommand(Hwnd(), services_.registry);
     exchange.copySource = selected;
     // Keys the list leaves out (a zone with a damaged value) count too. An
     // enumeration that fails is logged; the keys loaded still count, and

@@ -7,15 +7,27 @@
 
 namespace tarvane::test {
 
-std::vector<BYTE> GeneratedTzTableBytes() {
-    std::string path = TARVANE_TZ_TABLE_PATH;
+namespace {
+
+std::string BuildTreeFile(std::string path) {
 #ifdef _WIN32
     if (!path.empty() && path[0] == '/') {
         path = "Z:" + path; // the build's Unix path, seen from Wine
     }
 #endif
     std::ifstream file(path, std::ios::binary);
-    return std::vector<BYTE>{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+std::vector<BYTE> GeneratedTzTableBytes() {
+    const std::string bytes = BuildTreeFile(TARVANE_TZ_TABLE_PATH);
+    return std::vector<BYTE>(bytes.begin(), bytes.end());
+}
+
+std::string TestDataBytes(const char* name) {
+    return BuildTreeFile(std::string(TARVANE_TEST_DATA_DIR) + "/" + name);
 }
 
 const TzTable& GeneratedTzTable() {

@@ -19,6 +19,9 @@ const TzTable& GeneratedTzTable();
 // The generated file's bytes.
 std::vector<BYTE> GeneratedTzTableBytes();
 
+// The bytes of tests/data/<name> (empty when it cannot be read).
+std::string TestDataBytes(const char* name);
+
 // A tz zone that follows `rule` (a POSIX TZ string) from 1970 on, with
 // `changes` listed before it: UTC seconds and the offset from then on.
 TzZone RuleZone(const wchar_t* rule, LONG offsetIn1970,

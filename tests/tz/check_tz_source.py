@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Holds the program's compiler of the tz source format (tz_source_dump)
 against the real zic compiling the same input into a temporary folder. The
-compiled files are read by tools/make_tz_table.py's reader, and their TZ
+compiled files are read by the tests' TZif reader (tzif.py), and their TZ
 strings are evaluated here; for every zone and link the offset in force on
 1970-01-01, every change of offset or daylight flag from 1970 to 2100 and the
 TZ string must agree, as must the set of names. Refused inputs must be
@@ -25,8 +25,8 @@ import sys
 import tarfile
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools"))
-import make_tz_table  # noqa: E402  (the reader of compiled zone files)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import tzif  # noqa: E402  (the reader of compiled zone files)
 
 END = calendar.timegm((2101, 1, 1, 0, 0, 0))
 SOURCES = ["africa", "antarctica", "asia", "australasia", "europe", "northamerica", "southamerica",
@@ -166,7 +166,7 @@ def rule_day(spec, year):
 
 def zic_changes(path):
     """(offset and daylight flag at 1970, changes to END, TZ string) of a compiled file."""
-    types, initial, transitions, footer = make_tz_table.zone_data(path)
+    types, initial, transitions, footer = tzif.zone_data(path)
     changes = [(t, types[i][0], types[i][1]) for t, i in transitions if t <= END]
     last = transitions[-1][0] if transitions else 0
     if footer:

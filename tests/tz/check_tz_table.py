@@ -3,8 +3,9 @@
 Python's zoneinfo reading of the same compiled zone files: for every zone a
 Windows key maps to in any territory, the offset at the start of every year
 from 1970 to 2051 and every change of the offset from 1970 to 2050, to the
-second. zoneinfo is independent of the table's generator, which parses the
-files itself. The table's mappings are held against the CLDR file it was
+second; and the rule each zone continues with against the TZ string of the
+compiled file, read by the tests' TZif reader. Both readings are
+independent of the table's maker, which compiles the tz source itself. The table's mappings are held against the CLDR file it was
 made from, counted here from the JSON.
 
     check_tz_table.py <tz_table_dump> <tz_table.bin> <windowsZones.json> [<zoneinfo folder>]
@@ -13,7 +14,10 @@ import datetime
 import json
 import subprocess
 import sys
+import os
 import zoneinfo
+
+import tzif
 
 START = 0  # 1970-01-01T00:00:00Z
 END = int(datetime.datetime(2051, 1, 1, tzinfo=datetime.timezone.utc).timestamp())
@@ -64,7 +68,9 @@ def read_dump(text):
             cldr = fields[1]
         elif fields[0] == "zone":
             name = fields[1]
-            zones[name] = {"at": [], "change": []}
+            zones[name] = {"at": [], "change": [], "rule": ""}
+        elif fields[0] == "rule":
+            zones[name]["rule"] = fields[1] if len(fields) > 1 else ""
         else:
             zones[name][fields[0]].append((int(fields[1]), int(fields[2])))
     return zones, mappings, cldr
@@ -99,7 +105,13 @@ def main():
     failures = check_mappings(sys.argv[3], mappings, cldr)
     if not mappings:
         failures += 1
+    folders = [sys.argv[4]] if len(sys.argv) > 4 else list(zoneinfo.TZPATH)
     for name, table in sorted(zones.items()):
+        path = next((os.path.join(f, name) for f in folders if os.path.isfile(os.path.join(f, name))), None)
+        footer = tzif.read_tzif(path)[2] if path else None
+        if footer != table["rule"]:
+            print(f"{name}: the table's rule is {table['rule']!r}, the compiled file's {footer!r}")
+            failures += 1
         offset = offset_function(name)
         for t, value in table["at"]:
             if offset(t) != value:

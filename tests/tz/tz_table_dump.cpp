@@ -3,6 +3,7 @@
 // of the same files and against the CLDR file the table was made from:
 //   map<TAB><key><TAB><territory><TAB><zones, space-separated, in order>
 //   zone <name>
+//   rule <TZ string>                the rule after the listed transitions
 //   at <UTC seconds> <offset>       the offset on 1 January of each year
 //   change <UTC seconds> <offset>   every change, 1970 to 2050
 #include "tzdb/civil_time.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
             continue;
         }
         const tarvane::TzZone& zone = *tarvane::FindTzZone(table, name);
-        std::printf("zone %ls\n", name.c_str());
+        std::printf("zone %ls\nrule %ls\n", name.c_str(), zone.ruleText.c_str());
         for (int year = 1970; year <= kLastYear + 1; ++year) {
             const std::int64_t at = tarvane::CivilDay(year, 1, 1);
             std::printf("at %lld %ld\n", static_cast<long long>(at),

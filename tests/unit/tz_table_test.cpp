@@ -84,7 +84,7 @@ TEST(PosixTz, DatesFallWhereTheRuleSays) {
     }
 }
 
-// A table with one zone, laid out as tools/make_tz_table.py writes it.
+// A table with one zone, laid out as WriteTzTable writes it.
 std::vector<BYTE> SmallTable() {
     std::vector<BYTE> bytes;
     auto u8 = [&](unsigned value) { bytes.push_back(static_cast<BYTE>(value)); };
@@ -143,6 +143,17 @@ TEST(TzTableReader, ReadsEveryPartOfATable) {
     EXPECT_EQ(TzOffsetAt(zone, 9964800), -14400);
     EXPECT_EQ(TzOffsetAt(zone, CivilDay(2026, 7, 1)), -14400);
     EXPECT_EQ(TzOffsetAt(zone, CivilDay(2026, 12, 1)), -18000);
+}
+
+TEST(TzTableWriter, WritesBackTheBytesItsTablesAreReadFrom) {
+    for (const std::vector<BYTE>& bytes : {SmallTable(), GeneratedTzTableBytes()}) {
+        TzTable table;
+        ASSERT_TRUE(ReadTzTable(bytes.data(), bytes.size(), &table));
+        std::string written;
+        std::wstring reason;
+        ASSERT_TRUE(WriteTzTable(table, &written, &reason)) << std::string(reason.begin(), reason.end());
+        EXPECT_EQ(written, std::string(bytes.begin(), bytes.end()));
+    }
 }
 
 TEST(TzTableReader, RefusesDamageWithoutReadingPastTheBytes) {
