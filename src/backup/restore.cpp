@@ -250,6 +250,12 @@ struct RestorePlan {
     std::wstring keyName; // the zone to make current, from the file's TimeZoneInformation
 };
 
+// A file that cannot be read, or that names no current zone, is no backup
+// this program restores; the line names the file and no text of it.
+void LogNotRestorable(const std::wstring& path) {
+    LogMessage(L"[166] path=\"%s\"", path);
+}
+
 // Ends the reading: logs `line` with the path (unless empty) and the code,
 // and keeps the reason for the user.
 DWORD Refuse(ImportOutcome& reached, DWORD error, const std::wstring& reason) {
@@ -310,7 +316,7 @@ DWORD ReadRestoreFile(BackupContext& context, const std::wstring& path, RestoreP
         DWORD error = GetThreadLastError();
         error = error == 0 ? kBadFormat : error;
         SetThreadLastError(error);
-        LogMessage(L"[166] path=\"%s\"", path);
+        LogNotRestorable(path);
         return Refuse(reached, error, Format(L"the file cannot be read: %s", GetErrorText(error)));
     }
     TextRefusal refusal;
@@ -331,7 +337,7 @@ DWORD ReadRestoreFile(BackupContext& context, const std::wstring& path, RestoreP
         const bool zoneFile = EqualNoCase(PathExtension(path), kZoneFileExtension);
         if (!zoneFile || !HoldsOneZone(plan->content)) {
             SetThreadLastError(kBadFormat);
-            LogMessage(L"[166] path=\"%s\"", path);
+            LogNotRestorable(path);
             return Refuse(
                 reached, kBadFormat,
                 zoneFile ? L"a registry file restores only when it holds one zone's keys and nothing else"
@@ -639,10 +645,15 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
         window.UpdateTitle();
         SetThreadLastError(error);
     }
+    if (!reloaded && (result != 0 || outcome.imported || outcome.putBack)) {
+        LogText(EVENTLOG_ERROR_TYPE, L"[158]");
+    }
+    if (reloaded && (result != 0 || outcome.onlyActivationFailed)) {
+        LogText(EVENTLOG_INFORMATION_TYPE, L"[181] Restored time zones");
+    }
     if (result == 0 && outcome.onlyActivationFailed && reloaded) {
         // Everything is restored; saying that the restore failed would send
         // the user to restore again for nothing.
-        LogText(EVENTLOG_INFORMATION_TYPE, L"[181] Restored time zones");
         prompts.ShowMessage(Format(L"Time zones information has been restored, but the time zone that the "
                                    L"backup names as current could not be made the current time zone.\n\n"
                                    L"(%d) %s",
@@ -651,20 +662,15 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
         return 1;
     }
     if (result == 0) {
-        if ((outcome.imported || outcome.putBack) && !reloaded) {
-            LogText(EVENTLOG_ERROR_TYPE, L"[158]");
-        }
         SetThreadLastError(error);
         LogMessage(L"[156] file=\"%s\"", path);
         prompts.ShowMessage(FailureText(outcome, path, error), MB_OK | MB_ICONERROR);
         return -1;
     }
     if (!reloaded) {
-        LogText(EVENTLOG_ERROR_TYPE, L"[158]");
         prompts.Beep();
         return -1;
     }
-    LogText(EVENTLOG_INFORMATION_TYPE, L"[181] Restored time zones");
     prompts.ShowMessage(L"Time zones information has been restored.", MB_OK | MB_ICONINFORMATION);
     return 1;
 }

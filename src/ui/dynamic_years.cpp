@@ -82,7 +82,7 @@ void CTarvaneDlg::AddYear() {
     }
     TimeZoneRecord* zone = SelectedZone();
     if (zone == nullptr) {
-        LogText(EVENTLOG_ERROR_TYPE, L"[112]");
+        LogText(EVENTLOG_ERROR_TYPE, L"[420]");
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
@@ -166,7 +166,7 @@ void CTarvaneDlg::RemoveYear() {
     }
     TimeZoneRecord* zone = SelectedZone();
     if (zone == nullptr) {
-        LogText(EVENTLOG_ERROR_TYPE, L"[117]");
+        LogText(EVENTLOG_ERROR_TYPE, L"[421]");
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }

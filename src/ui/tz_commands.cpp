@@ -127,7 +127,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
     }
     const TzTable* table = ProgramTzTable();
     if (table == nullptr) {
-        LogMessage(L"[252] cmd=%d", ID_EDIT_TZ_FILL);
+        LogMessage(L"[424] cmd=%d", ID_EDIT_TZ_FILL);
         ShowMessage(Hwnd(), kNoTzDatabase, kStop);
         return;
     }
@@ -144,7 +144,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
     exchange.lastYear = exchange.firstYear + kCheckedYears - 1;
     const INT_PTR answer = runTzFillDialog(Hwnd(), exchange);
     if (answer == -1) {
-        LogMessage(L"[258] dlg=%d", IDD_TZ_FILL);
+        LogMessage(L"[423] dlg=%d", IDD_TZ_FILL);
         ShowMessage(Hwnd(), L"ERROR: Can't display window to fill from the tz database", kStop);
         return;
     }
@@ -155,7 +155,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
     zone = FindZoneById(zoneId);
     const TzZone* tz = FindTzZone(*table, exchange.tzName);
     if (zone == nullptr || tz == nullptr || mode_ != 1) {
-        LogMessage(L"[257] id=%d", zoneId);
+        LogMessage(L"[422] id=%d", zoneId);
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
