@@ -7,6 +7,7 @@
 # that is said, and the run fails.
 set -u
 runner=$1
+. "$(dirname "$runner")/wine-tools.sh"
 program=$2
 probe=$3
 prefix=$4
@@ -111,6 +112,6 @@ code=$?
 [ "$code" -ne 0 ] || fail "missing backup: the run exited with 0"
 
 rm -f "$backup_unix"
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 [ $status -eq 0 ] && echo "OK: command line forms"
 exit $status

@@ -9,6 +9,7 @@
 # dialog and of the deletion's confirmation.
 set -u
 runner=$1
+. "$(dirname "$runner")/wine-tools.sh"
 program=$2
 probe=$3
 prefix=$4
@@ -131,6 +132,6 @@ if [ -f "$backup_unix" ]; then
 fi
 "$runner" reg delete "$zone" /f >/dev/null 2>&1
 rm -f "$backup_unix"
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 [ $status -eq 0 ] && echo "OK: new and deleted zones end to end"
 exit $status

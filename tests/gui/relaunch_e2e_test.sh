@@ -5,6 +5,7 @@
 # copy signals that it runs, and the copy opens in edit mode on the same zone.
 set -u
 runner=$1
+. "$(dirname "$runner")/wine-tools.sh"
 program=$2
 probe=$3
 prefix=$4
@@ -23,5 +24,5 @@ wait "$first"
 echo "first instance exit code: $?"
 "$runner" "$probe" close
 sleep 2
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 exit $status

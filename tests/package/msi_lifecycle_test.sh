@@ -8,6 +8,7 @@
 # the zones Tarvane created (those zones stay in the system's database).
 set -u
 runner=$1
+. "$(dirname "$runner")/wine-tools.sh"
 msi=$2
 next_msi=$3
 version=$4
@@ -41,11 +42,11 @@ products() { "$runner" "$package_probe" products "{$upgrade_code}" | tr -d '\r';
 msiexec() {
     "$runner" msiexec "$@"
     code=$?
-    /usr/lib/wine/wineserver -w
+    "$TARVANE_WINESERVER" -w
     return $code
 }
 
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 rm -rf "$prefix" "$prefix.lock"
 mkdir -p "$artifacts"
 
@@ -90,6 +91,6 @@ msiexec /x "$(windows_path "$next_msi")" /qn || fail "msiexec /x exited with $co
 "$runner" reg query "$sources" /v "Tarvane Test Standard Time" >/dev/null 2>&1 ||
     fail "the uninstall removed the sources of the zones Tarvane created"
 
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 [ $status -eq 0 ] && echo "OK: install, run, upgrade, uninstall"
 exit $status
