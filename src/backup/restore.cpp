@@ -569,7 +569,7 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
 int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch) {
     MainWindowOps& window = context.window;
     Prompts& prompts = context.prompts;
-    if (window.Mode() != 0) {
+    if (window.Mode() != EditMode::kView) {
         return 0;
     }
     if (allowRelaunch && window.RegistryNotWritable()) {
@@ -582,12 +582,12 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
     }
     std::wstring path = givenPath;
     if (path.empty()) {
-        const int choice = prompts.AskOpenPath(&path);
-        if (choice == 1) {
+        const FileChoice choice = prompts.AskOpenPath(&path);
+        if (choice == FileChoice::kCancelled) {
             return 0;
         }
-        if (choice != 0) {
-            LogMessage(L"[155] r=%d", choice);
+        if (choice != FileChoice::kChosen) {
+            LogMessage(L"[155] r=%d", static_cast<int>(choice));
             prompts.ShowMessage(L"ERROR: Failed to display file open dialog.", MB_OK | MB_ICONERROR);
             return -1;
         }

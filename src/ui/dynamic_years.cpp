@@ -67,7 +67,7 @@ bool CTarvaneDlg::CanCopyYear() {
 }
 
 bool CTarvaneDlg::CanPasteYear() {
-    if (mode_ != 1 || RulesOf(SelectedZone(), SelectedYear()) == nullptr) {
+    if (mode_ != EditMode::kEdit || RulesOf(SelectedZone(), SelectedYear()) == nullptr) {
         return false;
     }
     DynamicYearRecord parsed{};
@@ -226,7 +226,7 @@ void CTarvaneDlg::CopyYearSettings() {
 }
 
 void CTarvaneDlg::PasteYearSettings() {
-    ZoneRules* rules = mode_ == 1 ? RulesOf(SelectedZone(), SelectedYear()) : nullptr;
+    ZoneRules* rules = mode_ == EditMode::kEdit ? RulesOf(SelectedZone(), SelectedYear()) : nullptr;
     DynamicYearRecord parsed{};
     if (rules == nullptr || !ParseYearSettings(GetClipboardText(Hwnd()), &parsed)) {
         ::MessageBeep(MB_ICONHAND);

@@ -25,7 +25,8 @@ LONG Saturate(long long value) {
 
 } // namespace
 
-void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) {
+void CTarvaneDlg::SetEditMode(EditMode mode, EditModeOptions options) {
+    const bool enter = mode == EditMode::kEdit;
     const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     if (enter) {
         TimeZoneRecord* zone = SelectedZone();
@@ -45,7 +46,7 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         RegKey stored(services_.registry);
         editZoneStored_ = stored.Open(kHkeyLocalMachine, Format(L"%s\\%s", kTimeZonesPath, zone->keyName),
                                       KEY_READ) != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-        if (allowRelaunch && registryNotWritable_) {
+        if (options.allowRelaunch && registryNotWritable_) {
             RelaunchAndClose(Format(L"%s \"%s\"", L"e", EscapeForCommandLine(zone->keyName)));
             ::SetCursor(previousCursor);
             return;
@@ -54,11 +55,11 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         LeaveNewZone();
         editedZoneId_ = 0;
     }
-    mode_ = enter ? 1 : 0;
+    mode_ = enter ? EditMode::kEdit : EditMode::kView;
     editInProgress_ = false;
     const bool listHadFocus = ::GetFocus() == zoneList_.Hwnd();
     bool reloadFailed = false;
-    if (!enter && reloadOnLeave && !ReloadZoneList(false)) {
+    if (!enter && options.reloadOnLeave && !ReloadZoneList(false)) {
         LogText(EVENTLOG_ERROR_TYPE, L"[157]");
         reloadFailed = true;
     }
@@ -101,7 +102,7 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
 }
 
 bool CTarvaneDlg::ConfirmClose() {
-    const TimeZoneRecord* zone = mode_ == 1 ? FindZoneById(editedZoneId_) : nullptr;
+    const TimeZoneRecord* zone = mode_ == EditMode::kEdit ? FindZoneById(editedZoneId_) : nullptr;
     if (zone == nullptr ||
         (SameStoredZone(*zone, editSnapshot_) && zone->isCurrent == editSnapshot_.isCurrent)) {
         return true;
@@ -116,7 +117,7 @@ bool CTarvaneDlg::ConfirmClose() {
     }
     if (answer == IDYES) {
         SaveChanges();
-        return mode_ == 0; // saved: Save Changes left edit mode
+        return mode_ == EditMode::kView; // saved: Save Changes left edit mode
     }
     return false;
 }

@@ -11,16 +11,16 @@ namespace tarvane::ui {
 
 void CTarvaneDlg::InstallCommandRules() {
     const auto always = [] { return true; };
-    const auto viewMode = [this] { return mode_ == 0; };
-    const auto viewModeWithZone = [this] { return mode_ == 0 && SelectedZone() != nullptr; };
+    const auto viewMode = [this] { return mode_ == EditMode::kView; };
+    const auto viewModeWithZone = [this] { return mode_ == EditMode::kView && SelectedZone() != nullptr; };
     // Restoring and editing may relaunch elevated: not while a relaunch waits.
     enabledWhen_ = {
         {ID_FILE_MAKE_BACKUP, always},
-        {ID_FILE_RESTORE, [this] { return mode_ == 0 && !relaunching_; }},
+        {ID_FILE_RESTORE, [this] { return mode_ == EditMode::kView && !relaunching_; }},
         {ID_FILE_EXPORT_ZONE, viewModeWithZone},
         {ID_FILE_EXIT, always},
         {ID_EDIT_TIME_ZONE, [viewModeWithZone, this] { return viewModeWithZone() && !relaunching_; }},
-        {ID_EDIT_NEW_ZONE, [this] { return mode_ == 0 && !relaunching_; }},
+        {ID_EDIT_NEW_ZONE, [this] { return mode_ == EditMode::kView && !relaunching_; }},
         {ID_EDIT_DELETE_ZONE, [viewModeWithZone, this] { return viewModeWithZone() && !relaunching_; }},
         {ID_VIEW_CURRENT_ZONE, viewMode},
         {ID_VIEW_REFRESH, viewMode},
@@ -69,15 +69,15 @@ void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
         if (registryNotWritable_) {
             PutShieldOn(popup, {ID_CONTEXT_EDIT_TIME_ZONE});
         }
-        const bool editable = mode_ != 1 && SelectedZone() != nullptr && !relaunching_;
+        const bool editable = mode_ != EditMode::kEdit && SelectedZone() != nullptr && !relaunching_;
         ::EnableMenuItem(popup, ID_CONTEXT_EDIT_TIME_ZONE,
                          MF_BYCOMMAND | (editable ? MF_ENABLED : MF_GRAYED));
         ::SetMenuDefaultItem(popup, ID_CONTEXT_EDIT_TIME_ZONE, FALSE);
         UINT command = 0;
         ::SetCursor(previousCursor);
         shown = TrackContextMenu(at, Hwnd(), popup, &command);
-        if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != 1 && !relaunching_) {
-            SetEditMode(true, true, true);
+        if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != EditMode::kEdit && !relaunching_) {
+            SetEditMode(EditMode::kEdit, {});
         }
     }
     if (menu != nullptr) {
@@ -103,7 +103,7 @@ void CTarvaneDlg::ShowContextMenuFromKeyboard() {
 }
 
 void CTarvaneDlg::GoToCurrentZone() {
-    TimeZoneRecord* current = mode_ == 0 ? CurrentZone() : nullptr;
+    TimeZoneRecord* current = mode_ == EditMode::kView ? CurrentZone() : nullptr;
     if (current == nullptr || !SelectZoneById(current->id)) {
         ::MessageBeep(MB_ICONHAND);
     }

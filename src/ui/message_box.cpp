@@ -33,7 +33,7 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return previous;
 }
 
-int AskBackupPath(HWND owner, bool save, std::wstring* path) {
+FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path) {
     if (FileHandler()) {
         if (save) {
             SYSTEMTIME today{};
@@ -45,7 +45,7 @@ int AskBackupPath(HWND owner, bool save, std::wstring* path) {
     return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
 }
 
-int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
+FileChoice AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
     if (FileHandler()) {
         *path = fileName;
         return FileHandler()(owner, true, path);
@@ -53,7 +53,7 @@ int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path
     return AskZoneFileSavePath(owner, fileName, *path);
 }
 
-int AskCsvSavePath(HWND owner, std::wstring* path) {
+FileChoice AskCsvSavePath(HWND owner, std::wstring* path) {
     if (FileHandler()) {
         return FileHandler()(owner, true, path);
     }

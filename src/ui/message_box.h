@@ -2,6 +2,7 @@
 // answer them.
 #pragma once
 
+#include "platform/file_dialog.h"
 #include "platform/win_types.h"
 
 #include <functional>
@@ -19,14 +20,13 @@ int ShowMessage(HWND owner, const std::wstring& text, UINT type);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
 // The save and open dialogs of a backup file, the save dialog of an exported
-// zone and that of a CSV list: 0 chosen (`path` set), 1 cancelled, 2 the
-// dialog could not be shown. One handler answers them all in tests; it finds
+// zone and that of a CSV list (`path` set when chosen). One handler answers them all in tests; it finds
 // in `path` the file name the dialog proposes (empty for a backup).
-using FileDialogHandler = std::function<int(HWND owner, bool save, std::wstring* path)>;
-int AskBackupPath(HWND owner, bool save, std::wstring* path);
+using FileDialogHandler = std::function<FileChoice(HWND owner, bool save, std::wstring* path)>;
+FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path);
 // The save dialog of an exported zone, proposing `fileName`.
-int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path);
-int AskCsvSavePath(HWND owner, std::wstring* path);
+FileChoice AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path);
+FileChoice AskCsvSavePath(HWND owner, std::wstring* path);
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 
 } // namespace tarvane::ui

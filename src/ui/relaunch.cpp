@@ -28,9 +28,9 @@ HandshakeCalls& TheHandshakeCalls() {
     return calls;
 }
 
-int RelaunchElevated(const std::wstring& parameters) {
+RelaunchOutcome RelaunchElevated(const std::wstring& parameters) {
     const HandshakeCalls& calls = TheHandshakeCalls();
-    int result = -1;
+    RelaunchOutcome result = RelaunchOutcome::kFailed;
     DWORD error = 0;
     const std::wstring path = OwnPath();
     const bool comReady =
@@ -48,7 +48,7 @@ int RelaunchElevated(const std::wstring& parameters) {
     if (!calls.shellExecuteEx(&execute)) {
         error = ::GetLastError();
         if (error == kErrorCancelled) {
-            result = 0;
+            result = RelaunchOutcome::kDeclined;
         } else {
             LogMessage(L"[197] hwnd=0x%p, path=\"%s\", param=\"%s\"", static_cast<const void*>(nullptr), path,
                        parameters);
@@ -74,7 +74,7 @@ int RelaunchElevated(const std::wstring& parameters) {
                 for (;;) {
                     const DWORD signalled = calls.waitForSingleObject(ready, kPollMs);
                     if (signalled == WAIT_OBJECT_0) {
-                        result = 1;
+                        result = RelaunchOutcome::kRunning;
                         break;
                     }
                     if (signalled != WAIT_TIMEOUT) {
@@ -101,7 +101,7 @@ int RelaunchElevated(const std::wstring& parameters) {
                     }
                     const DWORD quit = calls.waitForSingleObject(TheApp().quitEvent, 0);
                     if (quit == WAIT_OBJECT_0) {
-                        result = -2;
+                        result = RelaunchOutcome::kCancelled;
                         break;
                     }
                     if (quit != WAIT_TIMEOUT) {
@@ -132,15 +132,15 @@ int RelaunchElevated(const std::wstring& parameters) {
 }
 
 int RelaunchAndClose(const std::wstring& parameters, HWND window) {
-    const int result = RelaunchElevated(parameters);
-    if (result == 1) {
+    const RelaunchOutcome result = RelaunchElevated(parameters);
+    if (result == RelaunchOutcome::kRunning) {
         if (!TheHandshakeCalls().postMessage(window, WM_CLOSE, 0, 0)) {
             LogMessage(L"[207] cmd=\"%s\"", parameters);
         }
         return 1;
     }
-    if (result != 0 && result != -2) {
-        LogMessage(L"[201] r=%d, cmd=\"%s\"", result, parameters);
+    if (result == RelaunchOutcome::kFailed) {
+        LogMessage(L"[201] r=%d, cmd=\"%s\"", static_cast<int>(result), parameters);
     }
     return 0;
 }

@@ -298,7 +298,7 @@ void CTarvaneDlg::SaveChanges() {
             // The registry holds the zone now: staying in edit mode would
             // suggest that Cancel could take the write back.
             const std::wstring name = zone->displayName;
-            SetEditMode(false, true, true);
+            SetEditMode(EditMode::kView, {});
             ShowMessage(Hwnd(),
                         Format(L"The time zone \"%s\" was saved, but it could not be made the current time "
                                L"zone.\n\n(%d) %s",
@@ -309,8 +309,8 @@ void CTarvaneDlg::SaveChanges() {
         }
         UpdateTitle();
     }
-    if (mode_ == 1) {
-        SetEditMode(false, true, true);
+    if (mode_ == EditMode::kEdit) {
+        SetEditMode(EditMode::kView, {});
     }
     ::SetCursor(previousCursor);
 }

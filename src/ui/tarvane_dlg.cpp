@@ -141,8 +141,8 @@ bool CTarvaneDlg::OnInit() {
                     {ID_EDIT_TIME_ZONE, ID_FILE_RESTORE, ID_EDIT_NEW_ZONE, ID_EDIT_DELETE_ZONE});
     }
 
-    if (mode_ != 0) {
-        SetEditMode(false, false, true);
+    if (mode_ != EditMode::kView) {
+        SetEditMode(EditMode::kView, {.reloadOnLeave = false});
         // That showed the zone the load selected. The show the selection
         // asked for would come after the first paint and only paint the
         // whole panel a second time.
@@ -229,7 +229,7 @@ bool CTarvaneDlg::SelectZoneById(LONG id) {
 }
 
 bool CTarvaneDlg::ReloadZoneList(bool selectCurrent) {
-    if (mode_ != 0) {
+    if (mode_ != EditMode::kView) {
         return false;
     }
     // Copied now: the load replaces the records the selection points into.
@@ -325,21 +325,21 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         MakeBackup(backup_);
         return true;
     case ID_FILE_RESTORE:
-        if (mode_ == 0 && !relaunching_) {
+        if (mode_ == EditMode::kView && !relaunching_) {
             RestoreFromBackup(backup_, std::wstring(), true);
         }
         return true;
     case ID_FILE_EXPORT_ZONE:
         // The zone as the registry holds it, so only in view mode, where no
         // unsaved edit can differ from it.
-        if (mode_ == 0 && SelectedZone() != nullptr) {
+        if (mode_ == EditMode::kView && SelectedZone() != nullptr) {
             ExportTimeZone(backup_, SelectedZone()->keyName);
         }
         return true;
     case ID_EDIT_TIME_ZONE:
     case ID_CONTEXT_EDIT_TIME_ZONE:
-        if (mode_ == 0 && SelectedZone() != nullptr && !relaunching_) {
-            SetEditMode(true, true, true);
+        if (mode_ == EditMode::kView && SelectedZone() != nullptr && !relaunching_) {
+            SetEditMode(EditMode::kEdit, {});
         }
         return true;
     case ID_HELP_ABOUT:
@@ -355,7 +355,7 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         GoToCurrentZone();
         return true;
     case ID_VIEW_REFRESH:
-        if (mode_ == 0) {
+        if (mode_ == EditMode::kView) {
             const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
             if (!ReloadZoneList(false)) {
                 ::MessageBeep(MB_ICONHAND);
@@ -365,13 +365,13 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         }
         return true;
     case IDC_SAVE_CHANGES:
-        if (code == BN_CLICKED && mode_ == 1) {
+        if (code == BN_CLICKED && mode_ == EditMode::kEdit) {
             SaveChanges();
         }
         return true;
     case IDC_CANCEL_EDIT:
-        if (code == BN_CLICKED && mode_ != 0) {
-            SetEditMode(false, true, true);
+        if (code == BN_CLICKED && mode_ != EditMode::kView) {
+            SetEditMode(EditMode::kView, {});
         }
         return true;
     case IDC_YEAR:
@@ -424,8 +424,8 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
         }
         if (header.code == NM_DBLCLK) {
             // As Edit Time Zone, which tells the user to select a zone first.
-            if (mode_ == 0 && !relaunching_) {
-                SetEditMode(true, true, true);
+            if (mode_ == EditMode::kView && !relaunching_) {
+                SetEditMode(EditMode::kEdit, {});
             }
             *result = 0;
             return true;
@@ -441,8 +441,8 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         *result = 0;
         return true;
     case kCancelEditMessage:
-        if (mode_ != 0) {
-            SetEditMode(false, true, true);
+        if (mode_ != EditMode::kView) {
+            SetEditMode(EditMode::kView, {});
         }
         *result = 0;
         return true;
@@ -502,7 +502,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
     }
-    if (mode_ == 1 && editInProgress_) {
+    if (mode_ == EditMode::kEdit && editInProgress_) {
         EditHook(message, wParam, lParam);
     }
     return false;
@@ -524,18 +524,19 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     if (arrowOrWheel && IsReadOnlyOffsetBox(message.hwnd)) {
         return true;
     }
-    if (mode_ == 0 && message.hwnd == zoneList_.Hwnd() && message.message == WM_CHAR) {
+    if (mode_ == EditMode::kView && message.hwnd == zoneList_.Hwnd() && message.message == WM_CHAR) {
         SearchZoneList(static_cast<wchar_t>(message.wParam), message.time);
         return true;
     }
     // Typing into a name the setting keeps read-only says why, once an edit.
-    if (mode_ == 1 && message.message == WM_CHAR && !namesLockedSaid_ && IsLockedNameBox(message.hwnd)) {
+    if (mode_ == EditMode::kEdit && message.message == WM_CHAR && !namesLockedSaid_ &&
+        IsLockedNameBox(message.hwnd)) {
         namesLockedSaid_ = true;
         ShowMessage(Hwnd(), L"Names can be changed when AllowEditDSTzNames is set; see Help.",
                     MB_OK | MB_ICONINFORMATION);
         return true;
     }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != 1) {
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != EditMode::kEdit) {
         // Enter never presses a button or closes the window in view mode.
         dialogProcessing = false;
     } else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
@@ -543,7 +544,7 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
         // Esc never closes the window. In edit mode it cancels the edit, unless
         // it only closes an open drop-down list or calendar.
         dialogProcessing = false;
-        if (mode_ == 1) {
+        if (mode_ == EditMode::kEdit) {
             bool closesPopup = false;
             for (HWND focus = ::GetFocus(); focus != nullptr && focus != Hwnd(); focus = ::GetParent(focus)) {
                 wchar_t className[32] = {};

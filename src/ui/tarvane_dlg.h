@@ -109,7 +109,7 @@ public:
     void RemoveBackupNotice() override;
     int RelaunchAndClose(const std::wstring& parameters) override;
 
-    int Mode() const override { return mode_; }
+    EditMode Mode() const override { return mode_; }
     LONG EditedZoneId() const { return editedZoneId_; }
     // How often the editor was filled from a zone (one click, one update).
     int EditorUpdates() const { return editorUpdates_; }
@@ -125,7 +125,7 @@ public:
     DWORD SelectedYear() const;
 
     // Switches between view mode (0) and edit mode (1).
-    void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) override;
+    void SetEditMode(EditMode mode, EditModeOptions options) override;
 
 protected:
     bool OnInit() override;
@@ -223,7 +223,7 @@ private:
     DragByBody drag_;
     bool backupNoticeShown_ = true;
     bool syncNoticeShown_ = false;
-    int mode_ = -1;
+    EditMode mode_ = EditMode::kStarting;
     bool editInProgress_ = false;
     LONG editedZoneId_ = 0;
     bool editStartedOnCurrent_ = false;

@@ -114,12 +114,12 @@ void CTzCheckDlg::CopyRows() {
 
 void CTzCheckDlg::SaveCsv() {
     std::wstring path;
-    const int choice = AskCsvSavePath(Hwnd(), &path);
-    if (choice == 1) {
+    const FileChoice choice = AskCsvSavePath(Hwnd(), &path);
+    if (choice == FileChoice::kCancelled) {
         return;
     }
-    if (choice != 0) {
-        LogMessage(L"[255] res=%d", choice);
+    if (choice != FileChoice::kChosen) {
+        LogMessage(L"[255] res=%d", static_cast<int>(choice));
         ::MessageBeep(MB_ICONHAND);
         return;
     }

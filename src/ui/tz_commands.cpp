@@ -52,7 +52,7 @@ std::wstring FillQuestion(const FillPlan& plan, LONG firstYear, LONG lastYear, c
 bool CTarvaneDlg::OnTzCommand(WORD id, WORD code) {
     switch (id) {
     case ID_TOOLS_TZ_CHECK:
-        if (mode_ == 0) {
+        if (mode_ == EditMode::kView) {
             CheckAgainstTzDatabase();
         }
         return true;
@@ -74,7 +74,7 @@ UserRegion CTarvaneDlg::Region() const {
 }
 
 bool CTarvaneDlg::CanFillFromTzDatabase() {
-    return mode_ == 1 && SelectedZone() != nullptr;
+    return mode_ == EditMode::kEdit && SelectedZone() != nullptr;
 }
 
 void CTarvaneDlg::CheckAgainstTzDatabase() {
@@ -107,7 +107,7 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
         ShowMessage(Hwnd(), L"ERROR: Can't display window to check against the tz database", kStop);
         return;
     }
-    if (answer != IDOK || mode_ != 0) {
+    if (answer != IDOK || mode_ != EditMode::kView) {
         return;
     }
     for (const TimeZoneRecord& zone : zones_) {
@@ -154,7 +154,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
     // The dialog ran its own message loop: find the zone again.
     zone = FindZoneById(zoneId);
     const TzZone* tz = FindTzZone(*table, exchange.tzName);
-    if (zone == nullptr || tz == nullptr || mode_ != 1) {
+    if (zone == nullptr || tz == nullptr || mode_ != EditMode::kEdit) {
         LogMessage(L"[422] id=%d", zoneId);
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;

@@ -56,7 +56,7 @@ protected:
     TimeZoneRecord* EditWithYears(CTarvaneDlg& window, std::initializer_list<DWORD> years) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         TimeZoneRecord* zone = window.SelectedZone();
         if (zone == nullptr) {
             ADD_FAILURE() << "no zone selected";

@@ -78,7 +78,7 @@ TEST(DropHandler, TheDropIsFreedOnEveryPath) {
     FakeImportTool tool{registry, files};
     FakePrompts prompts;
     FakeWindow window;
-    window.mode = 1; // a backup dropped in edit mode is left alone
+    window.mode = EditMode::kEdit; // a backup dropped in edit mode is left alone
     FakeSettings settings;
     FakeActivator activator;
     BackupContext context{registry, files, tool, prompts, window, settings, activator};
@@ -110,7 +110,7 @@ TEST_F(ThrowAwayPrefixTest, ABackupFromTheMenuImportsAndADroppedBackupRestoresTh
     ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
         EXPECT_TRUE(save);
         *path = file;
-        return 0;
+        return FileChoice::kChosen;
     });
     Run([&](CTarvaneDlg& window) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_MAKE_BACKUP, 0);
@@ -189,7 +189,7 @@ TEST_F(ThrowAwayPrefixTest, AChangeByAnotherProgramIsFollowedAndNotSavedOverUnas
                                              L"\" was changed in the registry by another program",
                                          0),
                   0u);
-        EXPECT_EQ(window.Mode(), 0) << "No discards the edit";
+        EXPECT_EQ(window.Mode(), EditMode::kView) << "No discards the edit";
         EXPECT_TRUE(PumpUntil([&] { return Text(IDC_BIAS_HOURS) == L"11"; }))
             << "and shows the registry's zone";
     });

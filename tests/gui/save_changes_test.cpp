@@ -48,7 +48,7 @@ TEST_F(SaveChangesTest, SavesTheZoneToTheRegistryAndReturnsToViewMode) {
         Save();
         EXPECT_TRUE(messages.empty())
             << (messages.empty() ? "" : std::string(messages[0].text.begin(), messages[0].text.end()));
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -600);
         EXPECT_NE(RegQuery(scratch->Path(), L"Tokyo Standard Time", L"TZI").find("A8FDFFFF"),
                   std::string::npos)
@@ -68,7 +68,7 @@ TEST_F(SaveChangesTest, AnOffsetOutOfRangeIsRefusedWithTheFocusOnIt) {
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, L"'Offset (bias)' is out of range");
         EXPECT_EQ(::GetFocus(), Item(IDC_BIAS_HOURS));
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -540) << "nothing written";
 
         messages.clear();
@@ -83,7 +83,7 @@ TEST_F(SaveChangesTest, AnOffsetOutOfRangeIsRefusedWithTheFocusOnIt) {
         Type(IDC_BIAS_HOURS, L"14");
         Save();
         EXPECT_TRUE(messages.empty()) << "GMT +14:00 passes";
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
     });
 }
 
@@ -136,7 +136,7 @@ TEST_F(SaveChangesTest, BlankNamesAreRefusedAndTrimmedNamesSaved) {
         Type(IDC_DISPLAY_NAME, L"  (UTC+09:00) Tokyo  ");
         Save();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(window.SelectedZone()->displayName, L"(UTC+09:00) Tokyo");
     });
 }
@@ -165,7 +165,7 @@ TEST_F(SaveChangesTest, WithNoCurrentZoneLoadedAZoneIsSavedWithoutActivation) {
         Type(IDC_BIAS_MINUTES, L"30");
         Save();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -570);
     });
 }
@@ -185,7 +185,7 @@ TEST_F(SaveChangesTest, TheRealActivationFailingLeavesEditModeAndSaysTheZoneWasS
                   0u)
             << "Wine refuses to set the zone";
         EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-        EXPECT_EQ(window.Mode(), 0) << "Cancel could not take the write back";
+        EXPECT_EQ(window.Mode(), EditMode::kView) << "Cancel could not take the write back";
         EXPECT_EQ(StoredTzi(L"Pacific Standard Time").Bias, 495) << "the registry holds the zone";
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 495) << "the list shows what the registry holds";
         bool logged = false;
@@ -243,7 +243,7 @@ TEST_F(SaveChangesTest, ValuesNoZoneCanHaveAreRefusedNamingTheAllowedRange) {
             EXPECT_EQ(messages[0].text, c.message);
             EXPECT_EQ(::GetFocus(), Item(c.focus));
             EXPECT_EQ(window.SelectedYear(), c.year);
-            EXPECT_EQ(window.Mode(), 1);
+            EXPECT_EQ(window.Mode(), EditMode::kEdit);
             EXPECT_EQ(log.Messages(), std::vector<std::wstring>{c.logged});
             *window.SelectedZone() = saved;
         }

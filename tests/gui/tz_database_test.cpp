@@ -116,7 +116,7 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             EXPECT_TRUE(save);
             ++saves;
             *path = saves == 2 ? unwritable : saves == 4 ? full : csv;
-            return saves == 1 ? 2 : 0;
+            return saves == 1 ? FileChoice::kFailed : FileChoice::kChosen;
         });
         EXPECT_TRUE(MenuEnabled(window, 3, ID_TOOLS_TZ_CHECK));
         HWND shown = nullptr;
@@ -298,7 +298,7 @@ TEST_F(TzDatabaseTest, FillThroughItsDialogThenSaveWritesRulesThatMatch) {
 
         Click(IDC_SAVE_CHANGES);
         Pump();
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(messages.size(), 2u);
         ASSERT_NE(window.SelectedZone(), nullptr);
         EXPECT_EQ(window.SelectedZone()->years.back().year, 2007u) << "reloaded from the registry";
@@ -356,7 +356,7 @@ TEST_F(TzDatabaseTest, YearsTheFormCannotHoldAreListedFirstAndCancelLeavesTheReg
 
         Click(IDC_CANCEL_EDIT);
         Pump();
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         ASSERT_NE(window.SelectedZone(), nullptr);
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, before.rules.tzi.Bias);
         EXPECT_EQ(window.SelectedZone()->years.size(), before.years.size()) << "the registry is untouched";

@@ -169,9 +169,9 @@ TEST_F(RestoreTest, PreviewNamesTenZonesALineAndSaysWhenTheBackupHoldsMuchLess) 
 }
 
 TEST_F(RestoreTest, NothingHappensOutsideViewMode) {
-    window.mode = 1;
+    window.mode = EditMode::kEdit;
     EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
-    window.mode = -1;
+    window.mode = EditMode::kStarting;
     EXPECT_EQ(RestoreFromBackup(context, L"", true), 0);
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(prompts.openAsked, 0);
@@ -210,12 +210,12 @@ TEST_F(RestoreTest, EmptyPathAsksForTheFile) {
     EXPECT_EQ(RestoreFromBackup(context, L"", true), 1);
     EXPECT_EQ(prompts.openAsked, 1);
 
-    prompts.openResult = 1;
+    prompts.openResult = FileChoice::kCancelled;
     EXPECT_EQ(RestoreFromBackup(context, L"", true), 0);
 
     prompts.messages.clear();
     log.events.clear();
-    prompts.openResult = 2;
+    prompts.openResult = FileChoice::kFailed;
     EXPECT_EQ(RestoreFromBackup(context, L"", true), -1);
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[155] r=2"});
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -826,7 +826,7 @@ TEST_F(RestoreTest, DropOfNothingUsableBeeps) {
 }
 
 TEST_F(RestoreTest, DropInEditModeDoesNothingAndDoesNotBeep) {
-    window.mode = 1;
+    window.mode = EditMode::kEdit;
     DropBackupFiles(context, {kPath});
     EXPECT_EQ(prompts.beeps, 0);
     EXPECT_TRUE(prompts.messages.empty());
