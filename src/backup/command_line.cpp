@@ -163,7 +163,7 @@ int RunStartAction(BackupContext& context, const StartRequest& request) {
                        error, GetErrorText(error)),
                 MB_OK | MB_ICONERROR);
             result = -1;
-        } else if (RestoreFromBackup(context, file, true) == -1) {
+        } else if (RestoreFromBackup(context, file, true) == RestoreOutcome::kFailed) {
             context.prompts.Beep();
         }
     }

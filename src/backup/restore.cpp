@@ -566,11 +566,11 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
     return ImportPlan(context, plan, path, reached);
 }
 
-int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch) {
+RestoreOutcome RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch) {
     MainWindowOps& window = context.window;
     Prompts& prompts = context.prompts;
     if (window.Mode() != EditMode::kView) {
-        return 0;
+        return RestoreOutcome::kNothingDone;
     }
     if (allowRelaunch && window.RegistryNotWritable()) {
         std::wstring parameters = Format(L"%s \"%s\"", L"bkp", EscapeForCommandLine(givenPath));
@@ -578,22 +578,22 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
             parameters += Format(L" %s \"%s\"", L"tz", EscapeForCommandLine(selected->keyName));
         }
         window.RelaunchAndClose(parameters);
-        return 0;
+        return RestoreOutcome::kNothingDone;
     }
     std::wstring path = givenPath;
     if (path.empty()) {
         const FileChoice choice = prompts.AskOpenPath(&path);
         if (choice == FileChoice::kCancelled) {
-            return 0;
+            return RestoreOutcome::kNothingDone;
         }
         if (choice != FileChoice::kChosen) {
             LogMessage(L"[155] r=%d", static_cast<int>(choice));
             prompts.ShowMessage(L"ERROR: Failed to display file open dialog.", MB_OK | MB_ICONERROR);
-            return -1;
+            return RestoreOutcome::kFailed;
         }
     }
     if (path.empty()) {
-        return -1;
+        return RestoreOutcome::kFailed;
     }
 
     ImportOutcome outcome;
@@ -617,17 +617,17 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
                                    L"Nothing was changed.",
                                    path),
                             MB_OK | MB_ICONINFORMATION);
-        return 0;
+        return RestoreOutcome::kNothingDone;
     }
     if (error == 0) {
         const int answer = prompts.ShowMessage(preview, MB_YESNOCANCEL | MB_ICONINFORMATION);
         if (answer == IDNO || answer == IDCANCEL) {
-            return 0;
+            return RestoreOutcome::kNothingDone;
         }
         if (answer != IDYES) {
             LogMessage(L"[182] r=%d, path=%s", answer, path);
             prompts.Beep();
-            return -1;
+            return RestoreOutcome::kFailed;
         }
     }
 
@@ -659,20 +659,20 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
                                    L"(%d) %s",
                                    error, GetErrorText(error)),
                             MB_OK | MB_ICONERROR);
-        return 1;
+        return RestoreOutcome::kRestored;
     }
     if (result == 0) {
         SetThreadLastError(error);
         LogMessage(L"[156] file=\"%s\"", path);
         prompts.ShowMessage(FailureText(outcome, path, error), MB_OK | MB_ICONERROR);
-        return -1;
+        return RestoreOutcome::kFailed;
     }
     if (!reloaded) {
         prompts.Beep();
-        return -1;
+        return RestoreOutcome::kFailed;
     }
     prompts.ShowMessage(L"Time zones information has been restored.", MB_OK | MB_ICONINFORMATION);
-    return 1;
+    return RestoreOutcome::kRestored;
 }
 
 std::wstring PathExtension(const std::wstring& path) {
@@ -699,8 +699,7 @@ void DropBackupFiles(BackupContext& context, const std::vector<std::wstring>& na
         }
         if (context.files.Exists(name) && !context.files.IsDirectory(name) &&
             EqualNoCase(PathExtension(name), kBackupExtension)) {
-            const int result = RestoreFromBackup(context, name, true);
-            if (result == 0 || result == 1) {
+            if (RestoreFromBackup(context, name, true) != RestoreOutcome::kFailed) {
                 return;
             }
             break;

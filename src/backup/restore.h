@@ -15,8 +15,12 @@ namespace tarvane {
 // The registry import tool is given this long to finish.
 inline constexpr DWORD kImportTimeoutMs = 10000;
 
-// -1 failed, 0 nothing done, 1 restored.
-int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch);
+// How a restore ended: it failed (said to the user), nothing was done (not
+// in view mode, cancelled, handed to an elevated copy, or nothing to
+// change), or the time zones were restored.
+enum class RestoreOutcome { kFailed = -1, kNothingDone = 0, kRestored = 1 };
+
+RestoreOutcome RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch);
 
 // How far an import got.
 struct ImportOutcome {
