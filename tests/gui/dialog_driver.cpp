@@ -75,12 +75,6 @@ std::vector<std::wstring> ComboItems(HWND combo) {
     return items;
 }
 
-std::wstring TempPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
-
 bool SaveWindowShot(HWND window, const std::wstring& name) {
     const char* folder = std::getenv("TARVANE_ARTIFACTS");
     if (folder == nullptr || *folder == '\0') {

@@ -201,8 +201,7 @@ TEST_F(DynamicYearsTest, AZoneWithoutYearsTakesAnyYearTypedIntoTheEdit) {
     Run([&](CTarvaneDlg& window) {
         TimeZoneRecord* zone = EditWithYears(window, {});
         ASSERT_NE(zone, nullptr);
-        SYSTEMTIME now{};
-        ::GetLocalTime(&now);
+        const SYSTEMTIME now = LocalNow();
         WhenDialogOpens(kAddYearCaption, [&](HWND dialog) {
             HWND edit = ::GetDlgItem(dialog, IDC_ADD_YEAR_EDIT);
             HWND combo = ::GetDlgItem(dialog, IDC_ADD_YEAR_COMBO);

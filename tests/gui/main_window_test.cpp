@@ -363,8 +363,7 @@ TEST_F(MainWindowTest, TypingFindsAZoneByAnyWordAndLockedNamesAndMakeBackupSayWh
             return FileChoice::kCancelled;
         });
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_MAKE_BACKUP, 0);
-        SYSTEMTIME today{};
-        ::GetLocalTime(&today);
+        const SYSTEMTIME today = LocalNow();
         EXPECT_EQ(suggested,
                   Format(L"Time Zones %04u-%02u-%02u.trvbkp", today.wYear, today.wMonth, today.wDay));
 
@@ -697,9 +696,7 @@ TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedOnceWithTheZon
     if (denied != ERROR_SUCCESS) {
         GTEST_SKIP() << "cannot restrict the scratch key here";
     }
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring backup = std::wstring(folder) + L"tarvane-relaunch-guard.trvbkp";
+    const std::wstring backup = TempPath(L"tarvane-relaunch-guard.trvbkp");
     ::CloseHandle(::CreateFileW(backup.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Run([&](CTarvaneDlg& window) {
         if (!window.RegistryNotWritable()) {

@@ -9,27 +9,17 @@
 # dialog and of the deletion's confirmation.
 set -u
 runner=$1
-. "$(dirname "$runner")/wine-tools.sh"
 program=$2
 probe=$3
 prefix=$4
 artifacts=$5
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-export TARVANE_WINEPREFIX="$prefix"
-mkdir -p "$artifacts"
-wait_window="$(dirname "$runner")/wait-window.sh"
+. "$(dirname "$runner")/e2e-preamble.sh"
 key='Tarvane Test Standard Time'
 display='(UTC-08:00) Tarvane Test Standard Time'
 zone="HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\$key"
 backup_unix="$prefix/drive_c/tarvane-new-zone.trvbkp"
 backup='C:\tarvane-new-zone.trvbkp'
-status=0
 
-fail() { echo "FAIL: $*"; status=1; }
 value() { "$runner" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep "$2"; }
 focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 # Chooses the item with the key $1 from the main window's Edit menu.

@@ -5,20 +5,13 @@
 # copy signals that it runs, and the copy opens in edit mode on the same zone.
 set -u
 runner=$1
-. "$(dirname "$runner")/wine-tools.sh"
 program=$2
 probe=$3
 prefix=$4
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-export TARVANE_WINEPREFIX="$prefix"
+. "$(dirname "$runner")/e2e-preamble.sh"
 "$runner" "$probe" deny-write || exit 1
 "$runner" "$program" &
 first=$!
-status=0
 "$runner" "$probe" relaunch || status=1
 wait "$first"
 echo "first instance exit code: $?"

@@ -55,20 +55,7 @@ void SetValue(const std::wstring& path, const wchar_t* name, DWORD type, const v
 }
 
 int RunProgram(const std::wstring& commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring line = commandLine;
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &process)) {
-        return -1;
-    }
-    ::WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    return RunToEnd(commandLine, 30000);
 }
 
 TEST(DropHandler, TheDropIsFreedOnEveryPath) {

@@ -6,6 +6,7 @@
 #include "log_capture.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
+#include "win32/win32_helpers.h"
 
 #include <cstdio>
 #include <functional>
@@ -22,15 +23,7 @@ std::string RegQuery(const std::wstring& scratchPath, const std::wstring& keyNam
                      const std::wstring& value) {
     const std::wstring command =
         L"reg query \"HKCU\\" + scratchPath + L"\\" + kTimeZonesPath + L"\\" + keyName + L"\" /v " + value;
-    std::string output;
-    if (FILE* pipe = _wpopen(command.c_str(), L"rt")) {
-        char line[1024];
-        while (std::fgets(line, sizeof line, pipe) != nullptr) {
-            output += line;
-        }
-        _pclose(pipe);
-    }
-    return output;
+    return CommandOutput(command);
 }
 
 class SaveChangesTest : public MainWindowTest {
@@ -267,8 +260,7 @@ TEST_F(SaveChangesTest, AYearsRuleSwitchedToOnceStartsOnItsDateInThatYear) {
         EXPECT_EQ(shown.wYear, 2007);
         ChooseListItem(IDC_YEAR, 0);
         ChooseListItem(IDC_DST_OCCURS, kOccursOnlyOnce);
-        SYSTEMTIME today{};
-        ::GetLocalTime(&today);
+        const SYSTEMTIME today = LocalNow();
         EXPECT_EQ(window.SelectedZone()->rules.daylightAbsoluteDate.wYear, today.wYear)
             << "the zone's own rules start today, as before";
     });

@@ -31,9 +31,7 @@ namespace {
 using ui::CTarvaneDlg;
 
 int ThisYear() {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    return now.wYear;
+    return LocalNow().wYear;
 }
 
 std::wstring ItemText(HWND list, int row, int column) {

@@ -8,7 +8,6 @@
 # the zones Tarvane created (those zones stay in the system's database).
 set -u
 runner=$1
-. "$(dirname "$runner")/wine-tools.sh"
 msi=$2
 next_msi=$3
 version=$4
@@ -18,16 +17,9 @@ window_probe=$7
 package_probe=$8
 prefix=$9
 artifacts=${10}
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-export TARVANE_WINEPREFIX="$prefix"
+. "$(dirname "$runner")/e2e-preamble.sh"
 # No menu entries for the desktop outside the prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-status=0
-fail() { echo "FAIL: $*"; status=1; }
 . "$(dirname "$0")/run_program.sh"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 

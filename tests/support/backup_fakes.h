@@ -6,7 +6,7 @@
 
 #include "backup/backup_context.h"
 #include "memory_files.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 
 #include <deque>
 #include <optional>

@@ -13,6 +13,7 @@
 #include "backup/registry_export.h"
 #include "backup/restore.h"
 #include "backup/zone_value_check.h"
+#include "win32/win32_helpers.h"
 #include "backup_fakes.h"
 #include "log_capture.h"
 #include "platform/error_text.h"
@@ -40,28 +41,7 @@ namespace tarvane::test {
 namespace {
 
 std::wstring TempFile(const std::wstring& name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return WithTrailingSeparator(folder) + Format(L"tarvane-%u-", ::GetCurrentProcessId()) + name;
-}
-
-// Runs a command line to its end; its exit code, or -1.
-int RunToEnd(const std::wstring& commandLine) {
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &info)) {
-        return -1;
-    }
-    ::WaitForSingleObject(info.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return static_cast<int>(code);
+    return TempPath(Format(L"tarvane-%u-", ::GetCurrentProcessId()) + name);
 }
 
 std::wstring RegExe() {
