@@ -3,10 +3,10 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/controls.h"
+#include "win/controls.h"
 #include "ui/help_request.h"
-#include "ui/icon_menu.h"
-#include "ui/message_box.h"
+#include "win/icon_menu.h"
+#include "win/message_box.h"
 #include "ui/tarvane_app.h"
 
 #include <commctrl.h>

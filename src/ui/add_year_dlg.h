@@ -3,9 +3,9 @@
 #pragma once
 
 #include "core/time_zone_record.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
-#include "ui/icon_menu.h"
+#include "win/dialog.h"
+#include "win/drag_by_body.h"
+#include "win/icon_menu.h"
 
 namespace tarvane::ui {
 

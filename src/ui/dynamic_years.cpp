@@ -6,7 +6,7 @@
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 #include "ui/tarvane_dlg.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "ui/editor_controls.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 #include <climits>
 

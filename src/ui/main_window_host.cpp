@@ -1,6 +1,6 @@
 #include "ui/main_window_host.h"
 
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 namespace tarvane::ui {
 

@@ -2,7 +2,7 @@
 // shows them, and a disabled command does not run from the keyboard either),
 // the zone list's context menu, and the commands whose work is done here.
 #include "resources/resource.h"
-#include "ui/icon_menu.h"
+#include "win/icon_menu.h"
 #include "ui/tarvane_dlg.h"
 
 #include <commctrl.h>

@@ -5,9 +5,9 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tzdb/new_zone.h"
-#include "ui/controls.h"
+#include "win/controls.h"
 #include "ui/help_request.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 #include "ui/tz_fill_dlg.h"
 
 #include <commctrl.h>

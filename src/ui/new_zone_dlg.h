@@ -5,8 +5,8 @@
 
 #include "core/time_zone_record.h"
 #include "tzdb/tz_table.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
+#include "win/dialog.h"
+#include "win/drag_by_body.h"
 
 #include <string>
 #include <string_view>

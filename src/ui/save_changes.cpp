@@ -11,7 +11,7 @@
 #include "platform/last_error.h"
 #include "platform/text.h"
 #include "ui/editor_controls.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 #include <algorithm>
 #include <cstdlib>

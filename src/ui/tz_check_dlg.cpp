@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/help_request.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 #include <commctrl.h>
 

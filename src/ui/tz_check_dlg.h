@@ -4,9 +4,9 @@
 #pragma once
 
 #include "tzdb/tz_check.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
-#include "ui/list_view.h"
+#include "win/dialog.h"
+#include "win/drag_by_body.h"
+#include "win/list_view.h"
 
 #include <string>
 #include <vector>

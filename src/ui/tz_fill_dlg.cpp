@@ -4,9 +4,9 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tzdb/tz_fill.h"
-#include "ui/controls.h"
+#include "win/controls.h"
 #include "ui/help_request.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 #include <commctrl.h>
 

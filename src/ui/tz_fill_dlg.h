@@ -4,8 +4,8 @@
 
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_table.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
+#include "win/dialog.h"
+#include "win/drag_by_body.h"
 
 #include <optional>
 #include <string>

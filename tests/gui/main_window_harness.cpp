@@ -7,8 +7,8 @@
 #include "platform/system_facts.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
-#include "ui/window_class.h"
+#include "win/message_box.h"
+#include "win/window_class.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

@@ -10,8 +10,8 @@
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
-#include "ui/status_bar.h"
+#include "win/message_box.h"
+#include "win/status_bar.h"
 
 #include <commctrl.h>
 

@@ -10,7 +10,7 @@
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 #include <shellapi.h>
 #include <shlobj.h>

@@ -14,8 +14,8 @@
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_fill.h"
 #include "ui/about_dlg.h"
-#include "ui/icon_menu.h"
-#include "ui/message_box.h"
+#include "win/icon_menu.h"
+#include "win/message_box.h"
 #include "ui/tz_database.h"
 
 #include <commctrl.h>

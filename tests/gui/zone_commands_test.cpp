@@ -13,7 +13,7 @@
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 #include <commctrl.h>
 

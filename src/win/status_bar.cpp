@@ -1,4 +1,4 @@
-#include "ui/status_bar.h"
+#include "win/status_bar.h"
 
 #include <commctrl.h>
 

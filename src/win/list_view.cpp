@@ -1,4 +1,4 @@
-#include "ui/list_view.h"
+#include "win/list_view.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
-#include "ui/icon_menu.h"
+#include "win/icon_menu.h"
 
-#include "ui/dialog.h"
+#include "win/dialog.h"
 #include "ui/tarvane_app.h"
 
 #include <uxtheme.h>

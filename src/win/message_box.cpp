@@ -1,4 +1,4 @@
-#include "ui/message_box.h"
+#include "win/message_box.h"
 
 #include "backup/make_backup.h"
 
