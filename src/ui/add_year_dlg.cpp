@@ -6,7 +6,7 @@
 #include "win/controls.h"
 #include "ui/help_request.h"
 #include "win/icon_menu.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_app.h"
 
 #include <commctrl.h>

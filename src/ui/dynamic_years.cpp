@@ -6,7 +6,7 @@
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
 #include "resources/resource.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 
 #include <algorithm>

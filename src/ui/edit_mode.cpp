@@ -6,7 +6,7 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "ui/editor_controls.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 #include <climits>
 

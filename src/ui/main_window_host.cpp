@@ -1,6 +1,6 @@
 #include "ui/main_window_host.h"
 
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 namespace tarvane::ui {
 

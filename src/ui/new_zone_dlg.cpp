@@ -7,7 +7,7 @@
 #include "tzdb/new_zone.h"
 #include "win/controls.h"
 #include "ui/help_request.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tz_fill_dlg.h"
 
 #include <commctrl.h>

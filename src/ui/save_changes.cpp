@@ -3,6 +3,7 @@
 #include "core/activation.h"
 #include "core/clock_warnings.h"
 #include "core/zone_limits.h"
+#include "core/zone_rules_check.h"
 #include "core/zone_writer.h"
 #include "platform/date_time.h"
 #include "platform/diagnostic_log.h"
@@ -11,69 +12,55 @@
 #include "platform/last_error.h"
 #include "platform/text.h"
 #include "ui/editor_controls.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace tarvane::ui {
 
-// The texts of one transition group's checks.
-struct RuleChecks {
-    int monthId;
-    int weekId;
-    int dayOfWeekId;
-    int timeId;
-    int dateId;
-    int occursId;
-    const wchar_t* month;
-    const wchar_t* week;
-    const wchar_t* dayOfWeek;
-    const wchar_t* time;
-    const wchar_t* date;
-    const wchar_t* occurs;
-    const wchar_t* dateYear; // format: the year the date must lie in
-};
-
 namespace {
 
-constexpr LONG kMaxOffset = 1440;
-
-bool OutOfRange(LONG bias) {
-    return std::llabs(static_cast<long long>(bias)) > kMaxOffset;
+// The control of the editor that holds each field a rule speaks of.
+int ControlOf(ZoneField field) {
+    switch (field) {
+    case ZoneField::kBias:
+        return IDC_BIAS_HOURS;
+    case ZoneField::kDaylightName:
+        return IDC_DST_NAME;
+    case ZoneField::kDaylightBias:
+        return IDC_DST_HOURS;
+    case ZoneField::kDaylightMonth:
+        return IDC_DST_MONTH;
+    case ZoneField::kDaylightWeek:
+        return IDC_DST_WEEK;
+    case ZoneField::kDaylightDayOfWeek:
+        return IDC_DST_DAY_OF_WEEK;
+    case ZoneField::kDaylightTime:
+        return IDC_DST_TIME;
+    case ZoneField::kDaylightDate:
+        return IDC_DST_DATE;
+    case ZoneField::kDaylightOccurs:
+        return IDC_DST_OCCURS;
+    case ZoneField::kStandardName:
+        return IDC_STD_NAME;
+    case ZoneField::kStandardBias:
+        return IDC_STD_HOURS;
+    case ZoneField::kStandardMonth:
+        return IDC_STD_MONTH;
+    case ZoneField::kStandardWeek:
+        return IDC_STD_WEEK;
+    case ZoneField::kStandardDayOfWeek:
+        return IDC_STD_DAY_OF_WEEK;
+    case ZoneField::kStandardTime:
+        return IDC_STD_TIME;
+    case ZoneField::kStandardDate:
+        return IDC_STD_DATE;
+    case ZoneField::kStandardOccurs:
+        return IDC_STD_OCCURS;
+    }
+    return IDC_BIAS_HOURS;
 }
-
-const RuleChecks kDaylightChecks{
-    IDC_DST_MONTH,
-    IDC_DST_WEEK,
-    IDC_DST_DAY_OF_WEEK,
-    IDC_DST_TIME,
-    IDC_DST_DATE,
-    IDC_DST_OCCURS,
-    L"Daylight Saving Time 'Month' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time 'Week' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time 'Day Of The Week' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving 'Time' for 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time Date/Time selection for 'Occurs on' is incorrect",
-    L"Daylight Saving Time 'Occurs on' selection is incorrect",
-    L"Daylight Saving Time Date/Time selection for 'Occurs on' must lie in the year %u",
-};
-
-const RuleChecks kStandardChecks{
-    IDC_STD_MONTH,
-    IDC_STD_WEEK,
-    IDC_STD_DAY_OF_WEEK,
-    IDC_STD_TIME,
-    IDC_STD_DATE,
-    IDC_STD_OCCURS,
-    L"Standard Time 'Month' for 'Occurs on' selection is incorrect",
-    L"Standard Time 'Week' for 'Occurs on' selection is incorrect",
-    L"Standard Time 'Day Of The Week' for 'Occurs on' selection is incorrect",
-    L"Standard 'Time' for 'Occurs on' selection is incorrect",
-    L"Standard Time Date/Time selection for 'Occurs on' is incorrect",
-    L"Standard Time 'Occurs on' selection is incorrect",
-    L"Standard Time Date/Time selection for 'Occurs on' must lie in the year %u",
-};
 
 } // namespace
 
@@ -92,115 +79,25 @@ void CTarvaneDlg::ShowYear(DWORD year) {
     }
 }
 
-bool CTarvaneDlg::CheckTransition(DWORD year, LONG kind, SYSTEMTIME* recurring, const SYSTEMTIME& once,
-                                  const RuleChecks& checks) {
-    if (kind == kOccursRecurringYearly) {
-        int focus = 0;
-        const wchar_t* message = nullptr;
-        if (recurring->wMonth < 1 || recurring->wMonth > 12) {
-            focus = checks.monthId;
-            message = checks.month;
-        } else if (recurring->wDay < 1 || recurring->wDay > 5) {
-            focus = checks.weekId;
-            message = checks.week;
-        } else if (recurring->wDayOfWeek > 6) {
-            focus = checks.dayOfWeekId;
-            message = checks.dayOfWeek;
-        } else if (recurring->wHour > 23 || recurring->wMinute > 59) {
-            focus = checks.timeId;
-            message = checks.time;
-        }
-        if (message != nullptr) {
-            ShowYear(year);
-            return Refuse(focus, message);
-        }
-        if (recurring->wSecond > 59) {
-            recurring->wSecond = 0;
-        }
-        if (recurring->wMilliseconds > 999) {
-            recurring->wMilliseconds = 0;
-        }
-        return true;
-    }
-    if (kind == kOccursOnlyOnce) {
-        if (!IsValidDateTime(once)) {
-            ShowYear(year);
-            return Refuse(checks.dateId, checks.date);
-        }
-        if (!OnceDateInYear(once, year)) {
-            ShowYear(year);
-            LogMessage(L"[242] yr=%u, date=%04u-%02u-%02u", year, once.wYear, once.wMonth, once.wDay);
-            return Refuse(checks.dateId, Format(checks.dateYear, year));
-        }
-        return true;
-    }
-    ShowYear(year);
-    return Refuse(checks.occursId, checks.occurs);
-}
-
 bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules) {
-    const bool own = year == 0;
-    if (OutOfRange(rules.tzi.Bias)) {
-        ShowYear(year);
-        LogMessage(L"[108] bias=%d", rules.tzi.Bias);
-        return Refuse(IDC_BIAS_HOURS, L"'Offset (bias)' is out of range");
-    }
-    if (!BaseOffsetPossible(rules.tzi.Bias)) {
-        ShowYear(year);
-        LogMessage(L"[239] bias=%d", rules.tzi.Bias);
-        return Refuse(IDC_BIAS_HOURS,
-                      L"'Offset (bias)' is out of range: it must lie between GMT -14:00 and GMT +14:00");
-    }
-    if (own) {
-        zone.daylightName = TrimWhiteSpace(zone.daylightName);
+    const ZoneRulesCheck check = CheckZoneRules(zone, year, rules, clock_);
+    if (check.daylightNameTrimmed) {
         SetItemText(IDC_DST_NAME, zone.daylightName);
-        if (zone.daylightName.empty()) {
-            return Refuse(IDC_DST_NAME, L"'Daylight Saving Time Name' must be provided");
-        }
     }
-    if (OutOfRange(rules.tzi.DaylightBias)) {
-        ShowYear(year);
-        LogMessage(L"[110] bias=%d", rules.tzi.DaylightBias);
-        return Refuse(IDC_DST_HOURS, L"Daylight Saving Time 'Offset (bias)' is out of range");
-    }
-    if (rules.dstEnabled != 0 && !CheckTransition(year, rules.daylightOccurs, &rules.tzi.DaylightDate,
-                                                  rules.daylightAbsoluteDate, kDaylightChecks)) {
-        return false;
-    }
-    if (own) {
-        zone.standardName = TrimWhiteSpace(zone.standardName);
+    if (check.standardNameTrimmed) {
         SetItemText(IDC_STD_NAME, zone.standardName);
-        if (zone.standardName.empty()) {
-            return Refuse(IDC_STD_NAME, L"'Standard Time Name' must be provided");
-        }
     }
-    if (OutOfRange(rules.tzi.StandardBias)) {
-        ShowYear(year);
-        LogMessage(L"[109] bias=%d", rules.tzi.StandardBias);
-        return Refuse(IDC_STD_HOURS, L"Standard Time 'Offset (bias)' is out of range");
-    }
-    if (rules.dstEnabled == 0) {
+    if (!check.problem) {
         return true;
     }
-    // Daylight saving in use: its offset and its two transitions must be ones a zone can have.
-    if (!DaylightShiftPossible(rules.tzi)) {
+    const ZoneRuleProblem& problem = *check.problem;
+    if (problem.inYear) {
         ShowYear(year);
-        LogMessage(L"[240] stdBias=%d, dstBias=%d", rules.tzi.StandardBias, rules.tzi.DaylightBias);
-        return Refuse(IDC_DST_HOURS, L"Daylight Saving Time 'Offset (bias)' is out of range: it must lie "
-                                     L"within 4 hours of the Standard Time 'Offset (bias)'");
     }
-    if (!CheckTransition(year, rules.standardOccurs, &rules.tzi.StandardDate, rules.standardAbsoluteDate,
-                         kStandardChecks)) {
-        return false;
+    if (!problem.logLine.empty()) {
+        LogText(EVENTLOG_ERROR_TYPE, problem.logLine.c_str());
     }
-    if (!TransitionsDistinct(rules, clock_)) {
-        ShowYear(year);
-        LogMessage(L"[241] yr=%u", year);
-        return Refuse(rules.daylightOccurs == kOccursOnlyOnce ? IDC_DST_DATE : IDC_DST_MONTH,
-                      L"Daylight Saving Time must begin and end at two different moments: the 'Occurs on' "
-                      L"selections of Daylight Saving Time and of Standard Time name the same date and time");
-    }
-    return true;
+    return Refuse(ControlOf(problem.field), problem.message);
 }
 
 bool CTarvaneDlg::ConfirmClockWarnings(const TimeZoneRecord& zone) {

@@ -21,7 +21,7 @@
 #include "win/list_view.h"
 #include "ui/main_window_host.h"
 #include "ui/new_zone_dlg.h"
-#include "win/status_bar.h"
+#include "ui/clock_status_bar.h"
 #include "ui/tz_check_dlg.h"
 #include "ui/tz_fill_dlg.h"
 
@@ -158,8 +158,6 @@ private:
     // Save Changes.
     void SaveChanges();
     bool CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules);
-    bool CheckTransition(DWORD year, LONG kind, SYSTEMTIME* recurring, const SYSTEMTIME& once,
-                         const struct RuleChecks& checks);
     void ShowYear(DWORD year);
     bool Refuse(int focusId, const std::wstring& message);
     // Before a save: true to go on, when the rules change no clock in a way
@@ -243,7 +241,7 @@ private:
     bool relaunching_ = false;
     int editorUpdates_ = 0;
     ClockApi& clock_ = SystemClock();
-    StatusBar statusBar_;
+    ClockStatusBar statusBar_;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
 

@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/help_request.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 #include <commctrl.h>
 

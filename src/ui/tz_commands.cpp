@@ -7,7 +7,7 @@
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_fill.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 #include "ui/tz_database.h"
 

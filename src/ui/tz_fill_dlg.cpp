@@ -6,7 +6,7 @@
 #include "tzdb/tz_fill.h"
 #include "win/controls.h"
 #include "ui/help_request.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 #include <commctrl.h>
 

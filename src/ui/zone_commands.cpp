@@ -16,7 +16,7 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 #include "ui/tz_database.h"
 

@@ -93,8 +93,4 @@ void ListView::SetRedraw(bool enable) const {
     ::SendMessageW(hwnd_, WM_SETREDRAW, enable ? TRUE : FALSE, 0);
 }
 
-void ZoneListControl::SelectRow(int row) {
-    list_.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
 } // namespace tarvane::ui

@@ -1,10 +1,5 @@
 #include "win/message_box.h"
 
-#include "backup/make_backup.h"
-
-#include "backup/window_prompts.h"
-#include "platform/file_dialog.h"
-
 namespace tarvane::ui {
 namespace {
 
@@ -13,60 +8,18 @@ MessageBoxHandler& Handler() {
     return handler;
 }
 
-FileDialogHandler& FileHandler() {
-    static FileDialogHandler handler;
-    return handler;
-}
-
 } // namespace
 
-int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
+int ShowMessageBox(HWND owner, const wchar_t* caption, const std::wstring& text, UINT type) {
     if (Handler()) {
         return Handler()(owner, text, type);
     }
-    return ::MessageBoxW(owner, text.c_str(), L"Tarvane", type);
+    return ::MessageBoxW(owner, text.c_str(), caption, type);
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     MessageBoxHandler previous = std::move(Handler());
     Handler() = std::move(handler);
-    return previous;
-}
-
-FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path) {
-    if (FileHandler()) {
-        if (save) {
-            SYSTEMTIME today{};
-            ::GetLocalTime(&today);
-            *path = SuggestedBackupFileName(today);
-        }
-        return FileHandler()(owner, save, path);
-    }
-    return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
-}
-
-FileChoice AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
-    if (FileHandler()) {
-        *path = fileName;
-        return FileHandler()(owner, true, path);
-    }
-    return AskZoneFileSavePath(owner, fileName, *path);
-}
-
-FileChoice AskCsvSavePath(HWND owner, std::wstring* path) {
-    if (FileHandler()) {
-        return FileHandler()(owner, true, path);
-    }
-    FileDialogOptions options;
-    options.save = true;
-    options.filter = L"CSV Files (*.csv)|*.csv|All Files (*.*)|*.*|";
-    options.defaultExtension = L"csv";
-    return AskFileName(owner, options, *path);
-}
-
-FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
-    FileDialogHandler previous = std::move(FileHandler());
-    FileHandler() = std::move(handler);
     return previous;
 }
 

@@ -1,35 +1,36 @@
-// The main window's status bar, with the clock panel's four panes.
+// A status bar along the bottom of its parent, divided into panes: their
+// texts, their right edges and the width a text needs in the bar's font.
 #pragma once
 
-#include "core/clock_panel.h"
 #include "platform/win_types.h"
 
-#include <array>
 #include <string>
+#include <vector>
 
 namespace tarvane::ui {
 
-class StatusBar : public StatusPanes {
+class StatusBar {
 public:
-    // Creates the bar along the bottom of `parent` and divides it into the
-    // clock panes. False when the control cannot be made.
+    // Creates the bar along the bottom of `parent`. False when the control
+    // cannot be made.
     bool Create(HWND parent, int id);
     HWND Hwnd() const { return hwnd_; }
 
-    std::wstring PaneText(int index) override;
-    void SetPaneText(int index, const std::wstring& text) override;
+    // The bar's width in pixels.
+    int Width() const;
+    // Divides the bar at `rightEdges` (the last -1: up to the end).
+    void SetPanes(const std::vector<int>& rightEdges) const;
+    std::wstring PaneText(int index) const;
+    void SetPaneText(int index, const std::wstring& text) const;
+    // The pane holds `text` whole, with a margin, in the bar's font (true
+    // when it cannot be measured).
+    bool Fits(int index, const std::wstring& text) const;
+    // What each text needs, with a margin, in the bar's font (0 for a text
+    // that cannot be measured).
+    std::vector<int> NeededWidths(const std::vector<std::wstring>& texts) const;
 
 private:
-    // What each clock pane needs to hold its widest text in the bar's font.
-    std::array<int, 4> NeededPaneWidths() const;
-    // The pane holds `text` whole in the bar's font.
-    bool Fits(int index, const std::wstring& text) const;
-
     HWND hwnd_ = nullptr;
-    // The longest text each pane has held, and whether the panes have been
-    // widened to what their widest texts need.
-    std::array<std::size_t, 4> longest_{};
-    bool widened_ = false;
 };
 
 } // namespace tarvane::ui

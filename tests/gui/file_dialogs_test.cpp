@@ -7,7 +7,7 @@
 #include "backup/make_backup.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 #include <cstdio>
 

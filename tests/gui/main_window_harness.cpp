@@ -7,7 +7,7 @@
 #include "platform/system_facts.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 #include "win/window_class.h"
 
 #include <commctrl.h>

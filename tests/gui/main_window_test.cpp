@@ -10,8 +10,8 @@
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
-#include "win/message_box.h"
-#include "win/status_bar.h"
+#include "ui/prompts.h"
+#include "ui/clock_status_bar.h"
 
 #include <commctrl.h>
 
@@ -195,7 +195,7 @@ TEST(StatusBarPanes, ATextThatOutgrowsItsQuarterWidensThePanes) {
     }
     HWND parent = makeParent(width);
     ASSERT_NE(parent, nullptr);
-    ui::StatusBar bar;
+    ui::ClockStatusBar bar;
     ASSERT_TRUE(bar.Create(parent, 1));
     RECT client{};
     ::GetClientRect(bar.Hwnd(), &client);

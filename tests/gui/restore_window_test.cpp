@@ -10,7 +10,7 @@
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 #include <shellapi.h>
 #include <shlobj.h>

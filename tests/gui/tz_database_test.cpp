@@ -15,7 +15,7 @@
 #include "tzdb/tz_fill.h"
 #include "ui/about_dlg.h"
 #include "win/icon_menu.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tz_database.h"
 
 #include <commctrl.h>

@@ -13,7 +13,7 @@
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "win/message_box.h"
+#include "ui/prompts.h"
 
 #include <commctrl.h>
 

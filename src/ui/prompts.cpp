@@ -1,0 +1,58 @@
+#include "ui/prompts.h"
+
+#include "backup/host.h"
+#include "backup/make_backup.h"
+#include "backup/window_prompts.h"
+
+namespace tarvane::ui {
+namespace {
+
+FileDialogHandler& FileHandler() {
+    static FileDialogHandler handler;
+    return handler;
+}
+
+} // namespace
+
+int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
+    return ShowMessageBox(owner, kAppName, text, type);
+}
+
+FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path) {
+    if (FileHandler()) {
+        if (save) {
+            SYSTEMTIME today{};
+            ::GetLocalTime(&today);
+            *path = SuggestedBackupFileName(today);
+        }
+        return FileHandler()(owner, save, path);
+    }
+    return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
+}
+
+FileChoice AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
+    if (FileHandler()) {
+        *path = fileName;
+        return FileHandler()(owner, true, path);
+    }
+    return AskZoneFileSavePath(owner, fileName, *path);
+}
+
+FileChoice AskCsvSavePath(HWND owner, std::wstring* path) {
+    if (FileHandler()) {
+        return FileHandler()(owner, true, path);
+    }
+    FileDialogOptions options;
+    options.save = true;
+    options.filter = L"CSV Files (*.csv)|*.csv|All Files (*.*)|*.*|";
+    options.defaultExtension = L"csv";
+    return AskFileName(owner, options, *path);
+}
+
+FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
+    FileDialogHandler previous = std::move(FileHandler());
+    FileHandler() = std::move(handler);
+    return previous;
+}
+
+} // namespace tarvane::ui
