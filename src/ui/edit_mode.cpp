@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "ui/editor_controls.h"
 #include "ui/prompts.h"
+#include "win/wait_cursor.h"
 
 #include <climits>
 
@@ -27,13 +28,13 @@ LONG Saturate(long long value) {
 
 void CTarvaneDlg::SetEditMode(EditMode mode, EditModeOptions options) {
     const bool enter = mode == EditMode::kEdit;
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     if (enter) {
         TimeZoneRecord* zone = SelectedZone();
         if (zone == nullptr) {
             LogText(EVENTLOG_ERROR_TYPE, L"[106]");
             ShowMessage(Hwnd(), L"Select time zone first to be able to edit it", MB_OK | MB_ICONERROR);
-            ::SetCursor(previousCursor);
+            wait.End();
             return;
         }
         editedZoneId_ = zone->id;
@@ -48,7 +49,7 @@ void CTarvaneDlg::SetEditMode(EditMode mode, EditModeOptions options) {
                                       KEY_READ) != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
         if (options.allowRelaunch && registryNotWritable_) {
             RelaunchAndClose(Format(L"%s \"%s\"", L"e", EscapeForCommandLine(zone->keyName)));
-            ::SetCursor(previousCursor);
+            wait.End();
             return;
         }
     } else {
@@ -98,7 +99,7 @@ void CTarvaneDlg::SetEditMode(EditMode mode, EditModeOptions options) {
     } else if (listHadFocus) {
         ::SetFocus(Item(IDC_YEAR));
     }
-    ::SetCursor(previousCursor);
+    wait.End();
 }
 
 bool CTarvaneDlg::ConfirmClose() {

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "win/icon_menu.h"
 #include "ui/tarvane_dlg.h"
+#include "win/wait_cursor.h"
 
 #include <commctrl.h>
 
@@ -54,7 +55,7 @@ void CTarvaneDlg::PutShieldOn(HMENU menu, std::initializer_list<UINT> commands) 
 }
 
 void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     bool shown = false;
     HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
     HMENU popup = menu != nullptr ? ::GetSubMenu(menu, 0) : nullptr;
@@ -74,7 +75,7 @@ void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
                          MF_BYCOMMAND | (editable ? MF_ENABLED : MF_GRAYED));
         ::SetMenuDefaultItem(popup, ID_CONTEXT_EDIT_TIME_ZONE, FALSE);
         UINT command = 0;
-        ::SetCursor(previousCursor);
+        wait.End();
         shown = TrackContextMenu(at, Hwnd(), popup, &command);
         if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != EditMode::kEdit && !relaunching_) {
             SetEditMode(EditMode::kEdit, {});
@@ -86,7 +87,7 @@ void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
     if (!shown) {
         ::MessageBeep(MB_ICONHAND);
     }
-    ::SetCursor(previousCursor);
+    wait.End();
 }
 
 void CTarvaneDlg::ShowContextMenuFromKeyboard() {

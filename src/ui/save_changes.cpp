@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "ui/editor_controls.h"
 #include "ui/prompts.h"
+#include "win/wait_cursor.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -173,7 +174,7 @@ void CTarvaneDlg::SaveChanges() {
     if (!ConfirmClockWarnings(*zone) || !ConfirmOverwrite(*zone)) {
         return;
     }
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     if (!SaveEditedZone(*zone)) {
         const DWORD error = GetThreadLastError();
         const std::wstring dump = DumpRecord(*zone);
@@ -183,7 +184,7 @@ void CTarvaneDlg::SaveChanges() {
                     Format(L"ERROR: Failed to save time zone data in the system registry.\n\n(%d) %s", error,
                            GetErrorText(error)),
                     MB_OK | MB_ICONERROR);
-        ::SetCursor(previousCursor);
+        wait.End();
         return;
     }
     if (activate) {
@@ -201,7 +202,7 @@ void CTarvaneDlg::SaveChanges() {
                                L"zone.\n\n(%d) %s",
                                name, error, GetErrorText(error)),
                         MB_OK | MB_ICONERROR);
-            ::SetCursor(previousCursor);
+            wait.End();
             return;
         }
         UpdateTitle();
@@ -209,7 +210,7 @@ void CTarvaneDlg::SaveChanges() {
     if (mode_ == EditMode::kEdit) {
         SetEditMode(EditMode::kView, {});
     }
-    ::SetCursor(previousCursor);
+    wait.End();
 }
 
 } // namespace tarvane::ui

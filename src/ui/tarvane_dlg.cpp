@@ -18,6 +18,7 @@
 #include "ui/relaunch.h"
 #include "ui/tarvane_app.h"
 #include "ui/zone_list.h"
+#include "win/wait_cursor.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -266,12 +267,12 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         return true;
     case ID_VIEW_REFRESH:
         if (mode_ == EditMode::kView) {
-            const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            ScopedWaitCursor wait;
             if (!ReloadZoneList(false)) {
                 ::MessageBeep(MB_ICONHAND);
             }
             UpdateTitle();
-            ::SetCursor(previous);
+            wait.End();
         }
         return true;
     case IDC_SAVE_CHANGES:

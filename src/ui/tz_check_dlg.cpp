@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "ui/help_request.h"
 #include "ui/prompts.h"
+#include "win/wait_cursor.h"
 
 #include <commctrl.h>
 
@@ -123,10 +124,10 @@ void CTzCheckDlg::SaveCsv() {
         ::MessageBeep(MB_ICONHAND);
         return;
     }
-    const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     DWORD error = 0;
     const bool written = WriteCsvFile(path, ChecksAsCsv(Rows(false)), &error);
-    ::SetCursor(previous);
+    wait.End();
     if (!written) {
         ShowMessage(
             Hwnd(),

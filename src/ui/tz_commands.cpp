@@ -10,6 +10,7 @@
 #include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 #include "ui/tz_database.h"
+#include "win/wait_cursor.h"
 
 namespace tarvane::ui {
 namespace {
@@ -88,11 +89,11 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
         return;
     }
     const UserRegion region = Region();
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     const int firstYear = clock_.LocalNow().wYear;
     const std::vector<ZoneCheck> checks = CheckZones(
         zones_, *table, firstYear, ReadZoneSources(services_.registry), TerritoryOfRegion(region.code));
-    ::SetCursor(previousCursor);
+    wait.End();
 
     TzCheckExchange exchange;
     exchange.checks = &checks;
@@ -160,9 +161,9 @@ void CTarvaneDlg::FillFromTzDatabase() {
         return;
     }
 
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     const FillPlan plan = PlanFill(*zone, *tz, exchange.firstYear, exchange.lastYear);
-    ::SetCursor(previousCursor);
+    wait.End();
     if (plan.filledYears == 0 || plan.years.size() > kMaxDynamicYears) {
         LogMessage(L"[259] tz=\"%s\", from=%d, to=%d, yrs=%u", exchange.tzName, exchange.firstYear,
                    exchange.lastYear, static_cast<DWORD>(plan.years.size()));

@@ -19,6 +19,7 @@
 #include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 #include "ui/tz_database.h"
+#include "win/wait_cursor.h"
 
 #include <algorithm>
 
@@ -232,7 +233,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
         return;
     }
 
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     const bool deleted = tarvane::DeleteTimeZone(services_.registry, services_.facts.is64BitOs, zone);
     const DWORD error = GetThreadLastError();
     if (deleted) {
@@ -248,7 +249,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
     if (!reloaded) {
         LogText(EVENTLOG_ERROR_TYPE, L"[286]");
     }
-    ::SetCursor(previousCursor);
+    wait.End();
     if (!deleted) {
         ShowMessage(
             Hwnd(),
