@@ -206,7 +206,7 @@ void MainWindowTest::EditZone(const std::wstring& keyName) {
     SelectZone(keyName);
     ::SendMessageW(dialog->Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
     Pump();
-    ASSERT_EQ(dialog->Mode(), 1);
+    ASSERT_EQ(dialog->Mode(), EditMode::kEdit);
 }
 
 } // namespace tarvane::test
