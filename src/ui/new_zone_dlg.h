@@ -5,8 +5,7 @@
 
 #include "core/time_zone_record.h"
 #include "tzdb/tz_table.h"
-#include "win/dialog.h"
-#include "win/drag_by_body.h"
+#include "ui/program_dialog.h"
 
 #include <string>
 #include <string_view>
@@ -29,7 +28,7 @@ struct NewZoneExchange {
 // without regard to case, a space standing for an underscore.
 bool TzNameMatches(std::wstring_view name, std::wstring_view search);
 
-class CNewZoneDlg : public Dialog {
+class CNewZoneDlg : public ProgramDialog {
 public:
     explicit CNewZoneDlg(NewZoneExchange& exchange);
 
@@ -37,8 +36,6 @@ protected:
     bool OnInit() override;
     void OnOK() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     bool PreTranslateMessage(MSG& message, bool& dialogProcessing) override;
 
 private:
@@ -54,7 +51,6 @@ private:
 
     NewZoneExchange& exchange_;
     HICON informationIcon_ = nullptr;
-    DragByBody drag_;
 };
 
 // Shows the dialog modally over `owner`: IDOK with the zone made, IDCANCEL,
