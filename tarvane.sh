@@ -14,8 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$root"
 
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver
+. "$root/tools/wine-tools.sh"
 PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev clang-format
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 xvfb xauth imagemagick x11-apps xdotool
           util-linux wixl wixl-data msitools python3 tzdata nodejs libc-bin locales clang-14 libclang-rt-14-dev
@@ -84,7 +83,7 @@ start_display() {
 stop_everything() {
     local prefix="${TARVANE_WINEPREFIX:-$root/build/windows/wineprefix}"
     if [ -d "$prefix" ]; then
-        WINEPREFIX="$prefix" "$WINESERVER" -k >/dev/null 2>&1 || true
+        WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k >/dev/null 2>&1 || true
     fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" >/dev/null 2>&1 || true

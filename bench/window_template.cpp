@@ -15,7 +15,7 @@
 #include "baseline_dialog.h"
 #include "platform/registry.h"
 #include "resources/resource.h"
-#include "ui/window_class.h"
+#include "win/window_class.h"
 
 namespace {
 

@@ -13,14 +13,15 @@ fi
 export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-wine=/usr/lib/wine/wine64
+. "$(dirname "$0")/wine-tools.sh"
+wine=$TARVANE_WINE
 if [ ! -f "$prefix/system.reg" ]; then
     mkdir -p "$(dirname "$prefix")"
     (
         flock 9
         if [ ! -f "$prefix/system.reg" ]; then
             "$wine" wineboot --init >/dev/null 2>&1 || true
-            /usr/lib/wine/wineserver -w || true
+            "$TARVANE_WINESERVER" -w || true
         fi
     ) 9>"$prefix.lock"
 fi

@@ -51,14 +51,14 @@ bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& /*files*/, 
             if (hasNext) {
                 request.startZoneKey = next;
                 if (!next.empty()) {
-                    request.startAction = kStartActionEdit;
+                    request.startAction = StartAction::kEdit;
                 }
                 ++i;
             }
         } else if (MatchSwitch(argument, L"bkp")) {
             if (hasNext) {
                 request.startBackupPath = next;
-                request.startAction = kStartActionRestore;
+                request.startAction = StartAction::kRestore;
                 ++i;
             }
         } else if (MatchSwitch(argument, L"tz")) {
@@ -71,14 +71,14 @@ bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& /*files*/, 
             // zone may copy; none is an empty value.
             if (hasNext) {
                 request.startZoneKey = next;
-                request.startAction = kStartActionNewZone;
+                request.startAction = StartAction::kNewZone;
                 ++i;
             }
         } else if (MatchSwitch(argument, L"del")) {
             if (hasNext) {
                 request.startZoneKey = next;
                 if (!next.empty()) {
-                    request.startAction = kStartActionDeleteZone;
+                    request.startAction = StartAction::kDeleteZone;
                 }
                 ++i;
             }
@@ -163,23 +163,23 @@ int RunStartAction(BackupContext& context, const StartRequest& request) {
                        error, GetErrorText(error)),
                 MB_OK | MB_ICONERROR);
             result = -1;
-        } else if (RestoreFromBackup(context, file, true) == -1) {
+        } else if (RestoreFromBackup(context, file, true) == RestoreOutcome::kFailed) {
             context.prompts.Beep();
         }
     }
-    if (request.startAction == kStartActionEdit) {
-        if (zoneFound && context.window.Mode() != 1) {
-            context.window.SetEditMode(true, true, false);
+    if (request.startAction == StartAction::kEdit) {
+        if (zoneFound && context.window.Mode() != EditMode::kEdit) {
+            context.window.SetEditMode(EditMode::kEdit, {.allowRelaunch = false});
         }
-    } else if (request.startAction == kStartActionRestore) {
+    } else if (request.startAction == StartAction::kRestore) {
         RestoreFromBackup(context, request.startBackupPath, false);
-    } else if (request.startAction == kStartActionNewZone) {
-        if (context.window.Mode() == 0) {
+    } else if (request.startAction == StartAction::kNewZone) {
+        if (context.window.Mode() == EditMode::kView) {
             context.window.NewTimeZone(false);
         }
-    } else if (request.startAction == kStartActionDeleteZone) {
+    } else if (request.startAction == StartAction::kDeleteZone) {
         // Never the zone that happens to be selected instead of the one named.
-        if (zoneFound && context.window.Mode() == 0) {
+        if (zoneFound && context.window.Mode() == EditMode::kView) {
             context.window.DeleteTimeZone(false);
         }
     }

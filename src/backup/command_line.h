@@ -10,20 +10,17 @@
 
 namespace tarvane {
 
+// What the program does once its window is up: nothing, edit startZoneKey,
+// restore startBackupPath, make a new zone, or delete startZoneKey.
+enum class StartAction : LONG { kNone = 0, kEdit = 1, kRestore = 2, kNewZone = 3, kDeleteZone = 4 };
+
 // The start-up request, filled once before the main window exists.
 struct StartRequest {
     std::wstring startRestorePath; // a backup file given as the first argument
-    LONG startAction = 0;          // 0 none, 1 edit startZoneKey, 2 restore startBackupPath,
-                                   // 3 new zone, 4 delete startZoneKey
-    std::wstring startZoneKey;     // the value of "e", "tz", "new" or "del"
-    std::wstring startBackupPath;  // the value of "bkp"
+    StartAction startAction = StartAction::kNone;
+    std::wstring startZoneKey;    // the value of "e", "tz", "new" or "del"
+    std::wstring startBackupPath; // the value of "bkp"
 };
-
-inline constexpr LONG kStartActionNone = 0;
-inline constexpr LONG kStartActionEdit = 1;
-inline constexpr LONG kStartActionRestore = 2;
-inline constexpr LONG kStartActionNewZone = 3;
-inline constexpr LONG kStartActionDeleteZone = 4;
 
 // Fills `request` from the arguments (argv[0] is the program); always true.
 bool ParseCommandLine(int argc, const wchar_t* const* argv, FileApi& files, StartRequest& request);

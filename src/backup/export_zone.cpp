@@ -66,12 +66,12 @@ void ExportTimeZone(BackupContext& context, const std::wstring& keyName) {
     }
 
     std::wstring path;
-    const int choice = prompts.AskZoneFilePath(ZoneFileName(keyName), &path);
-    if (choice == 1) {
+    const FileChoice choice = prompts.AskZoneFilePath(ZoneFileName(keyName), &path);
+    if (choice == FileChoice::kCancelled) {
         return;
     }
-    if (choice != 0) {
-        LogMessage(L"[261] res=%d", choice);
+    if (choice != FileChoice::kChosen) {
+        LogMessage(L"[261] res=%d", static_cast<int>(choice));
         return;
     }
 

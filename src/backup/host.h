@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/time_zone_record.h"
+#include "platform/file_dialog.h"
 #include "platform/win_types.h"
 
 #include <string>
@@ -20,13 +21,12 @@ public:
     virtual ~Prompts() = default;
     // A message box with the caption "Tarvane"; the button that closed it.
     virtual int ShowMessage(const std::wstring& text, UINT flags) = 0;
-    // The save and open dialogs of a backup file: 0 chosen (`path` set), 1
-    // cancelled, 2 the dialog could not be shown.
-    virtual int AskSavePath(std::wstring* path) = 0;
-    virtual int AskOpenPath(std::wstring* path) = 0;
+    // The save and open dialogs of a backup file (`path` set when chosen).
+    virtual FileChoice AskSavePath(std::wstring* path) = 0;
+    virtual FileChoice AskOpenPath(std::wstring* path) = 0;
     // The save dialog of one exported zone, proposing the file name
-    // `fileName`; the same results.
-    virtual int AskZoneFilePath(const std::wstring& fileName, std::wstring* path) = 0;
+    // `fileName`.
+    virtual FileChoice AskZoneFilePath(const std::wstring& fileName, std::wstring* path) = 0;
     // The wait cursor; calls nest.
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
@@ -46,13 +46,25 @@ private:
     Prompts& prompts_;
 };
 
+// The main window's mode: starting (before the first switch), viewing the
+// zones, or editing one.
+enum class EditMode { kStarting = -1, kView = 0, kEdit = 1 };
+
+// How a switch of mode goes: leaving edit mode reloads the zone list unless
+// told not to; entering it without write access hands the edit to an
+// elevated copy when that is allowed.
+struct EditModeOptions {
+    bool reloadOnLeave = true;
+    bool allowRelaunch = true;
+};
+
 // The main window's operations that the commands call.
 class MainWindowOps {
 public:
     virtual ~MainWindowOps() = default;
-    // -1 before the first switch, 0 view mode, 1 edit mode.
-    virtual int Mode() const = 0;
-    virtual void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) = 0;
+    virtual EditMode Mode() const = 0;
+    // Enters edit mode on the selected zone (EditMode::kEdit) or leaves it.
+    virtual void SetEditMode(EditMode mode, EditModeOptions options) = 0;
     // Reloads the zone list from the registry; with `selectCurrent` the
     // current zone is selected, otherwise the selected one stays. False on
     // failure (and always in edit mode).

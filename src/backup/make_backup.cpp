@@ -96,12 +96,12 @@ void MakeBackup(BackupContext& context) {
     AddZoneSourceComments(ReadZoneSources(context.registry), text);
 
     std::wstring path;
-    const int choice = prompts.AskSavePath(&path);
-    if (choice == 1) {
+    const FileChoice choice = prompts.AskSavePath(&path);
+    if (choice == FileChoice::kCancelled) {
         return;
     }
-    if (choice != 0) {
-        LogMessage(L"[128] res=%d", choice);
+    if (choice != FileChoice::kChosen) {
+        LogMessage(L"[128] res=%d", static_cast<int>(choice));
         return;
     }
 

@@ -184,22 +184,19 @@ LONG ExportRegistryKey(RegistryApi& registry, RegHandle rootKey, const std::wstr
         if (status == static_cast<LONG>(ERROR_NO_MORE_ITEMS)) {
             break;
         }
-        if (status == static_cast<LONG>(ERROR_MORE_DATA)) {
-            LogWithError(status);
-            LogMessage(L"[121] MORE_DATA_ERROR: %d, Value index: %d, key: '%s'", status, index, keyPath);
+        // A registry that reports more than it was given room for is not
+        // trusted: that value is left out as one too large for the buffer.
+        if (status == static_cast<LONG>(ERROR_MORE_DATA) ||
+            (status == ERROR_SUCCESS && size > dataCapacity)) {
+            const LONG tooLarge = static_cast<LONG>(ERROR_MORE_DATA);
+            LogWithError(tooLarge);
+            LogMessage(L"[121] MORE_DATA_ERROR: %d, Value index: %d, key: '%s'", tooLarge, index, keyPath);
             continue;
         }
         if (status != ERROR_SUCCESS) {
             LogWithError(status);
             LogMessage(L"[123] OSErr: %d, Value index: %d, key: '%s'", status, index, keyPath);
             break;
-        }
-        if (size > dataCapacity) {
-            // A registry that reports more than it was given room for is not trusted.
-            LogWithError(static_cast<LONG>(ERROR_MORE_DATA));
-            LogMessage(L"[121] MORE_DATA_ERROR: %d, Value index: %d, key: '%s'", ERROR_MORE_DATA, index,
-                       keyPath);
-            continue;
         }
         if (!ExportLineCarriesName(name, false)) {
             LogWithError(static_cast<LONG>(ERROR_INVALID_DATA));

@@ -250,6 +250,12 @@ struct RestorePlan {
     std::wstring keyName; // the zone to make current, from the file's TimeZoneInformation
 };
 
+// A file that cannot be read, or that names no current zone, is no backup
+// this program restores; the line names the file and no text of it.
+void LogNotRestorable(const std::wstring& path) {
+    LogMessage(L"[166] path=\"%s\"", path);
+}
+
 // Ends the reading: logs `line` with the path (unless empty) and the code,
 // and keeps the reason for the user.
 DWORD Refuse(ImportOutcome& reached, DWORD error, const std::wstring& reason) {
@@ -310,7 +316,7 @@ DWORD ReadRestoreFile(BackupContext& context, const std::wstring& path, RestoreP
         DWORD error = GetThreadLastError();
         error = error == 0 ? kBadFormat : error;
         SetThreadLastError(error);
-        LogMessage(L"[166] path=\"%s\"", path);
+        LogNotRestorable(path);
         return Refuse(reached, error, Format(L"the file cannot be read: %s", GetErrorText(error)));
     }
     TextRefusal refusal;
@@ -331,7 +337,7 @@ DWORD ReadRestoreFile(BackupContext& context, const std::wstring& path, RestoreP
         const bool zoneFile = EqualNoCase(PathExtension(path), kZoneFileExtension);
         if (!zoneFile || !HoldsOneZone(plan->content)) {
             SetThreadLastError(kBadFormat);
-            LogMessage(L"[166] path=\"%s\"", path);
+            LogNotRestorable(path);
             return Refuse(
                 reached, kBadFormat,
                 zoneFile ? L"a registry file restores only when it holds one zone's keys and nothing else"
@@ -567,15 +573,15 @@ int ImportBackup(BackupContext& context, const std::wstring& path, ImportOutcome
     return ImportPlan(context, plan, path, reached);
 }
 
-int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch,
-                      ImportOutcome* reached) {
+RestoreOutcome RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, bool allowRelaunch,
+                                 ImportOutcome* reached) {
     ImportOutcome own;
     ImportOutcome& outcome = reached != nullptr ? *reached : own;
     outcome = ImportOutcome{};
     MainWindowOps& window = context.window;
     Prompts& prompts = context.prompts;
-    if (window.Mode() != 0) {
-        return 0;
+    if (window.Mode() != EditMode::kView) {
+        return RestoreOutcome::kNothingDone;
     }
     if (allowRelaunch && window.RegistryNotWritable()) {
         std::wstring parameters = Format(L"%s \"%s\"", L"bkp", EscapeForCommandLine(givenPath));
@@ -583,22 +589,22 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
             parameters += Format(L" %s \"%s\"", L"tz", EscapeForCommandLine(selected->keyName));
         }
         window.RelaunchAndClose(parameters);
-        return 0;
+        return RestoreOutcome::kNothingDone;
     }
     std::wstring path = givenPath;
     if (path.empty()) {
-        const int choice = prompts.AskOpenPath(&path);
-        if (choice == 1) {
-            return 0;
+        const FileChoice choice = prompts.AskOpenPath(&path);
+        if (choice == FileChoice::kCancelled) {
+            return RestoreOutcome::kNothingDone;
         }
-        if (choice != 0) {
-            LogMessage(L"[155] r=%d", choice);
+        if (choice != FileChoice::kChosen) {
+            LogMessage(L"[155] r=%d", static_cast<int>(choice));
             prompts.ShowMessage(L"ERROR: Failed to display file open dialog.", MB_OK | MB_ICONERROR);
-            return -1;
+            return RestoreOutcome::kFailed;
         }
     }
     if (path.empty()) {
-        return -1;
+        return RestoreOutcome::kFailed;
     }
 
     RestorePlan plan;
@@ -621,17 +627,17 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
                                    L"Nothing was changed.",
                                    path),
                             MB_OK | MB_ICONINFORMATION);
-        return 0;
+        return RestoreOutcome::kNothingDone;
     }
     if (error == 0) {
         const int answer = prompts.ShowMessage(preview, MB_YESNOCANCEL | MB_ICONINFORMATION);
         if (answer == IDNO || answer == IDCANCEL) {
-            return 0;
+            return RestoreOutcome::kNothingDone;
         }
         if (answer != IDYES) {
             LogMessage(L"[182] r=%d, path=%s", answer, path);
             prompts.Beep();
-            return -1;
+            return RestoreOutcome::kFailed;
         }
     }
 
@@ -649,34 +655,34 @@ int RestoreFromBackup(BackupContext& context, const std::wstring& givenPath, boo
         window.UpdateTitle();
         SetThreadLastError(error);
     }
+    if (!reloaded && (result != 0 || outcome.imported || outcome.putBack)) {
+        LogText(EVENTLOG_ERROR_TYPE, L"[158]");
+    }
+    if (reloaded && (result != 0 || outcome.onlyActivationFailed)) {
+        LogText(EVENTLOG_INFORMATION_TYPE, L"[181] Restored time zones");
+    }
     if (result == 0 && outcome.onlyActivationFailed && reloaded) {
         // Everything is restored; saying that the restore failed would send
         // the user to restore again for nothing.
-        LogText(EVENTLOG_INFORMATION_TYPE, L"[181] Restored time zones");
         prompts.ShowMessage(Format(L"Time zones information has been restored, but the time zone that the "
                                    L"backup names as current could not be made the current time zone.\n\n"
                                    L"(%d) %s",
                                    error, GetErrorText(error)),
                             MB_OK | MB_ICONERROR);
-        return 1;
+        return RestoreOutcome::kRestored;
     }
     if (result == 0) {
-        if ((outcome.imported || outcome.putBack) && !reloaded) {
-            LogText(EVENTLOG_ERROR_TYPE, L"[158]");
-        }
         SetThreadLastError(error);
         LogMessage(L"[156] file=\"%s\"", path);
         prompts.ShowMessage(FailureText(outcome, path, error), MB_OK | MB_ICONERROR);
-        return -1;
+        return RestoreOutcome::kFailed;
     }
     if (!reloaded) {
-        LogText(EVENTLOG_ERROR_TYPE, L"[158]");
         prompts.Beep();
-        return -1;
+        return RestoreOutcome::kFailed;
     }
-    LogText(EVENTLOG_INFORMATION_TYPE, L"[181] Restored time zones");
     prompts.ShowMessage(L"Time zones information has been restored.", MB_OK | MB_ICONINFORMATION);
-    return 1;
+    return RestoreOutcome::kRestored;
 }
 
 std::wstring PathExtension(const std::wstring& path) {
@@ -703,8 +709,7 @@ void DropBackupFiles(BackupContext& context, const std::vector<std::wstring>& na
         }
         if (context.files.Exists(name) && !context.files.IsDirectory(name) &&
             EqualNoCase(PathExtension(name), kBackupExtension)) {
-            const int result = RestoreFromBackup(context, name, true);
-            if (result == 0 || result == 1) {
+            if (RestoreFromBackup(context, name, true) != RestoreOutcome::kFailed) {
                 return;
             }
             break;

@@ -15,6 +15,11 @@ namespace tarvane {
 // The registry import tool is given this long to finish.
 inline constexpr DWORD kImportTimeoutMs = 10000;
 
+// How a restore ended: it failed (said to the user), nothing was done (not
+// in view mode, cancelled, handed to an elevated copy, or nothing to
+// change), or the time zones were restored.
+enum class RestoreOutcome { kFailed = -1, kNothingDone = 0, kRestored = 1 };
+
 // How far an import got.
 struct ImportOutcome {
     // The file was refused, or the restore stopped, before anything was written.
@@ -36,10 +41,10 @@ struct ImportOutcome {
     DWORD error = 0;
 };
 
-// -1 failed, 0 nothing done, 1 restored; how far it got in `reached` when
-// given (a caller without a window tells a refused file from a failure).
-int RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch,
-                      ImportOutcome* reached = nullptr);
+// How far it got in `reached` when given (a caller without a window tells a
+// refused file from a failure).
+RestoreOutcome RestoreFromBackup(BackupContext& context, const std::wstring& path, bool allowRelaunch,
+                                 ImportOutcome* reached = nullptr);
 
 // A file with the extension .reg that names no current zone and holds one
 // zone's key with its subkeys (File > Export Time Zone) is imported the same

@@ -9,7 +9,7 @@
 namespace tarvane {
 namespace {
 
-int AskBackupPath(HWND owner, std::wstring& path, bool save) {
+FileChoice AskBackupPath(HWND owner, std::wstring& path, bool save) {
     FileDialogOptions options;
     options.save = save;
     options.filter = L"Time Zones Backup Files (*.trvbkp)|*.trvbkp|All Files (*.*)|*.*|";
@@ -37,15 +37,15 @@ private:
 
 } // namespace
 
-int AskBackupSavePath(HWND owner, std::wstring& path) {
+FileChoice AskBackupSavePath(HWND owner, std::wstring& path) {
     return AskBackupPath(owner, path, true);
 }
 
-int AskBackupOpenPath(HWND owner, std::wstring& path) {
+FileChoice AskBackupOpenPath(HWND owner, std::wstring& path) {
     return AskBackupPath(owner, path, false);
 }
 
-int AskZoneFileSavePath(HWND owner, const std::wstring& fileName, std::wstring& path) {
+FileChoice AskZoneFileSavePath(HWND owner, const std::wstring& fileName, std::wstring& path) {
     FileDialogOptions options;
     options.save = true;
     options.filter = L"Registration Files (*.reg)|*.reg|All Files (*.*)|*.*|";
@@ -53,27 +53,6 @@ int AskZoneFileSavePath(HWND owner, const std::wstring& fileName, std::wstring& 
     options.title = L"Export Time Zone";
     options.fileName = fileName;
     return AskFileName(owner, options, path);
-}
-
-int WindowPrompts::ShowMessage(const std::wstring& text, UINT flags) {
-    return ::MessageBoxW(owner_, text.c_str(), kAppName, flags);
-}
-
-void WindowPrompts::BeginWaitCursor() {
-    const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    if (waitDepth_++ == 0) {
-        previous_ = previous;
-    }
-}
-
-void WindowPrompts::EndWaitCursor() {
-    if (waitDepth_ > 0 && --waitDepth_ == 0) {
-        ::SetCursor(previous_ ? previous_ : ::LoadCursorW(nullptr, IDC_ARROW));
-    }
-}
-
-void WindowPrompts::Beep() {
-    ::MessageBeep(MB_ICONHAND);
 }
 
 void OnDropFiles(BackupContext& context, HDROP drop) {

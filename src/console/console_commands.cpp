@@ -56,9 +56,9 @@ public:
             return IDCANCEL;
         }
     }
-    int AskSavePath(std::wstring* path) override { return GivePath(path); }
-    int AskOpenPath(std::wstring* path) override { return GivePath(path); }
-    int AskZoneFilePath(const std::wstring&, std::wstring* path) override { return GivePath(path); }
+    FileChoice AskSavePath(std::wstring* path) override { return GivePath(path); }
+    FileChoice AskOpenPath(std::wstring* path) override { return GivePath(path); }
+    FileChoice AskZoneFilePath(const std::wstring&, std::wstring* path) override { return GivePath(path); }
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
     void Beep() override {}
@@ -66,9 +66,9 @@ public:
     std::vector<Shown> shown;
 
 private:
-    int GivePath(std::wstring* path) {
+    FileChoice GivePath(std::wstring* path) {
         *path = path_;
-        return path_.empty() ? 1 : 0;
+        return path_.empty() ? FileChoice::kCancelled : FileChoice::kChosen;
     }
     std::wstring path_;
     bool confirm_;
@@ -79,8 +79,8 @@ private:
 class ConsoleWindow : public MainWindowOps {
 public:
     explicit ConsoleWindow(ConsoleHost& host) : host_(host) {}
-    int Mode() const override { return 0; }
-    void SetEditMode(bool, bool, bool) override {}
+    EditMode Mode() const override { return EditMode::kView; }
+    void SetEditMode(EditMode, EditModeOptions) override {}
     bool ReloadZoneList(bool) override {
         std::vector<TimeZoneRecord> zones;
         return ReadTimeZones(host_.registry, host_.timeZones, zones);
@@ -173,7 +173,7 @@ const TzTable* LoadTable(ConsoleHost& host, const std::wstring& path, std::optio
         std::vector<BYTE> data;
         if (!LoadFileBytes(host.files, path, &data)) {
             error = GetThreadLastError();
-            LogMessage(L"[393] path=\"%s\"", path);
+            LogMessage(L"[400] path=\"%s\"", path);
             *report = Failure(
                 kExitFailed,
                 SystemErrorText(Format(L"ERROR: The tz release \"%s\" could not be read.", path), error));
@@ -590,7 +590,7 @@ ConsoleReport RunExport(const ConsoleOptions& options, ConsoleHost& host) {
     TimeZoneRecord zone;
     if (!LoadZone(host.registry, options.zoneKey, &zone)) {
         const DWORD error = GetThreadLastError();
-        LogMessage(L"[395] key=\"%s\"", options.zoneKey);
+        LogMessage(L"[401] key=\"%s\"", options.zoneKey);
         return error == ERROR_FILE_NOT_FOUND
                    ? Failure(kExitRefused, Format(L"ERROR: There is no time zone \"%s\" in the registry; "
                                                   L"\"tarvanec list\" lists them.",
@@ -618,12 +618,12 @@ ConsoleReport RunRestore(const ConsoleOptions& options, ConsoleHost& host) {
     }
     BackupWorld world(host, options.file, options.yes);
     ImportOutcome outcome;
-    const int result = RestoreFromBackup(world.context, options.file, false, &outcome);
+    const RestoreOutcome result = RestoreFromBackup(world.context, options.file, false, &outcome);
     report = ReportOfMessages(world.prompts, outcome.refused ? kExitRefused : kExitFailed);
-    if (result == 1 && outcome.onlyActivationFailed) {
+    if (result == RestoreOutcome::kRestored && outcome.onlyActivationFailed) {
         report.exitCode = kExitNotCurrent;
         report.error = report.summary;
-    } else if (result < 0 && report.exitCode == kExitOk) {
+    } else if (result == RestoreOutcome::kFailed && report.exitCode == kExitOk) {
         report.exitCode = outcome.refused ? kExitRefused : kExitFailed;
         report.error = report.summary = L"ERROR: The time zones could not be restored.";
     }

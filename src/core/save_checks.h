@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/time_zone_record.h"
+#include "core/zone_rules_check.h"
 #include "platform/clock_api.h"
 
 #include <optional>
@@ -13,26 +14,7 @@
 namespace tarvane {
 
 // The part of a zone that a check refuses: the editor's field for it.
-enum class SaveField {
-    kDisplayName,
-    kBias,
-    kDaylightName,
-    kDaylightBias,
-    kDaylightMonth,
-    kDaylightWeek,
-    kDaylightDayOfWeek,
-    kDaylightTime,
-    kDaylightDate,
-    kDaylightOccurs,
-    kStandardName,
-    kStandardBias,
-    kStandardMonth,
-    kStandardWeek,
-    kStandardDayOfWeek,
-    kStandardTime,
-    kStandardDate,
-    kStandardOccurs,
-};
+using SaveField = ZoneField;
 
 struct SaveRefusal {
     DWORD year; // 0: the zone's own rules
@@ -40,9 +22,11 @@ struct SaveRefusal {
     std::wstring message;
 };
 
-// The first check `zone` fails, or none. On the way the names lose the white
-// space at their ends, and a recurring rule's seconds and milliseconds out of
-// range become 0, as they would be written; each refusal with a tag is logged.
+// The first check `zone` fails, or none: the display name, then the rules of
+// a valid zone (CheckZoneRules) for the zone's own rules and each year. On
+// the way the names lose the white space at their ends, and a recurring
+// rule's seconds and milliseconds out of range become 0, as they would be
+// written; each refusal with a tag is logged.
 std::optional<SaveRefusal> CheckZoneForSave(TimeZoneRecord& zone, ClockApi& clock);
 
 } // namespace tarvane

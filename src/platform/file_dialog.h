@@ -1,5 +1,15 @@
-// The system's Save As and Open dialogs (Windows only).
+// The system's Save As and Open dialogs (Windows only), and how any file
+// dialog of the program ends.
 #pragma once
+
+namespace tarvane {
+
+// A file was chosen (the caller's path receives its full path), the user
+// cancelled, or the dialog could not be shown. The values are those the log
+// lines of a failed dialog show.
+enum class FileChoice { kChosen = 0, kCancelled = 1, kFailed = 2 };
+
+} // namespace tarvane
 
 #ifdef _WIN32
 #include "platform/win_types.h"
@@ -20,9 +30,7 @@ struct FileDialogOptions {
     std::wstring fileName;
 };
 
-// 0 when a file was chosen (`path` receives its full path), 1 when the user
-// cancelled, 2 when the dialog could not be shown.
-int AskFileName(HWND owner, const FileDialogOptions& options, std::wstring& path);
+FileChoice AskFileName(HWND owner, const FileDialogOptions& options, std::wstring& path);
 
 } // namespace tarvane
 #endif

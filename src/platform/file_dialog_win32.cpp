@@ -25,7 +25,7 @@ std::wstring FilterText(const wchar_t* filter) {
 
 } // namespace
 
-int AskFileName(HWND owner, const FileDialogOptions& options, std::wstring& path) {
+FileChoice AskFileName(HWND owner, const FileDialogOptions& options, std::wstring& path) {
     path.clear();
     const std::wstring filter = FilterText(options.filter);
     std::unique_ptr<wchar_t[]> own(new (std::nothrow) wchar_t[kPathCapacity]());
@@ -66,9 +66,9 @@ int AskFileName(HWND owner, const FileDialogOptions& options, std::wstring& path
     if (ok) {
         buffer[capacity - 1] = 0;
         path = buffer;
-        return 0;
+        return FileChoice::kChosen;
     }
-    return ::CommDlgExtendedError() == 0 ? 1 : 2;
+    return ::CommDlgExtendedError() == 0 ? FileChoice::kCancelled : FileChoice::kFailed;
 }
 
 } // namespace tarvane

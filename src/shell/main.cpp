@@ -11,7 +11,7 @@
 #include "platform/zone_identifier.h"
 #include "ui/tarvane_app.h"
 #include "ui/tarvane_dlg.h"
-#include "ui/window_class.h"
+#include "win/window_class.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -3,7 +3,7 @@
 #include "platform/format.h"
 #include "resources/resource.h"
 #include "ui/help_request.h"
-#include "ui/icon_menu.h"
+#include "win/icon_menu.h"
 #include "ui/tz_database.h"
 
 #include <commctrl.h>

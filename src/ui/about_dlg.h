@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/product_version.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
+#include "win/dialog.h"
+#include "win/drag_by_body.h"
 
 #include <functional>
 #include <string>

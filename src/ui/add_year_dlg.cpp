@@ -3,10 +3,10 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/controls.h"
+#include "win/controls.h"
 #include "ui/help_request.h"
-#include "ui/icon_menu.h"
-#include "ui/message_box.h"
+#include "win/icon_menu.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_app.h"
 
 #include <commctrl.h>
@@ -34,9 +34,14 @@ long long LeadingNumber(const std::wstring& text) {
 } // namespace
 
 CAddYearDlg::CAddYearDlg(AddYearExchange& exchange, bool legacyOs)
-    : Dialog(IDD_ADD_YEAR), exchange_(exchange), legacyOs_(legacyOs) {
+    : ProgramDialog(IDD_ADD_YEAR), exchange_(exchange), legacyOs_(legacyOs) {
     informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
     warningIcon_ = LoadSmallSystemIcon(kWarningIconId);
+    SetNotes({IDC_ADD_YEAR_NOTE, IDC_ADD_YEAR_WARNING});
+    AddIcon(IDC_ADD_YEAR_INFO_ICON, informationIcon_.Get());
+    if (legacyOs_) {
+        AddIcon(IDC_ADD_YEAR_WARNING_ICON, warningIcon_.Get());
+    }
 }
 
 bool CAddYearDlg::HasYear(LONG year) const {
@@ -160,40 +165,8 @@ void CAddYearDlg::OnOK() {
     End(IDOK);
 }
 
-bool CAddYearDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    drag_.Observe(Hwnd(), message, wParam);
-    if (message == WM_CTLCOLORSTATIC) {
-        HWND control = reinterpret_cast<HWND>(lParam);
-        if (control == Item(IDC_ADD_YEAR_NOTE) || control == Item(IDC_ADD_YEAR_WARNING)) {
-            *result = NoteColors(reinterpret_cast<HDC>(wParam));
-            return true;
-        }
-    }
-    return false;
-}
-
-bool CAddYearDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    if (message == WM_PAINT) {
-        Paint();
-        *result = 0;
-        return true;
-    }
-    return AnswerHelp(Hwnd(), message, result);
-}
-
-void CAddYearDlg::Paint() {
-    PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(Hwnd(), &paint);
-    DrawSmallIconOnTop(Hwnd(), dc, IDC_ADD_YEAR_INFO_ICON, informationIcon_.Get());
-    if (legacyOs_) {
-        DrawSmallIconOnTop(Hwnd(), dc, IDC_ADD_YEAR_WARNING_ICON, warningIcon_.Get());
-    }
-    ::EndPaint(Hwnd(), &paint);
-}
-
 INT_PTR RunAddYearDialog(HWND owner, AddYearExchange& exchange) {
-    CAddYearDlg dialog(exchange, TheApp().isLegacyOs);
-    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+    return RunDialog<CAddYearDlg>(owner, exchange, TheApp().isLegacyOs);
 }
 
 } // namespace tarvane::ui

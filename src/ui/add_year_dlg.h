@@ -3,9 +3,8 @@
 #pragma once
 
 #include "core/time_zone_record.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
-#include "ui/icon_menu.h"
+#include "ui/program_dialog.h"
+#include "win/icon_menu.h"
 
 namespace tarvane::ui {
 
@@ -21,7 +20,7 @@ struct AddYearExchange {
 constexpr LONG kFirstDynamicYear = 1000;
 constexpr LONG kLastDynamicYear = 9999;
 
-class CAddYearDlg : public Dialog {
+class CAddYearDlg : public ProgramDialog {
 public:
     // `legacyOs`: the system is of major version 5 or lower, which may ignore
     // dynamic years; the dialog then says so.
@@ -31,11 +30,8 @@ protected:
     bool OnInit() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     void OnOK() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
-    void Paint();
     bool HasYear(LONG year) const;
     // Offers to copy the year next to the one to add.
     void SelectNeighbourToCopy();
@@ -46,7 +42,6 @@ private:
     int inputId_ = 0;
     ScaledIcon informationIcon_;
     ScaledIcon warningIcon_;
-    DragByBody drag_;
 };
 
 // Shows the dialog modally over `owner`: IDOK, IDCANCEL, or -1 when it could

@@ -6,7 +6,7 @@
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 
 #include <algorithm>
@@ -67,7 +67,7 @@ bool CTarvaneDlg::CanCopyYear() {
 }
 
 bool CTarvaneDlg::CanPasteYear() {
-    if (mode_ != 1 || RulesOf(SelectedZone(), SelectedYear()) == nullptr) {
+    if (mode_ != EditMode::kEdit || RulesOf(SelectedZone(), SelectedYear()) == nullptr) {
         return false;
     }
     DynamicYearRecord parsed{};
@@ -82,7 +82,7 @@ void CTarvaneDlg::AddYear() {
     }
     TimeZoneRecord* zone = SelectedZone();
     if (zone == nullptr) {
-        LogText(EVENTLOG_ERROR_TYPE, L"[112]");
+        LogText(EVENTLOG_ERROR_TYPE, L"[420]");
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
@@ -166,7 +166,7 @@ void CTarvaneDlg::RemoveYear() {
     }
     TimeZoneRecord* zone = SelectedZone();
     if (zone == nullptr) {
-        LogText(EVENTLOG_ERROR_TYPE, L"[117]");
+        LogText(EVENTLOG_ERROR_TYPE, L"[421]");
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
@@ -226,7 +226,7 @@ void CTarvaneDlg::CopyYearSettings() {
 }
 
 void CTarvaneDlg::PasteYearSettings() {
-    ZoneRules* rules = mode_ == 1 ? RulesOf(SelectedZone(), SelectedYear()) : nullptr;
+    ZoneRules* rules = mode_ == EditMode::kEdit ? RulesOf(SelectedZone(), SelectedYear()) : nullptr;
     DynamicYearRecord parsed{};
     if (rules == nullptr || !ParseYearSettings(GetClipboardText(Hwnd()), &parsed)) {
         ::MessageBeep(MB_ICONHAND);

@@ -6,7 +6,8 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "ui/editor_controls.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
+#include "win/wait_cursor.h"
 
 #include <climits>
 
@@ -25,14 +26,15 @@ LONG Saturate(long long value) {
 
 } // namespace
 
-void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) {
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+void CTarvaneDlg::SetEditMode(EditMode mode, EditModeOptions options) {
+    const bool enter = mode == EditMode::kEdit;
+    ScopedWaitCursor wait;
     if (enter) {
         TimeZoneRecord* zone = SelectedZone();
         if (zone == nullptr) {
             LogText(EVENTLOG_ERROR_TYPE, L"[106]");
             ShowMessage(Hwnd(), L"Select time zone first to be able to edit it", MB_OK | MB_ICONERROR);
-            ::SetCursor(previousCursor);
+            wait.End();
             return;
         }
         editedZoneId_ = zone->id;
@@ -45,20 +47,20 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
         RegKey stored(services_.registry);
         editZoneStored_ = stored.Open(kHkeyLocalMachine, Format(L"%s\\%s", kTimeZonesPath, zone->keyName),
                                       KEY_READ) != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-        if (allowRelaunch && registryNotWritable_) {
+        if (options.allowRelaunch && registryNotWritable_) {
             RelaunchAndClose(Format(L"%s \"%s\"", L"e", EscapeForCommandLine(zone->keyName)));
-            ::SetCursor(previousCursor);
+            wait.End();
             return;
         }
     } else {
         LeaveNewZone();
         editedZoneId_ = 0;
     }
-    mode_ = enter ? 1 : 0;
+    mode_ = enter ? EditMode::kEdit : EditMode::kView;
     editInProgress_ = false;
     const bool listHadFocus = ::GetFocus() == zoneList_.Hwnd();
     bool reloadFailed = false;
-    if (!enter && reloadOnLeave && !ReloadZoneList(false)) {
+    if (!enter && options.reloadOnLeave && !ReloadZoneList(false)) {
         LogText(EVENTLOG_ERROR_TYPE, L"[157]");
         reloadFailed = true;
     }
@@ -97,11 +99,11 @@ void CTarvaneDlg::SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch
     } else if (listHadFocus) {
         ::SetFocus(Item(IDC_YEAR));
     }
-    ::SetCursor(previousCursor);
+    wait.End();
 }
 
 bool CTarvaneDlg::ConfirmClose() {
-    const TimeZoneRecord* zone = mode_ == 1 ? FindZoneById(editedZoneId_) : nullptr;
+    const TimeZoneRecord* zone = mode_ == EditMode::kEdit ? FindZoneById(editedZoneId_) : nullptr;
     if (zone == nullptr ||
         (SameStoredZone(*zone, editSnapshot_) && zone->isCurrent == editSnapshot_.isCurrent)) {
         return true;
@@ -116,7 +118,7 @@ bool CTarvaneDlg::ConfirmClose() {
     }
     if (answer == IDYES) {
         SaveChanges();
-        return mode_ == 0; // saved: Save Changes left edit mode
+        return mode_ == EditMode::kView; // saved: Save Changes left edit mode
     }
     return false;
 }

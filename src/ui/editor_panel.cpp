@@ -135,7 +135,7 @@ DWORD CTarvaneDlg::SelectedYear() const {
 
 void CTarvaneDlg::ShowZone(TimeZoneRecord* zone) {
     ++editorUpdates_;
-    const bool editing = mode_ == 1 && zone != nullptr;
+    const bool editing = mode_ == EditMode::kEdit && zone != nullptr;
     SetChecked(IDC_CURRENT_ZONE, zone != nullptr && zone->isCurrent != 0);
     EnableItem(IDC_CURRENT_ZONE, editing);
     SetItemText(IDC_DISPLAY_NAME, zone ? zone->displayName : std::wstring());
@@ -177,7 +177,7 @@ void CTarvaneDlg::ShowOffset(const OffsetIds& ids, const LONG* bias, bool enable
 
 void CTarvaneDlg::ShowRules(TimeZoneRecord* zone, DWORD year) {
     ZoneRules* rules = RulesOf(zone, year);
-    const bool editing = mode_ == 1 && zone != nullptr;
+    const bool editing = mode_ == EditMode::kEdit && zone != nullptr;
     ShowOffset(kBiasIds, rules ? &rules->tzi.Bias : nullptr, editing);
     const bool dst = rules != nullptr && rules->dstEnabled != 0;
     SetChecked(IDC_DST_ENABLED, dst);
@@ -186,7 +186,7 @@ void CTarvaneDlg::ShowRules(TimeZoneRecord* zone, DWORD year) {
 }
 
 void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked) {
-    const bool locked = !(mode_ == 1 && dstChecked && rules != nullptr);
+    const bool locked = !(mode_ == EditMode::kEdit && dstChecked && rules != nullptr);
     const bool shown = dstChecked && rules != nullptr;
     const bool namesEditable = NamesEditable();
     struct Group {
@@ -230,7 +230,7 @@ void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChe
 
 void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once,
                                  const TransitionIds& ids) {
-    const bool editing = mode_ == 1 && recurring != nullptr && once != nullptr;
+    const bool editing = mode_ == EditMode::kEdit && recurring != nullptr && once != nullptr;
     ComboBox month(Item(ids.month));
     ComboBox week(Item(ids.week));
     ComboBox dayOfWeek(Item(ids.dayOfWeek));
@@ -314,13 +314,13 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
 
 bool CTarvaneDlg::CanAddYear() {
     TimeZoneRecord* zone = SelectedZone();
-    return mode_ == 1 && zone != nullptr && zone->years.size() < kMaxDynamicYears;
+    return mode_ == EditMode::kEdit && zone != nullptr && zone->years.size() < kMaxDynamicYears;
 }
 
 bool CTarvaneDlg::CanRemoveYear() {
     TimeZoneRecord* zone = SelectedZone();
     const DWORD year = SelectedYear();
-    if (mode_ != 1 || zone == nullptr || year == 0) {
+    if (mode_ != EditMode::kEdit || zone == nullptr || year == 0) {
         return false;
     }
     DWORD smallest = 0;

@@ -6,7 +6,7 @@
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
 #include "platform/last_error.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 
 namespace tarvane::ui {
@@ -22,7 +22,8 @@ void CTarvaneDlg::ReloadOnRegistryChange() {
     // Not in edit mode (leaving it reloads anyway), not while a relaunch
     // waits, and not under a dialog or message box of this window, which may
     // hold on to the records that a reload replaces.
-    if (mode_ != 0 || relaunching_ || !::IsWindowEnabled(Hwnd()) || !services_.registryWatch->Changed()) {
+    if (mode_ != EditMode::kView || relaunching_ || !::IsWindowEnabled(Hwnd()) ||
+        !services_.registryWatch->Changed()) {
         return;
     }
     ReloadZoneList(false);
@@ -58,7 +59,7 @@ bool CTarvaneDlg::ConfirmOverwrite(const TimeZoneRecord& zone) {
         return true;
     }
     if (answer == IDNO) {
-        SetEditMode(false, true, true);
+        SetEditMode(EditMode::kView, {});
     }
     return false;
 }

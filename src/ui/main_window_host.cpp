@@ -1,6 +1,6 @@
 #include "ui/main_window_host.h"
 
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 
 namespace tarvane::ui {
 
@@ -8,15 +8,15 @@ int MainWindowPrompts::ShowMessage(const std::wstring& text, UINT flags) {
     return ui::ShowMessage(owner_, text, flags);
 }
 
-int MainWindowPrompts::AskSavePath(std::wstring* path) {
+FileChoice MainWindowPrompts::AskSavePath(std::wstring* path) {
     return AskBackupPath(owner_, true, path);
 }
 
-int MainWindowPrompts::AskOpenPath(std::wstring* path) {
+FileChoice MainWindowPrompts::AskOpenPath(std::wstring* path) {
     return AskBackupPath(owner_, false, path);
 }
 
-int MainWindowPrompts::AskZoneFilePath(const std::wstring& fileName, std::wstring* path) {
+FileChoice MainWindowPrompts::AskZoneFilePath(const std::wstring& fileName, std::wstring* path) {
     return ui::AskZoneFilePath(owner_, fileName, path);
 }
 

@@ -13,9 +13,9 @@ class MainWindowPrompts : public Prompts {
 public:
     void SetOwner(HWND owner) { owner_ = owner; }
     int ShowMessage(const std::wstring& text, UINT flags) override;
-    int AskSavePath(std::wstring* path) override;
-    int AskOpenPath(std::wstring* path) override;
-    int AskZoneFilePath(const std::wstring& fileName, std::wstring* path) override;
+    FileChoice AskSavePath(std::wstring* path) override;
+    FileChoice AskOpenPath(std::wstring* path) override;
+    FileChoice AskZoneFilePath(const std::wstring& fileName, std::wstring* path) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void Beep() override;

@@ -2,8 +2,9 @@
 // shows them, and a disabled command does not run from the keyboard either),
 // the zone list's context menu, and the commands whose work is done here.
 #include "resources/resource.h"
-#include "ui/icon_menu.h"
+#include "win/icon_menu.h"
 #include "ui/tarvane_dlg.h"
+#include "win/wait_cursor.h"
 
 #include <commctrl.h>
 
@@ -11,16 +12,16 @@ namespace tarvane::ui {
 
 void CTarvaneDlg::InstallCommandRules() {
     const auto always = [] { return true; };
-    const auto viewMode = [this] { return mode_ == 0; };
-    const auto viewModeWithZone = [this] { return mode_ == 0 && SelectedZone() != nullptr; };
+    const auto viewMode = [this] { return mode_ == EditMode::kView; };
+    const auto viewModeWithZone = [this] { return mode_ == EditMode::kView && SelectedZone() != nullptr; };
     // Restoring and editing may relaunch elevated: not while a relaunch waits.
     enabledWhen_ = {
         {ID_FILE_MAKE_BACKUP, always},
-        {ID_FILE_RESTORE, [this] { return mode_ == 0 && !relaunching_; }},
+        {ID_FILE_RESTORE, [this] { return mode_ == EditMode::kView && !relaunching_; }},
         {ID_FILE_EXPORT_ZONE, viewModeWithZone},
         {ID_FILE_EXIT, always},
         {ID_EDIT_TIME_ZONE, [viewModeWithZone, this] { return viewModeWithZone() && !relaunching_; }},
-        {ID_EDIT_NEW_ZONE, [this] { return mode_ == 0 && !relaunching_; }},
+        {ID_EDIT_NEW_ZONE, [this] { return mode_ == EditMode::kView && !relaunching_; }},
         {ID_EDIT_DELETE_ZONE, [viewModeWithZone, this] { return viewModeWithZone() && !relaunching_; }},
         {ID_VIEW_CURRENT_ZONE, viewMode},
         {ID_VIEW_REFRESH, viewMode},
@@ -54,7 +55,7 @@ void CTarvaneDlg::PutShieldOn(HMENU menu, std::initializer_list<UINT> commands) 
 }
 
 void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     bool shown = false;
     HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
     HMENU popup = menu != nullptr ? ::GetSubMenu(menu, 0) : nullptr;
@@ -69,15 +70,15 @@ void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
         if (registryNotWritable_) {
             PutShieldOn(popup, {ID_CONTEXT_EDIT_TIME_ZONE});
         }
-        const bool editable = mode_ != 1 && SelectedZone() != nullptr && !relaunching_;
+        const bool editable = mode_ != EditMode::kEdit && SelectedZone() != nullptr && !relaunching_;
         ::EnableMenuItem(popup, ID_CONTEXT_EDIT_TIME_ZONE,
                          MF_BYCOMMAND | (editable ? MF_ENABLED : MF_GRAYED));
         ::SetMenuDefaultItem(popup, ID_CONTEXT_EDIT_TIME_ZONE, FALSE);
         UINT command = 0;
-        ::SetCursor(previousCursor);
+        wait.End();
         shown = TrackContextMenu(at, Hwnd(), popup, &command);
-        if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != 1 && !relaunching_) {
-            SetEditMode(true, true, true);
+        if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != EditMode::kEdit && !relaunching_) {
+            SetEditMode(EditMode::kEdit, {});
         }
     }
     if (menu != nullptr) {
@@ -86,7 +87,7 @@ void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
     if (!shown) {
         ::MessageBeep(MB_ICONHAND);
     }
-    ::SetCursor(previousCursor);
+    wait.End();
 }
 
 void CTarvaneDlg::ShowContextMenuFromKeyboard() {
@@ -103,7 +104,7 @@ void CTarvaneDlg::ShowContextMenuFromKeyboard() {
 }
 
 void CTarvaneDlg::GoToCurrentZone() {
-    TimeZoneRecord* current = mode_ == 0 ? CurrentZone() : nullptr;
+    TimeZoneRecord* current = mode_ == EditMode::kView ? CurrentZone() : nullptr;
     if (current == nullptr || !SelectZoneById(current->id)) {
         ::MessageBeep(MB_ICONHAND);
     }

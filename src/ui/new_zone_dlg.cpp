@@ -5,9 +5,9 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tzdb/new_zone.h"
-#include "ui/controls.h"
+#include "win/controls.h"
 #include "ui/help_request.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tz_fill_dlg.h"
 
 #include <commctrl.h>
@@ -21,7 +21,11 @@ constexpr YearRangeIds kYears{IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN, IDC_N
 } // namespace
 
 CNewZoneDlg::CNewZoneDlg(NewZoneExchange& exchange)
-    : Dialog(IDD_NEW_ZONE), exchange_(exchange), informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {}
+    : ProgramDialog(IDD_NEW_ZONE), exchange_(exchange),
+      informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {
+    SetNotes({IDC_NEW_ZONE_NOTE, IDC_NEW_ZONE_KEY_NOTE});
+    AddIcon(IDC_NEW_ZONE_INFO_ICON, informationIcon_);
+}
 
 bool CNewZoneDlg::FromTz() const {
     return IsChecked(IDC_NEW_ZONE_FROM_TZ);
@@ -153,33 +157,8 @@ bool CNewZoneDlg::PreTranslateMessage(MSG& message, bool&) {
     return names_.ForwardKey(message);
 }
 
-bool CNewZoneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    drag_.Observe(Hwnd(), message, wParam);
-    if (message == WM_CTLCOLORSTATIC) {
-        HWND control = reinterpret_cast<HWND>(lParam);
-        if (control == Item(IDC_NEW_ZONE_NOTE) || control == Item(IDC_NEW_ZONE_KEY_NOTE)) {
-            *result = NoteColors(reinterpret_cast<HDC>(wParam));
-            return true;
-        }
-    }
-    return false;
-}
-
-bool CNewZoneDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint{};
-        HDC dc = ::BeginPaint(Hwnd(), &paint);
-        DrawSmallIconOnTop(Hwnd(), dc, IDC_NEW_ZONE_INFO_ICON, informationIcon_);
-        ::EndPaint(Hwnd(), &paint);
-        *result = 0;
-        return true;
-    }
-    return AnswerHelp(Hwnd(), message, result);
-}
-
 INT_PTR RunNewZoneDialog(HWND owner, NewZoneExchange& exchange) {
-    CNewZoneDlg dialog(exchange);
-    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+    return RunDialog<CNewZoneDlg>(owner, exchange);
 }
 
 } // namespace tarvane::ui

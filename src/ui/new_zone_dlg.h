@@ -5,8 +5,7 @@
 
 #include "core/time_zone_record.h"
 #include "tzdb/tz_table.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
+#include "ui/program_dialog.h"
 #include "ui/tz_name_list.h"
 
 #include <string>
@@ -26,7 +25,7 @@ struct NewZoneExchange {
     TimeZoneRecord zone;                        // out: the new zone, not saved
 };
 
-class CNewZoneDlg : public Dialog {
+class CNewZoneDlg : public ProgramDialog {
 public:
     explicit CNewZoneDlg(NewZoneExchange& exchange);
 
@@ -34,8 +33,6 @@ protected:
     bool OnInit() override;
     void OnOK() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     bool PreTranslateMessage(MSG& message, bool& dialogProcessing) override;
 
 private:
@@ -48,7 +45,6 @@ private:
 
     NewZoneExchange& exchange_;
     HICON informationIcon_ = nullptr;
-    DragByBody drag_;
     TzNameList names_;
 };
 

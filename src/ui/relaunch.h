@@ -30,10 +30,13 @@ struct HandshakeCalls {
 // The calls in use. A test replaces members and puts the old set back.
 HandshakeCalls& TheHandshakeCalls();
 
-// 1 the copy runs and has signalled; 0 the user declined the elevation; -1
-// failure; -2 the wait ended because this instance's main window was
-// cancelled. The last error holds the outcome's code.
-int RelaunchElevated(const std::wstring& parameters);
+// How a relaunch ended: the copy runs and has signalled; the user declined
+// the elevation; it failed; or the wait ended because this instance's main
+// window was cancelled. The values are those the log's [201] line shows.
+enum class RelaunchOutcome { kCancelled = -2, kFailed = -1, kDeclined = 0, kRunning = 1 };
+
+// The last error holds the outcome's code.
+RelaunchOutcome RelaunchElevated(const std::wstring& parameters);
 
 // RelaunchElevated, then, when the copy runs, WM_CLOSE posted to `window`.
 // 1 when the copy runs, else 0.

@@ -1,9 +1,10 @@
-// Save Changes: checks the edited zone in a fixed order (core/save_checks.h),
-// writes it, and makes it the machine's zone when it carries the current-zone
-// flag.
+// Save Changes: checks the edited zone in a fixed order (the rules of a valid
+// zone are core's), writes it, and makes it the machine's zone when it
+// carries the current-zone flag.
 #include "core/activation.h"
 #include "core/clock_warnings.h"
-#include "core/save_checks.h"
+#include "core/zone_limits.h"
+#include "core/zone_rules_check.h"
 #include "core/zone_writer.h"
 #include "platform/diagnostic_log.h"
 #include "platform/error_text.h"
@@ -11,7 +12,8 @@
 #include "platform/last_error.h"
 #include "platform/text.h"
 #include "ui/editor_controls.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
+#include "win/wait_cursor.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -21,53 +23,47 @@ namespace tarvane::ui {
 
 namespace {
 
-// The editor's control of each field a check refuses.
-int ControlOf(SaveField field) {
+// The control of the editor that holds each field a rule speaks of.
+int ControlOf(ZoneField field) {
     switch (field) {
-    case SaveField::kDisplayName:
+    case ZoneField::kDisplayName:
         return IDC_DISPLAY_NAME;
-    case SaveField::kBias:
+    case ZoneField::kBias:
         return IDC_BIAS_HOURS;
-    case SaveField::kDaylightName:
+    case ZoneField::kDaylightName:
         return IDC_DST_NAME;
-    case SaveField::kDaylightBias:
+    case ZoneField::kDaylightBias:
         return IDC_DST_HOURS;
-    case SaveField::kDaylightMonth:
+    case ZoneField::kDaylightMonth:
         return IDC_DST_MONTH;
-    case SaveField::kDaylightWeek:
+    case ZoneField::kDaylightWeek:
         return IDC_DST_WEEK;
-    case SaveField::kDaylightDayOfWeek:
+    case ZoneField::kDaylightDayOfWeek:
         return IDC_DST_DAY_OF_WEEK;
-    case SaveField::kDaylightTime:
+    case ZoneField::kDaylightTime:
         return IDC_DST_TIME;
-    case SaveField::kDaylightDate:
+    case ZoneField::kDaylightDate:
         return IDC_DST_DATE;
-    case SaveField::kDaylightOccurs:
+    case ZoneField::kDaylightOccurs:
         return IDC_DST_OCCURS;
-    case SaveField::kStandardName:
+    case ZoneField::kStandardName:
         return IDC_STD_NAME;
-    case SaveField::kStandardBias:
+    case ZoneField::kStandardBias:
         return IDC_STD_HOURS;
-    case SaveField::kStandardMonth:
+    case ZoneField::kStandardMonth:
         return IDC_STD_MONTH;
-    case SaveField::kStandardWeek:
+    case ZoneField::kStandardWeek:
         return IDC_STD_WEEK;
-    case SaveField::kStandardDayOfWeek:
+    case ZoneField::kStandardDayOfWeek:
         return IDC_STD_DAY_OF_WEEK;
-    case SaveField::kStandardTime:
+    case ZoneField::kStandardTime:
         return IDC_STD_TIME;
-    case SaveField::kStandardDate:
+    case ZoneField::kStandardDate:
         return IDC_STD_DATE;
-    case SaveField::kStandardOccurs:
-    default:
+    case ZoneField::kStandardOccurs:
         return IDC_STD_OCCURS;
     }
-}
-
-// The names belong to the zone, not to one of its years.
-bool IsNameField(SaveField field) {
-    return field == SaveField::kDisplayName || field == SaveField::kDaylightName ||
-           field == SaveField::kStandardName;
+    return IDC_BIAS_HOURS;
 }
 
 } // namespace
@@ -85,6 +81,27 @@ void CTarvaneDlg::ShowYear(DWORD year) {
         years.Select(index);
         OnYearChanged();
     }
+}
+
+bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules) {
+    const ZoneRulesCheck check = CheckZoneRules(zone, year, rules, clock_);
+    if (check.daylightNameTrimmed) {
+        SetItemText(IDC_DST_NAME, zone.daylightName);
+    }
+    if (check.standardNameTrimmed) {
+        SetItemText(IDC_STD_NAME, zone.standardName);
+    }
+    if (!check.problem) {
+        return true;
+    }
+    const ZoneRuleProblem& problem = *check.problem;
+    if (problem.inYear) {
+        ShowYear(year);
+    }
+    if (!problem.logLine.empty()) {
+        LogText(EVENTLOG_ERROR_TYPE, problem.logLine.c_str());
+    }
+    return Refuse(ControlOf(problem.field), problem.message);
 }
 
 bool CTarvaneDlg::ConfirmClockWarnings(const TimeZoneRecord& zone) {
@@ -142,28 +159,28 @@ void CTarvaneDlg::SaveChanges() {
     }
     const bool activate = own >= 1 || others >= 2;
 
-    const std::optional<SaveRefusal> refusal = CheckZoneForSave(*zone, clock_);
-    // The names as they are saved, without white space at their ends: only
-    // a field whose text the checks trimmed is written again.
-    for (const auto& [id, name] : {std::pair<int, const std::wstring*>{IDC_DISPLAY_NAME, &zone->displayName},
-                                   {IDC_DST_NAME, &zone->daylightName},
-                                   {IDC_STD_NAME, &zone->standardName}}) {
-        if (ItemText(id) != *name) {
-            SetItemText(id, *name);
-        }
+    zone->displayName = TrimWhiteSpace(zone->displayName);
+    // A name is written again only when trimming changed it.
+    if (ItemText(IDC_DISPLAY_NAME) != zone->displayName) {
+        SetItemText(IDC_DISPLAY_NAME, zone->displayName);
     }
-    if (refusal) {
-        if (!IsNameField(refusal->field)) {
-            ShowYear(refusal->year);
-        }
-        Refuse(ControlOf(refusal->field), refusal->message);
+    if (zone->displayName.empty()) {
+        Refuse(IDC_DISPLAY_NAME, L"'Display Name' must be provided");
         return;
+    }
+    if (!CheckRules(*zone, 0, zone->rules)) {
+        return;
+    }
+    for (auto& year : zone->years) {
+        if (!CheckRules(*zone, year.year, year.rules)) {
+            return;
+        }
     }
 
     if (!ConfirmClockWarnings(*zone) || !ConfirmOverwrite(*zone)) {
         return;
     }
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     if (!SaveEditedZone(*zone)) {
         const DWORD error = GetThreadLastError();
         const std::wstring dump = DumpRecord(*zone);
@@ -173,7 +190,7 @@ void CTarvaneDlg::SaveChanges() {
                     Format(L"ERROR: Failed to save time zone data in the system registry.\n\n(%d) %s", error,
                            GetErrorText(error)),
                     MB_OK | MB_ICONERROR);
-        ::SetCursor(previousCursor);
+        wait.End();
         return;
     }
     if (activate) {
@@ -185,21 +202,21 @@ void CTarvaneDlg::SaveChanges() {
             // The registry holds the zone now: staying in edit mode would
             // suggest that Cancel could take the write back.
             const std::wstring name = zone->displayName;
-            SetEditMode(false, true, true);
+            SetEditMode(EditMode::kView, {});
             ShowMessage(Hwnd(),
                         Format(L"The time zone \"%s\" was saved, but it could not be made the current time "
                                L"zone.\n\n(%d) %s",
                                name, error, GetErrorText(error)),
                         MB_OK | MB_ICONERROR);
-            ::SetCursor(previousCursor);
+            wait.End();
             return;
         }
         UpdateTitle();
     }
-    if (mode_ == 1) {
-        SetEditMode(false, true, true);
+    if (mode_ == EditMode::kEdit) {
+        SetEditMode(EditMode::kView, {});
     }
-    ::SetCursor(previousCursor);
+    wait.End();
 }
 
 } // namespace tarvane::ui

@@ -8,6 +8,7 @@
 #include "platform/ready_event.h"
 #include "platform/system_facts.h"
 #include "ui/relaunch.h"
+#include "win/scoped_handle.h"
 
 #include <sddl.h>
 #include <winternl.h>
@@ -104,19 +105,18 @@ CTarvaneApp::CTarvaneApp() {
     is64BitOs = facts.is64BitOs;
 
     const HandshakeCalls& calls = TheHandshakeCalls();
-    PSECURITY_DESCRIPTOR descriptor = calls.buildOpenSecurityDescriptor();
-    if (descriptor == nullptr) {
+    const ScopedLocal descriptor(calls.buildOpenSecurityDescriptor());
+    if (!descriptor.Valid()) {
         LogText(EVENTLOG_ERROR_TYPE, L"[214]");
         return;
     }
     const DWORD processId = ::GetCurrentProcessId();
-    readyEvent = calls.createReadyEvent(processId, descriptor);
+    readyEvent = calls.createReadyEvent(processId, descriptor.Get());
     if (readyEvent == nullptr) {
         LogMessage(L"[215] pid=%u", processId);
     } else if (!calls.setEvent(readyEvent)) {
         LogMessage(L"[216] pid=%u", processId);
     }
-    ::LocalFree(descriptor);
 }
 
 CTarvaneApp::~CTarvaneApp() {

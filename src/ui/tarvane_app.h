@@ -3,6 +3,7 @@
 // two events of the elevated-relaunch hand-shake.
 #pragma once
 
+#include "backup/command_line.h"
 #include "platform/account_api.h"
 #include "platform/win_types.h"
 
@@ -38,9 +39,9 @@ public:
     bool isLegacyOs = false;       // major version 5 or lower
     bool is64BitOs = false;        // the native processor architecture is AMD64
     std::wstring startRestorePath; // a backup file named as the first argument
-    int startAction = 0;           // 0 none, 1 continue editing a zone, 2 restore a backup, 3 new, 4 delete
-    std::wstring startZoneKey;     // the zone to select when the list is first loaded
-    std::wstring startBackupPath;  // the backup file of action 2
+    StartAction startAction = StartAction::kNone; // what the window does once it is up
+    std::wstring startZoneKey;                    // the zone to select when the list is first loaded
+    std::wstring startBackupPath;                 // the backup file of action 2
     RtlCompareUnicodeStringFn nameCompare = nullptr;
     HANDLE readyEvent = nullptr; // this process's ready event, signalled at construction
 

@@ -13,11 +13,12 @@
 #include "resources/resource.h"
 #include "ui/about_dlg.h"
 #include "ui/editor_controls.h"
-#include "ui/icon_menu.h"
-#include "ui/message_box.h"
-#include "core/zone_search.h"
+#include "win/icon_menu.h"
+#include "ui/prompts.h"
 #include "ui/relaunch.h"
 #include "ui/tarvane_app.h"
+#include "ui/zone_list.h"
+#include "win/wait_cursor.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -100,6 +101,7 @@ CTarvaneDlg::~CTarvaneDlg() {
 
 bool CTarvaneDlg::OnInit() {
     TheApp().mainWindow = Hwnd();
+    SetIconScaleWindow(Hwnd());
     prompts_.SetOwner(Hwnd());
     if (appIcon_ != nullptr) {
         ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
@@ -141,8 +143,8 @@ bool CTarvaneDlg::OnInit() {
                     {ID_EDIT_TIME_ZONE, ID_FILE_RESTORE, ID_EDIT_NEW_ZONE, ID_EDIT_DELETE_ZONE});
     }
 
-    if (mode_ != 0) {
-        SetEditMode(false, false, true);
+    if (mode_ != EditMode::kView) {
+        SetEditMode(EditMode::kView, {.reloadOnLeave = false});
         // That showed the zone the load selected. The show the selection
         // asked for would come after the first paint and only paint the
         // whole panel a second time.
@@ -159,97 +161,6 @@ void CTarvaneDlg::OnTimer(UINT_PTR id) {
         RefreshClock(statusBar_, clock_, services_.timeZones);
         ReloadOnRegistryChange();
     }
-}
-
-TimeZoneRecord* CTarvaneDlg::SelectedZone(int* index) {
-    if (index != nullptr) {
-        *index = -1;
-    }
-    const int row = zoneList_.NextItem(-1, LVNI_FOCUSED);
-    if (row < 0 || zones_.empty()) {
-        return nullptr;
-    }
-    const LPARAM id = zoneList_.ItemData(row);
-    if (id == -1) {
-        return nullptr;
-    }
-    for (std::size_t i = 0; i < zones_.size(); ++i) {
-        if (zones_[i].id == static_cast<LONG>(id)) {
-            if (index != nullptr) {
-                *index = static_cast<int>(i);
-            }
-            return &zones_[i];
-        }
-    }
-    return nullptr;
-}
-
-TimeZoneRecord* CTarvaneDlg::FindZoneById(LONG id) {
-    if (id == 0 || id == -1) {
-        return nullptr;
-    }
-    for (auto& zone : zones_) {
-        if (zone.id == id) {
-            return &zone;
-        }
-    }
-    return nullptr;
-}
-
-TimeZoneRecord* CTarvaneDlg::CurrentZone() {
-    for (auto& zone : zones_) {
-        if (zone.isCurrent) {
-            return &zone;
-        }
-    }
-    return nullptr;
-}
-
-bool CTarvaneDlg::SelectZoneById(LONG id) {
-    if (id == 0 || id == -1 || zones_.empty()) {
-        return false;
-    }
-    const int rows = zoneList_.ItemCount();
-    int found = -1;
-    for (int row = 0; row < rows; ++row) {
-        if (found == -1 && zoneList_.ItemData(row) == static_cast<LPARAM>(id)) {
-            found = row;
-            zoneList_.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        } else if (::SendMessageW(zoneList_.Hwnd(), LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                  LVIS_SELECTED | LVIS_FOCUSED) != 0) {
-            zoneList_.SetItemState(row, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        }
-    }
-    if (found == -1) {
-        return false;
-    }
-    zoneList_.EnsureVisible(found, false);
-    ::SetFocus(zoneList_.Hwnd());
-    return true;
-}
-
-bool CTarvaneDlg::ReloadZoneList(bool selectCurrent) {
-    if (mode_ != 0) {
-        return false;
-    }
-    // Copied now: the load replaces the records the selection points into.
-    const TimeZoneRecord* selected = SelectedZone();
-    const void* selectedAddress = selected;
-    const std::wstring selectedKey = selected ? selected->keyName : std::wstring();
-    std::wstring selectKey;
-    if (!selectCurrent && selected != nullptr) {
-        selectKey = selectedKey;
-    }
-    ZoneListControl view(zoneList_);
-    // Before the load reads anything: a change made while it reads is seen
-    // at the next tick.
-    ArmRegistryWatch();
-    if (!LoadTimeZones(services_.registry, services_.timeZones, view, zones_, selectKey)) {
-        LogMessage(L"[105] pTz=0x%p, tz=\"%s\"", selectedAddress,
-                   selectedAddress ? selectedKey : std::wstring(L"-"));
-        return false;
-    }
-    return true;
 }
 
 void CTarvaneDlg::UpdateTitle() {
@@ -325,21 +236,21 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         MakeBackup(backup_);
         return true;
     case ID_FILE_RESTORE:
-        if (mode_ == 0 && !relaunching_) {
+        if (mode_ == EditMode::kView && !relaunching_) {
             RestoreFromBackup(backup_, std::wstring(), true);
         }
         return true;
     case ID_FILE_EXPORT_ZONE:
         // The zone as the registry holds it, so only in view mode, where no
         // unsaved edit can differ from it.
-        if (mode_ == 0 && SelectedZone() != nullptr) {
+        if (mode_ == EditMode::kView && SelectedZone() != nullptr) {
             ExportTimeZone(backup_, SelectedZone()->keyName);
         }
         return true;
     case ID_EDIT_TIME_ZONE:
     case ID_CONTEXT_EDIT_TIME_ZONE:
-        if (mode_ == 0 && SelectedZone() != nullptr && !relaunching_) {
-            SetEditMode(true, true, true);
+        if (mode_ == EditMode::kView && SelectedZone() != nullptr && !relaunching_) {
+            SetEditMode(EditMode::kEdit, {});
         }
         return true;
     case ID_HELP_ABOUT:
@@ -355,23 +266,23 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         GoToCurrentZone();
         return true;
     case ID_VIEW_REFRESH:
-        if (mode_ == 0) {
-            const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        if (mode_ == EditMode::kView) {
+            ScopedWaitCursor wait;
             if (!ReloadZoneList(false)) {
                 ::MessageBeep(MB_ICONHAND);
             }
             UpdateTitle();
-            ::SetCursor(previous);
+            wait.End();
         }
         return true;
     case IDC_SAVE_CHANGES:
-        if (code == BN_CLICKED && mode_ == 1) {
+        if (code == BN_CLICKED && mode_ == EditMode::kEdit) {
             SaveChanges();
         }
         return true;
     case IDC_CANCEL_EDIT:
-        if (code == BN_CLICKED && mode_ != 0) {
-            SetEditMode(false, true, true);
+        if (code == BN_CLICKED && mode_ != EditMode::kView) {
+            SetEditMode(EditMode::kView, {});
         }
         return true;
     case IDC_YEAR:
@@ -424,8 +335,8 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
         }
         if (header.code == NM_DBLCLK) {
             // As Edit Time Zone, which tells the user to select a zone first.
-            if (mode_ == 0 && !relaunching_) {
-                SetEditMode(true, true, true);
+            if (mode_ == EditMode::kView && !relaunching_) {
+                SetEditMode(EditMode::kEdit, {});
             }
             *result = 0;
             return true;
@@ -441,8 +352,8 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         *result = 0;
         return true;
     case kCancelEditMessage:
-        if (mode_ != 0) {
-            SetEditMode(false, true, true);
+        if (mode_ != EditMode::kView) {
+            SetEditMode(EditMode::kView, {});
         }
         *result = 0;
         return true;
@@ -502,7 +413,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
     }
-    if (mode_ == 1 && editInProgress_) {
+    if (mode_ == EditMode::kEdit && editInProgress_) {
         EditHook(message, wParam, lParam);
     }
     return false;
@@ -524,18 +435,19 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     if (arrowOrWheel && IsReadOnlyOffsetBox(message.hwnd)) {
         return true;
     }
-    if (mode_ == 0 && message.hwnd == zoneList_.Hwnd() && message.message == WM_CHAR) {
+    if (mode_ == EditMode::kView && message.hwnd == zoneList_.Hwnd() && message.message == WM_CHAR) {
         SearchZoneList(static_cast<wchar_t>(message.wParam), message.time);
         return true;
     }
     // Typing into a name the setting keeps read-only says why, once an edit.
-    if (mode_ == 1 && message.message == WM_CHAR && !namesLockedSaid_ && IsLockedNameBox(message.hwnd)) {
+    if (mode_ == EditMode::kEdit && message.message == WM_CHAR && !namesLockedSaid_ &&
+        IsLockedNameBox(message.hwnd)) {
         namesLockedSaid_ = true;
         ShowMessage(Hwnd(), L"Names can be changed when AllowEditDSTzNames is set; see Help.",
                     MB_OK | MB_ICONINFORMATION);
         return true;
     }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != 1) {
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != EditMode::kEdit) {
         // Enter never presses a button or closes the window in view mode.
         dialogProcessing = false;
     } else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
@@ -543,7 +455,7 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
         // Esc never closes the window. In edit mode it cancels the edit, unless
         // it only closes an open drop-down list or calendar.
         dialogProcessing = false;
-        if (mode_ == 1) {
+        if (mode_ == EditMode::kEdit) {
             bool closesPopup = false;
             for (HWND focus = ::GetFocus(); focus != nullptr && focus != Hwnd(); focus = ::GetParent(focus)) {
                 wchar_t className[32] = {};
@@ -564,35 +476,6 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
         }
     }
     return false;
-}
-
-void CTarvaneDlg::SearchZoneList(wchar_t typed, DWORD time) {
-    // A pause longer than the list's own type-ahead starts a new search.
-    constexpr DWORD kSearchPause = 1000;
-    if (time - searchTime_ > kSearchPause) {
-        search_.clear();
-    }
-    searchTime_ = time;
-    if (typed == L'\b') {
-        if (!search_.empty()) {
-            search_.pop_back();
-        }
-    } else if (typed >= L' ') {
-        search_.push_back(typed);
-    } else {
-        return;
-    }
-    for (int row = 0; row < zoneList_.ItemCount() && !search_.empty(); ++row) {
-        const TimeZoneRecord* zone = FindZoneById(static_cast<LONG>(zoneList_.ItemData(row)));
-        if (zone != nullptr &&
-            (MatchesAtWordStart(zone->displayName, search_) || MatchesAtWordStart(zone->keyName, search_))) {
-            SelectZoneById(zone->id);
-            return;
-        }
-    }
-    if (!search_.empty()) {
-        ::MessageBeep(MB_OK);
-    }
 }
 
 bool CTarvaneDlg::IsLockedNameBox(HWND window) const {

@@ -14,14 +14,14 @@
 #include "platform/time_zone_api.h"
 #include "platform/user_region.h"
 #include "ui/add_year_dlg.h"
-#include "ui/controls.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
-#include "ui/icon_menu.h"
-#include "ui/list_view.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/drag_by_body.h"
+#include "win/icon_menu.h"
+#include "win/list_view.h"
 #include "ui/main_window_host.h"
 #include "ui/new_zone_dlg.h"
-#include "ui/status_bar.h"
+#include "ui/clock_status_bar.h"
 #include "ui/tz_check_dlg.h"
 #include "ui/tz_fill_dlg.h"
 #include "ui/tz_release_dlg.h"
@@ -110,7 +110,7 @@ public:
     void RemoveBackupNotice() override;
     int RelaunchAndClose(const std::wstring& parameters) override;
 
-    int Mode() const override { return mode_; }
+    EditMode Mode() const override { return mode_; }
     LONG EditedZoneId() const { return editedZoneId_; }
     // How often the editor was filled from a zone (one click, one update).
     int EditorUpdates() const { return editorUpdates_; }
@@ -126,7 +126,7 @@ public:
     DWORD SelectedYear() const;
 
     // Switches between view mode (0) and edit mode (1).
-    void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) override;
+    void SetEditMode(EditMode mode, EditModeOptions options) override;
 
 protected:
     bool OnInit() override;
@@ -158,6 +158,7 @@ private:
 
     // Save Changes.
     void SaveChanges();
+    bool CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules);
     void ShowYear(DWORD year);
     bool Refuse(int focusId, const std::wstring& message);
     // Before a save: true to go on, when the rules change no clock in a way
@@ -221,7 +222,7 @@ private:
     DragByBody drag_;
     bool backupNoticeShown_ = true;
     bool syncNoticeShown_ = false;
-    int mode_ = -1;
+    EditMode mode_ = EditMode::kStarting;
     bool editInProgress_ = false;
     LONG editedZoneId_ = 0;
     bool editStartedOnCurrent_ = false;
@@ -241,7 +242,7 @@ private:
     bool relaunching_ = false;
     int editorUpdates_ = 0;
     ClockApi& clock_ = SystemClock();
-    StatusBar statusBar_;
+    ClockStatusBar statusBar_;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
 

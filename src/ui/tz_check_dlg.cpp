@@ -9,8 +9,9 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/help_request.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tz_fill_dlg.h"
+#include "win/wait_cursor.h"
 
 #include <commctrl.h>
 
@@ -126,19 +127,19 @@ void CTzCheckDlg::CopyRows() {
 
 void CTzCheckDlg::SaveCsv() {
     std::wstring path;
-    const int choice = AskCsvSavePath(Hwnd(), &path);
-    if (choice == 1) {
+    const FileChoice choice = AskCsvSavePath(Hwnd(), &path);
+    if (choice == FileChoice::kCancelled) {
         return;
     }
-    if (choice != 0) {
-        LogMessage(L"[255] res=%d", choice);
+    if (choice != FileChoice::kChosen) {
+        LogMessage(L"[255] res=%d", static_cast<int>(choice));
         ::MessageBeep(MB_ICONHAND);
         return;
     }
-    const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     DWORD error = 0;
     const bool written = WriteCsvFile(path, ChecksAsCsv(Rows(false)), &error);
-    ::SetCursor(previous);
+    wait.End();
     if (!written) {
         ShowMessage(
             Hwnd(),
@@ -237,7 +238,7 @@ INT_PTR RunTzCheckDialog(HWND owner, TzCheckExchange& exchange) {
     return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
 }
 
-CTzChooseDlg::CTzChooseDlg(TzChooseExchange& exchange) : Dialog(IDD_TZ_CHOOSE), exchange_(exchange) {}
+CTzChooseDlg::CTzChooseDlg(TzChooseExchange& exchange) : ProgramDialog(IDD_TZ_CHOOSE), exchange_(exchange) {}
 
 bool CTzChooseDlg::OnInit() {
     SetItemText(
@@ -271,22 +272,12 @@ bool CTzChooseDlg::OnCommand(WORD id, WORD code, HWND) {
     return false;
 }
 
-bool CTzChooseDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    return AnswerHelp(Hwnd(), message, result);
-}
-
-bool CTzChooseDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {
-    drag_.Observe(Hwnd(), message, wParam);
-    return false;
-}
-
 bool CTzChooseDlg::PreTranslateMessage(MSG& message, bool&) {
     return names_.ForwardKey(message);
 }
 
 INT_PTR RunTzChooseDialog(HWND owner, TzChooseExchange& exchange) {
-    CTzChooseDlg dialog(exchange);
-    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+    return RunDialog<CTzChooseDlg>(owner, exchange);
 }
 
 } // namespace tarvane::ui

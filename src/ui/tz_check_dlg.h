@@ -6,10 +6,11 @@
 
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
-#include "ui/list_view.h"
+#include "ui/program_dialog.h"
 #include "ui/tz_name_list.h"
+#include "win/dialog.h"
+#include "win/drag_by_body.h"
+#include "win/list_view.h"
 
 #include <string>
 #include <vector>
@@ -74,7 +75,7 @@ struct TzChooseExchange {
     std::wstring tzName;            // in: the zone chosen before (may be empty); out: the zone chosen
 };
 
-class CTzChooseDlg : public Dialog {
+class CTzChooseDlg : public ProgramDialog {
 public:
     explicit CTzChooseDlg(TzChooseExchange& exchange);
 
@@ -82,14 +83,11 @@ protected:
     bool OnInit() override;
     void OnOK() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     bool PreTranslateMessage(MSG& message, bool& dialogProcessing) override;
 
 private:
     TzChooseExchange& exchange_;
     TzNameList names_;
-    DragByBody drag_;
 };
 
 // Shows Choose IANA Zone modally over `owner`: IDOK with a zone chosen,

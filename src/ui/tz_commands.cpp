@@ -9,9 +9,10 @@
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_fill.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 #include "ui/tz_database.h"
+#include "win/wait_cursor.h"
 
 namespace tarvane::ui {
 namespace {
@@ -54,7 +55,7 @@ std::wstring FillQuestion(const FillPlan& plan, LONG firstYear, LONG lastYear, c
 bool CTarvaneDlg::OnTzCommand(WORD id, WORD code) {
     switch (id) {
     case ID_TOOLS_TZ_CHECK:
-        if (mode_ == 0) {
+        if (mode_ == EditMode::kView) {
             CheckAgainstTzDatabase();
         }
         return true;
@@ -85,7 +86,7 @@ UserRegion CTarvaneDlg::Region() const {
 }
 
 bool CTarvaneDlg::CanFillFromTzDatabase() {
-    return mode_ == 1 && SelectedZone() != nullptr;
+    return mode_ == EditMode::kEdit && SelectedZone() != nullptr;
 }
 
 void CTarvaneDlg::ChooseTzRelease() {
@@ -113,11 +114,11 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
     const UserRegion region = Region();
     std::wstring focusKey;
     for (;;) {
-        const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        ScopedWaitCursor wait;
         const int firstYear = clock_.LocalNow().wYear;
         const std::vector<ZoneCheck> checks = CheckZones(
             zones_, *table, firstYear, ReadZoneSources(services_.registry), TerritoryOfRegion(region.code));
-        ::SetCursor(previousCursor);
+        wait.End();
 
         TzCheckExchange exchange;
         exchange.checks = &checks;
@@ -139,7 +140,7 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
             focusKey = exchange.chosenKey;
             continue;
         }
-        if (answer != IDOK || mode_ != 0) {
+        if (answer != IDOK || mode_ != EditMode::kView) {
             return;
         }
         for (const TimeZoneRecord& zone : zones_) {
@@ -189,7 +190,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
     }
     const TzTable* table = TzTableForCommand(Hwnd(), services_.registry);
     if (table == nullptr) {
-        LogMessage(L"[252] cmd=%d", ID_EDIT_TZ_FILL);
+        LogMessage(L"[424] cmd=%d", ID_EDIT_TZ_FILL);
         ShowMessage(Hwnd(), kNoTzDatabase, kStop);
         return;
     }
@@ -206,7 +207,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
     exchange.lastYear = exchange.firstYear + kCheckedYears - 1;
     const INT_PTR answer = runTzFillDialog(Hwnd(), exchange);
     if (answer == -1) {
-        LogMessage(L"[258] dlg=%d", IDD_TZ_FILL);
+        LogMessage(L"[423] dlg=%d", IDD_TZ_FILL);
         ShowMessage(Hwnd(), L"ERROR: Can't display window to fill from the tz database", kStop);
         return;
     }
@@ -216,15 +217,15 @@ void CTarvaneDlg::FillFromTzDatabase() {
     // The dialog ran its own message loop: find the zone again.
     zone = FindZoneById(zoneId);
     const TzZone* tz = FindTzZone(*table, exchange.tzName);
-    if (zone == nullptr || tz == nullptr || mode_ != 1) {
-        LogMessage(L"[257] id=%d", zoneId);
+    if (zone == nullptr || tz == nullptr || mode_ != EditMode::kEdit) {
+        LogMessage(L"[422] id=%d", zoneId);
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
 
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     const FillPlan plan = PlanFill(*zone, *tz, exchange.firstYear, exchange.lastYear);
-    ::SetCursor(previousCursor);
+    wait.End();
     if (plan.filledYears == 0 || plan.years.size() > kMaxDynamicYears) {
         LogMessage(L"[259] tz=\"%s\", from=%d, to=%d, yrs=%u", exchange.tzName, exchange.firstYear,
                    exchange.lastYear, static_cast<DWORD>(plan.years.size()));

@@ -6,7 +6,7 @@
 #include "platform/module_resource.h"
 #include "resources/resource.h"
 #include "tzdb/cldr_mappings.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tz_release_setting.h"
 
 namespace tarvane::ui {

@@ -4,9 +4,9 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tzdb/tz_fill.h"
-#include "ui/controls.h"
+#include "win/controls.h"
 #include "ui/help_request.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 
 #include <commctrl.h>
 
@@ -53,7 +53,11 @@ std::optional<std::pair<LONG, LONG>> ReadYearRange(const Dialog& dialog, const Y
 }
 
 CTzFillDlg::CTzFillDlg(TzFillExchange& exchange)
-    : Dialog(IDD_TZ_FILL), exchange_(exchange), informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {}
+    : ProgramDialog(IDD_TZ_FILL), exchange_(exchange),
+      informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {
+    SetNotes({IDC_TZ_FILL_NOTE});
+    AddIcon(IDC_TZ_FILL_INFO_ICON, informationIcon_);
+}
 
 bool CTzFillDlg::OnInit() {
     ComboBox zones(Item(IDC_TZ_FILL_ZONE));
@@ -114,30 +118,8 @@ void CTzFillDlg::OnOK() {
     End(IDOK);
 }
 
-bool CTzFillDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    drag_.Observe(Hwnd(), message, wParam);
-    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_TZ_FILL_NOTE)) {
-        *result = NoteColors(reinterpret_cast<HDC>(wParam));
-        return true;
-    }
-    return false;
-}
-
-bool CTzFillDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint{};
-        HDC dc = ::BeginPaint(Hwnd(), &paint);
-        DrawSmallIconOnTop(Hwnd(), dc, IDC_TZ_FILL_INFO_ICON, informationIcon_);
-        ::EndPaint(Hwnd(), &paint);
-        *result = 0;
-        return true;
-    }
-    return AnswerHelp(Hwnd(), message, result);
-}
-
 INT_PTR RunTzFillDialog(HWND owner, TzFillExchange& exchange) {
-    CTzFillDlg dialog(exchange);
-    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+    return RunDialog<CTzFillDlg>(owner, exchange);
 }
 
 } // namespace tarvane::ui

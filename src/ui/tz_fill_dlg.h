@@ -4,8 +4,8 @@
 
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_table.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
+#include "win/dialog.h"
+#include "ui/program_dialog.h"
 
 #include <optional>
 #include <string>
@@ -41,20 +41,17 @@ struct TzFillExchange {
     LONG lastYear = 0;               // in and out
 };
 
-class CTzFillDlg : public Dialog {
+class CTzFillDlg : public ProgramDialog {
 public:
     explicit CTzFillDlg(TzFillExchange& exchange);
 
 protected:
     bool OnInit() override;
     void OnOK() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
     TzFillExchange& exchange_;
     HICON informationIcon_ = nullptr;
-    DragByBody drag_;
 };
 
 // Shows the dialog modally over `owner`: IDOK, IDCANCEL, or -1 when it could

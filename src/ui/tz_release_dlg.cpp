@@ -6,7 +6,7 @@
 #include "platform/last_error.h"
 #include "resources/resource.h"
 #include "ui/help_request.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tz_database.h"
 #include "ui/tz_release_setting.h"
 

@@ -16,9 +16,10 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tzdb/tz_check.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tarvane_dlg.h"
 #include "ui/tz_database.h"
+#include "win/wait_cursor.h"
 
 #include <algorithm>
 
@@ -43,11 +44,11 @@ bool CTarvaneDlg::OnZoneCommand(WORD id) {
 }
 
 bool CTarvaneDlg::EditingNewZone() const {
-    return mode_ == 1 && newZone_ && newZone_->id == editedZoneId_;
+    return mode_ == EditMode::kEdit && newZone_ && newZone_->id == editedZoneId_;
 }
 
 void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
-    if (mode_ != 0 || relaunching_) {
+    if (mode_ != EditMode::kView || relaunching_) {
         return;
     }
     const TimeZoneRecord* selected = SelectedZone();
@@ -84,7 +85,7 @@ void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
         ShowMessage(Hwnd(), L"ERROR: Can't display window to create a time zone", kStop);
         return;
     }
-    if (answer != IDOK || mode_ != 0) {
+    if (answer != IDOK || mode_ != EditMode::kView) {
         return;
     }
 
@@ -108,8 +109,8 @@ void CTarvaneDlg::NewTimeZone(bool allowRelaunch) {
     zones_.push_back(zone);
     SelectZoneById(zone.id);
     newZone_ = NewZoneState{zone.id, exchange.tzName, selectedKey, false, {}};
-    SetEditMode(true, true, false);
-    if (mode_ != 1) {
+    SetEditMode(EditMode::kEdit, {.allowRelaunch = false});
+    if (mode_ != EditMode::kEdit) {
         newZone_.reset();
     }
 }
@@ -165,7 +166,7 @@ void CTarvaneDlg::LeaveNewZone() {
 }
 
 void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
-    if (mode_ != 0 || relaunching_) {
+    if (mode_ != EditMode::kView || relaunching_) {
         return;
     }
     int index = -1;
@@ -220,7 +221,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
     } else if (ShowMessage(Hwnd(), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
         return;
     }
-    if (mode_ != 0) {
+    if (mode_ != EditMode::kView) {
         return;
     }
     // The list's mark is as old as the last reload: while the questions were
@@ -232,7 +233,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
         return;
     }
 
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ScopedWaitCursor wait;
     const bool deleted = tarvane::DeleteTimeZone(services_.registry, services_.facts.is64BitOs, zone);
     const DWORD error = GetThreadLastError();
     if (deleted) {
@@ -248,7 +249,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
     if (!reloaded) {
         LogText(EVENTLOG_ERROR_TYPE, L"[286]");
     }
-    ::SetCursor(previousCursor);
+    wait.End();
     if (!deleted) {
         ShowMessage(
             Hwnd(),

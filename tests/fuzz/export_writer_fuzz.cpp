@@ -7,7 +7,7 @@
 #include "export_content.h"
 #include "fuzz_support.h"
 #include "platform/diagnostic_log.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 #include "platform/text.h"
 
 using namespace tarvane;

@@ -133,8 +133,7 @@ TEST_F(OnScreenTest, AddYearDialogScreenshots) {
     ui::CAddYearDlg first(none, true);
     EXPECT_EQ(first.DoModal(::GetModuleHandleW(nullptr)), IDOK);
     EXPECT_TRUE(warned);
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
+    const SYSTEMTIME now = LocalNow();
     EXPECT_EQ(none.year, static_cast<LONG>(now.wYear));
     EXPECT_TRUE(none.copy) << "a first year starts from the zone's own rules";
     EXPECT_EQ(none.copyFrom, 0);

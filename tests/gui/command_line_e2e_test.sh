@@ -11,20 +11,11 @@ program=$2
 probe=$3
 prefix=$4
 artifacts=$5
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-export TARVANE_WINEPREFIX="$prefix"
-mkdir -p "$artifacts"
-status=0
+. "$(dirname "$runner")/e2e-preamble.sh"
 tokyo='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones\Tokyo Standard Time'
 pacific_years='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones\Pacific Standard Time\Dynamic DST'
 backup_unix="$prefix/drive_c/tarvane-cli.trvbkp"
 backup='C:\tarvane-cli.trvbkp'
-
-fail() { echo "FAIL: $*"; status=1; }
 
 # Answers every message box of the program with Enter until the program ends.
 answer_boxes() {
@@ -111,6 +102,6 @@ code=$?
 [ "$code" -ne 0 ] || fail "missing backup: the run exited with 0"
 
 rm -f "$backup_unix"
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 [ $status -eq 0 ] && echo "OK: command line forms"
 exit $status

@@ -67,7 +67,7 @@ TEST_F(MainWindowTest, ADamagedYearIsNamedOnEditAndASaveDropsOnlyIt) {
         messages.clear();
         Click(IDC_SAVE_CHANGES);
         Pump();
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
     });
     EXPECT_EQ(ValueNames(kPacificYears),
               (std::vector<std::wstring>{L"2000", L"2001", L"2002", L"2004", L"2005", L"2006", L"2007",
@@ -126,13 +126,13 @@ TEST_F(MainWindowTest, ASaveAsksBeforeWritingOverAChangeByAnotherProgram) {
                                          0),
                   0u);
         EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONWARNING));
-        EXPECT_EQ(window.Mode(), 1) << "Cancel goes on editing";
+        EXPECT_EQ(window.Mode(), EditMode::kEdit) << "Cancel goes on editing";
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -540);
 
         answers = {IDYES};
         Click(IDC_SAVE_CHANGES);
         Pump();
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -570) << "Yes writes the edit over the change";
         EXPECT_EQ(window.SelectedZone()->displayName, display);
     });
@@ -181,7 +181,7 @@ TEST_F(MainWindowTest, ClosingDuringAnEditWithChangesAsksFirst) {
                                         L"\" has changes that are not saved.\n\nDo you want to save them "
                                         L"before closing?");
         EXPECT_FALSE(window.Ended());
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         answers = {IDYES};
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_EXIT, 0);
         Pump();

@@ -75,12 +75,6 @@ std::vector<std::wstring> ComboItems(HWND combo) {
     return items;
 }
 
-std::wstring TempPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
-
 std::vector<std::wstring> CutLabels(HWND dialog) {
     std::vector<std::wstring> cut;
     HFONT font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));

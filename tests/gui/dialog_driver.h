@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/win_types.h"
+#include "win32/win32_helpers.h"
 
 #include <functional>
 #include <string>
@@ -23,7 +24,6 @@ void PressButton(HWND dialog, int id);
 std::vector<std::wstring> ComboItems(HWND combo);
 
 // `name` in the temporary folder.
-std::wstring TempPath(const wchar_t* name);
 
 // Saves what the screen shows of `window` as a 24-bit BMP file in the
 // artifacts folder (TARVANE_ARTIFACTS); false when there is none or it fails.

@@ -9,7 +9,7 @@
 #include "platform/format.h"
 #include "resources/resource.h"
 #include "ui/help_request.h"
-#include "ui/icon_menu.h"
+#include "win/icon_menu.h"
 
 #include <commctrl.h>
 
@@ -56,7 +56,7 @@ protected:
     TimeZoneRecord* EditWithYears(CTarvaneDlg& window, std::initializer_list<DWORD> years) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         TimeZoneRecord* zone = window.SelectedZone();
         if (zone == nullptr) {
             ADD_FAILURE() << "no zone selected";
@@ -201,8 +201,7 @@ TEST_F(DynamicYearsTest, AZoneWithoutYearsTakesAnyYearTypedIntoTheEdit) {
     Run([&](CTarvaneDlg& window) {
         TimeZoneRecord* zone = EditWithYears(window, {});
         ASSERT_NE(zone, nullptr);
-        SYSTEMTIME now{};
-        ::GetLocalTime(&now);
+        const SYSTEMTIME now = LocalNow();
         WhenDialogOpens(kAddYearCaption, [&](HWND dialog) {
             HWND edit = ::GetDlgItem(dialog, IDC_ADD_YEAR_EDIT);
             HWND combo = ::GetDlgItem(dialog, IDC_ADD_YEAR_COMBO);

@@ -8,16 +8,9 @@ runner=$1
 program=$2
 probe=$3
 artifacts=$4
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-mkdir -p "$artifacts"
-export TZ=America/Los_Angeles
-wait_window="$(dirname "$runner")/wait-window.sh"
+. "$(dirname "$runner")/e2e-preamble.sh"
 "$runner" "$program" &
 app=$!
-status=0
 
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null; }
 

@@ -187,7 +187,7 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
              ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_NEW_ZONE, 0);
              Pump();
              window.runNewZoneDialog = ui::RunNewZoneDialog;
-             EXPECT_EQ(window.Mode(), 0);
+             EXPECT_EQ(window.Mode(), EditMode::kView);
          },
          {{L"[272] row=-1, key=Refused Test Standard Time", std::nullopt}},
          {L"ERROR: Failed to add the new time zone to the list"}},
@@ -249,7 +249,7 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
             for (std::size_t i = 0; i < messages.size(); ++i) {
                 EXPECT_EQ(messages[i].text.rfind(c.shown[i], 0), 0u);
             }
-            if (window.Mode() == 1) {
+            if (window.Mode() == EditMode::kEdit) {
                 Click(IDC_CANCEL_EDIT);
                 Pump();
             }

@@ -7,7 +7,7 @@
 #include "backup/make_backup.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 
 #include <cstdio>
 
@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, CancellingTheOpenDialogRestoresNothing) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_RESTORE, 0);
         Pump();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
     });
 }
 
@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, ExportTimeZoneProposesTheZoneKeyAndWritesThatZoneAlone) {
         // the command is greyed and does nothing.
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
-        ASSERT_EQ(window.Mode(), 1);
+        ASSERT_EQ(window.Mode(), EditMode::kEdit);
         HMENU fileMenu = ::GetSubMenu(::GetMenu(window.Hwnd()), 0);
         ::SendMessageW(window.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(fileMenu), 0);
         EXPECT_NE(::GetMenuState(fileMenu, ID_FILE_EXPORT_ZONE, MF_BYCOMMAND) & MF_GRAYED, 0u);

@@ -7,8 +7,8 @@
 #include "platform/system_facts.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
-#include "ui/window_class.h"
+#include "ui/prompts.h"
+#include "win/window_class.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -207,7 +207,7 @@ void MainWindowTest::EditZone(const std::wstring& keyName) {
     SelectZone(keyName);
     ::SendMessageW(dialog->Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
     Pump();
-    ASSERT_EQ(dialog->Mode(), 1);
+    ASSERT_EQ(dialog->Mode(), EditMode::kEdit);
 }
 
 } // namespace tarvane::test

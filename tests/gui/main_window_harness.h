@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/registry_watch.h"
-#include "scratch_registry.h"
+#include "win32/scratch_registry.h"
 #include "platform/user_region.h"
 #include "ui/tarvane_dlg.h"
 

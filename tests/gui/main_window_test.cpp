@@ -10,8 +10,8 @@
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
-#include "ui/status_bar.h"
+#include "ui/prompts.h"
+#include "ui/clock_status_bar.h"
 
 #include <commctrl.h>
 
@@ -33,7 +33,7 @@ constexpr int kEditButtons[] = {IDC_ADD_YEAR, IDC_REMOVE_YEAR, IDC_SAVE_CHANGES,
 
 TEST_F(MainWindowTest, OpensInViewModeOnTheCurrentZoneWithTheEditorLocked) {
     Run([&](CTarvaneDlg& window) {
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_TRUE(Visible(IDC_ZONE_LIST));
         EXPECT_EQ(::SendMessageW(Item(IDC_ZONE_LIST), LVM_GETITEMCOUNT, 0, 0),
                   static_cast<LRESULT>(window.Zones().size()));
@@ -92,7 +92,7 @@ TEST_F(MainWindowTest, EditTimeZoneEntersEditModeWithTheFieldsLive) {
     Run([&](CTarvaneDlg& window) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_FALSE(Visible(IDC_ZONE_LIST));
         for (int id : kEditButtons) {
             EXPECT_TRUE(Visible(id)) << id;
@@ -195,7 +195,7 @@ TEST(StatusBarPanes, ATextThatOutgrowsItsQuarterWidensThePanes) {
     }
     HWND parent = makeParent(width);
     ASSERT_NE(parent, nullptr);
-    ui::StatusBar bar;
+    ui::ClockStatusBar bar;
     ASSERT_TRUE(bar.Create(parent, 1));
     RECT client{};
     ::GetClientRect(bar.Hwnd(), &client);
@@ -297,7 +297,7 @@ TEST_F(MainWindowTest, EscAndCancelLeaveEditModeAndDiscardTheChanges) {
         for (int way = 0; way < 2; ++way) {
             ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
             Pump();
-            ASSERT_EQ(window.Mode(), 1);
+            ASSERT_EQ(window.Mode(), EditMode::kEdit);
             Type(IDC_BIAS_HOURS, L"3");
             ASSERT_EQ(window.SelectedZone()->rules.tzi.Bias, 180);
             if (way == 0) {
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, EscAndCancelLeaveEditModeAndDiscardTheChanges) {
             } else {
                 Click(IDC_CANCEL_EDIT);
             }
-            EXPECT_EQ(window.Mode(), 0) << way;
+            EXPECT_EQ(window.Mode(), EditMode::kView) << way;
             EXPECT_TRUE(::IsWindow(window.Hwnd())) << "Esc never closes the window";
             ASSERT_NE(window.SelectedZone(), nullptr);
             EXPECT_EQ(window.SelectedZone()->keyName, L"Pacific Standard Time");
@@ -325,7 +325,7 @@ TEST_F(MainWindowTest, EscOnAnOpenDropDownOnlyClosesIt) {
         Pump();
         ASSERT_NE(::SendMessageW(Item(IDC_DST_MONTH), CB_GETDROPPEDSTATE, 0, 0), 0);
         PressKey(::GetFocus(), VK_ESCAPE);
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 180) << "the edit is kept";
     });
 }
@@ -360,11 +360,10 @@ TEST_F(MainWindowTest, TypingFindsAZoneByAnyWordAndLockedNamesAndMakeBackupSayWh
         ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
             EXPECT_TRUE(save);
             suggested = *path;
-            return 1;
+            return FileChoice::kCancelled;
         });
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_MAKE_BACKUP, 0);
-        SYSTEMTIME today{};
-        ::GetLocalTime(&today);
+        const SYSTEMTIME today = LocalNow();
         EXPECT_EQ(suggested,
                   Format(L"Time Zones %04u-%02u-%02u.trvbkp", today.wYear, today.wMonth, today.wDay));
 
@@ -381,7 +380,7 @@ TEST_F(MainWindowTest, TypingFindsAZoneByAnyWordAndLockedNamesAndMakeBackupSayWh
 TEST_F(MainWindowTest, EnterInViewModeDoesNothing) {
     Run([&](CTarvaneDlg& window) {
         PressKey(Item(IDC_ZONE_LIST), VK_RETURN);
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_TRUE(::IsWindow(window.Hwnd()));
         EXPECT_TRUE(messages.empty());
     });
@@ -413,9 +412,9 @@ TEST_F(MainWindowTest, EditWithoutASelectedZoneIsRefused) {
                 DoubleClickZoneList(window.Hwnd());
                 Pump();
             } else {
-                window.SetEditMode(true, true, true);
+                window.SetEditMode(EditMode::kEdit, {});
             }
-            EXPECT_EQ(window.Mode(), 0);
+            EXPECT_EQ(window.Mode(), EditMode::kView);
             EXPECT_TRUE(capture.Has(L"[106]")) << capture.Dump();
             ASSERT_EQ(messages.size(), 1u) << doubleClick;
             EXPECT_EQ(messages[0].text, L"Select time zone first to be able to edit it");
@@ -474,7 +473,7 @@ TEST_F(MainWindowTest, ReloadIsRefusedInEditMode) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
         EXPECT_FALSE(window.ReloadZoneList(false));
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
     });
 }
 
@@ -499,11 +498,11 @@ TEST_F(MainWindowTest, NoLabelTakesTheKeyOfAMenuOrOfAnotherLabelShownWithIt) {
             menuKeys.emplace(Mnemonic(text), text);
         }
         ASSERT_EQ(menuKeys.size(), 5u);
-        for (const int mode : {0, 1}) {
-            if (mode == 1) {
+        for (const EditMode mode : {EditMode::kView, EditMode::kEdit}) {
+            if (mode == EditMode::kEdit) {
                 ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
                 Pump();
-                ASSERT_EQ(window.Mode(), 1);
+                ASSERT_EQ(window.Mode(), EditMode::kEdit);
             }
             std::map<wchar_t, std::wstring> labelKeys;
             for (HWND child = ::GetWindow(window.Hwnd(), GW_CHILD); child != nullptr;
@@ -521,14 +520,14 @@ TEST_F(MainWindowTest, NoLabelTakesTheKeyOfAMenuOrOfAnotherLabelShownWithIt) {
                     continue;
                 }
                 const std::string shown =
-                    "mode " + std::to_string(mode) + ": " + testing::PrintToString(text);
+                    "mode " + std::to_string(static_cast<int>(mode)) + ": " + testing::PrintToString(text);
                 EXPECT_EQ(menuKeys.count(key), 0u) << shown << " takes the key of a menu";
                 const auto [other, fresh] = labelKeys.emplace(key, text);
                 EXPECT_TRUE(fresh) << shown << " shares its key with "
                                    << testing::PrintToString(other->second);
             }
             // "+" and "-" have no keys of their own.
-            EXPECT_GE(labelKeys.size(), mode == 0 ? 15u : 16u) << "the labels were found";
+            EXPECT_GE(labelKeys.size(), mode == EditMode::kView ? 15u : 16u) << "the labels were found";
         }
     });
 }
@@ -555,7 +554,7 @@ TEST_F(MainWindowTest, MenuItemsFollowTheirRulesInViewAndEditMode) {
 
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
-        ASSERT_EQ(window.Mode(), 1);
+        ASSERT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_TRUE(Grayed(open(0), ID_FILE_RESTORE));
         EXPECT_FALSE(Grayed(open(0), ID_FILE_MAKE_BACKUP));
         EXPECT_TRUE(Grayed(open(1), ID_EDIT_TIME_ZONE));
@@ -573,7 +572,7 @@ TEST_F(MainWindowTest, AnAcceleratorOfADisabledCommandDoesNothing) {
         // What TranslateAccelerator sends for F5.
         ::SendMessageW(window.Hwnd(), WM_COMMAND, MAKEWPARAM(ID_VIEW_REFRESH, 1), 0);
         Pump();
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 180) << "no reload in edit mode";
     });
 }
@@ -633,7 +632,7 @@ TEST_F(MainWindowTest, TheContextMenuOffersEditTimeZoneAsItsDefaultItem) {
         EXPECT_TRUE(menu.seen);
         EXPECT_FALSE(menu.grayed);
         EXPECT_EQ(menu.defaultItem, static_cast<UINT>(ID_CONTEXT_EDIT_TIME_ZONE));
-        EXPECT_EQ(window.Mode(), 1) << "choosing the item enters edit mode";
+        EXPECT_EQ(window.Mode(), EditMode::kEdit) << "choosing the item enters edit mode";
     });
 }
 
@@ -647,7 +646,7 @@ TEST_F(MainWindowTest, TheContextMenuKeyOpensTheMenuBelowTheHeader) {
         Pump(500);
         openMenu = nullptr;
         EXPECT_TRUE(menu.seen);
-        EXPECT_EQ(window.Mode(), 0) << "closed without a choice";
+        EXPECT_EQ(window.Mode(), EditMode::kView) << "closed without a choice";
     });
 }
 
@@ -656,7 +655,7 @@ TEST_F(MainWindowTest, DoubleClickingAZoneEditsIt) {
         SelectZone(L"Tokyo Standard Time");
         DoubleClickZoneList(window.Hwnd());
         Pump();
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_EQ(window.EditedZoneId(), window.SelectedZone()->id);
     });
 }
@@ -686,7 +685,7 @@ TEST_F(MainWindowTest, EnterInEditModePressesSaveChanges) {
         Pump();
         ::SetFocus(Item(IDC_BIAS_HOURS));
         PressKey(Item(IDC_BIAS_HOURS), VK_RETURN);
-        EXPECT_EQ(window.Mode(), 0) << "saved and back in view mode";
+        EXPECT_EQ(window.Mode(), EditMode::kView) << "saved and back in view mode";
         EXPECT_TRUE(messages.empty());
     });
 }
@@ -697,9 +696,7 @@ TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedOnceWithTheZon
     if (denied != ERROR_SUCCESS) {
         GTEST_SKIP() << "cannot restrict the scratch key here";
     }
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring backup = std::wstring(folder) + L"tarvane-relaunch-guard.trvbkp";
+    const std::wstring backup = TempPath(L"tarvane-relaunch-guard.trvbkp");
     ::CloseHandle(::CreateFileW(backup.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Run([&](CTarvaneDlg& window) {
         if (!window.RegistryNotWritable()) {
@@ -720,7 +717,7 @@ TEST_F(MainWindowTest, WithoutWriteAccessEditingRelaunchesElevatedOnceWithTheZon
         };
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_EDIT_TIME_ZONE, 0);
         Pump();
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         ASSERT_EQ(relaunches.size(), 1u);
         EXPECT_EQ(relaunches[0], L"e \"Pacific Standard Time\"");
         EXPECT_TRUE(restoreGrayed);

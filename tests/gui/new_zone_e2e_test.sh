@@ -13,22 +13,13 @@ program=$2
 probe=$3
 prefix=$4
 artifacts=$5
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-export TARVANE_WINEPREFIX="$prefix"
-mkdir -p "$artifacts"
-wait_window="$(dirname "$runner")/wait-window.sh"
+. "$(dirname "$runner")/e2e-preamble.sh"
 key='Tarvane Test Standard Time'
 display='(UTC-08:00) Tarvane Test Standard Time'
 zone="HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\$key"
 backup_unix="$prefix/drive_c/tarvane-new-zone.trvbkp"
 backup='C:\tarvane-new-zone.trvbkp'
-status=0
 
-fail() { echo "FAIL: $*"; status=1; }
 value() { "$runner" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep "$2"; }
 focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 # Chooses the item with the key $1 from the main window's Edit menu.
@@ -131,6 +122,6 @@ if [ -f "$backup_unix" ]; then
 fi
 "$runner" reg delete "$zone" /f >/dev/null 2>&1
 rm -f "$backup_unix"
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 [ $status -eq 0 ] && echo "OK: new and deleted zones end to end"
 exit $status

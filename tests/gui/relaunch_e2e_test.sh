@@ -8,20 +8,14 @@ runner=$1
 program=$2
 probe=$3
 prefix=$4
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-export TARVANE_WINEPREFIX="$prefix"
+. "$(dirname "$runner")/e2e-preamble.sh"
 "$runner" "$probe" deny-write || exit 1
 "$runner" "$program" &
 first=$!
-status=0
 "$runner" "$probe" relaunch || status=1
 wait "$first"
 echo "first instance exit code: $?"
 "$runner" "$probe" close
 sleep 2
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 exit $status

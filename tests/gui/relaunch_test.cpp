@@ -133,8 +133,8 @@ TEST(ElevatedRelaunch, EveryFailureOfTheHandShakeIsLoggedWithItsCode) {
         if (c.run == Run::BuildApp) {
             ui::CTarvaneApp second; // makes and signals this process's ready event again
         } else {
-            result =
-                c.run == Run::Relaunch ? ui::RelaunchElevated(L"p") : ui::RelaunchAndClose(L"p", nullptr);
+            result = c.run == Run::Relaunch ? static_cast<int>(ui::RelaunchElevated(L"p"))
+                                            : ui::RelaunchAndClose(L"p", nullptr);
         }
         const DWORD error = GetThreadLastError();
         calls = system;
@@ -150,8 +150,8 @@ TEST(ElevatedRelaunch, EveryFailureOfTheHandShakeIsLoggedWithItsCode) {
 TEST(ElevatedRelaunch, ACopyThatEndsBeforeSignallingIsReportedWithItsExitCode) {
     LogCapture capture;
     // The copy runs no test and exits with 0 before it could signal.
-    const int result = ui::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
-    EXPECT_EQ(result, -1);
+    const ui::RelaunchOutcome result = ui::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
+    EXPECT_EQ(result, ui::RelaunchOutcome::kFailed);
     EXPECT_EQ(GetThreadLastError(), 1226u) << "exit code 0 reads as 'process ended early'";
     bool found = false;
     for (const auto& message : capture.Messages()) {
@@ -175,9 +175,9 @@ TEST(ElevatedRelaunch, RelaunchAndCloseLeavesTheWindowOpenAndLogsTheFailure) {
 TEST(ElevatedRelaunch, CancellingTheMainWindowEndsTheWait) {
     // With the quit event already signalled the wait ends at its first pass.
     ASSERT_TRUE(::SetEvent(ui::TheApp().quitEvent));
-    const int result = ui::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
+    const ui::RelaunchOutcome result = ui::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
     ::ResetEvent(ui::TheApp().quitEvent);
-    EXPECT_EQ(result, -2);
+    EXPECT_EQ(result, ui::RelaunchOutcome::kCancelled);
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -55,20 +55,7 @@ void SetValue(const std::wstring& path, const wchar_t* name, DWORD type, const v
 }
 
 int RunProgram(const std::wstring& commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring line = commandLine;
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &process)) {
-        return -1;
-    }
-    ::WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    return RunToEnd(commandLine, 30000);
 }
 
 TEST(DropHandler, TheDropIsFreedOnEveryPath) {
@@ -78,7 +65,7 @@ TEST(DropHandler, TheDropIsFreedOnEveryPath) {
     FakeImportTool tool{registry, files};
     FakePrompts prompts;
     FakeWindow window;
-    window.mode = 1; // a backup dropped in edit mode is left alone
+    window.mode = EditMode::kEdit; // a backup dropped in edit mode is left alone
     FakeSettings settings;
     FakeActivator activator;
     BackupContext context{registry, files, tool, prompts, window, settings, activator};
@@ -110,7 +97,7 @@ TEST_F(ThrowAwayPrefixTest, ABackupFromTheMenuImportsAndADroppedBackupRestoresTh
     ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
         EXPECT_TRUE(save);
         *path = file;
-        return 0;
+        return FileChoice::kChosen;
     });
     Run([&](CTarvaneDlg& window) {
         ::SendMessageW(window.Hwnd(), WM_COMMAND, ID_FILE_MAKE_BACKUP, 0);
@@ -189,7 +176,7 @@ TEST_F(ThrowAwayPrefixTest, AChangeByAnotherProgramIsFollowedAndNotSavedOverUnas
                                              L"\" was changed in the registry by another program",
                                          0),
                   0u);
-        EXPECT_EQ(window.Mode(), 0) << "No discards the edit";
+        EXPECT_EQ(window.Mode(), EditMode::kView) << "No discards the edit";
         EXPECT_TRUE(PumpUntil([&] { return Text(IDC_BIAS_HOURS) == L"11"; }))
             << "and shows the registry's zone";
     });

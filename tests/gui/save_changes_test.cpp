@@ -6,6 +6,7 @@
 #include "log_capture.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
+#include "win32/win32_helpers.h"
 
 #include <cstdio>
 #include <functional>
@@ -22,15 +23,7 @@ std::string RegQuery(const std::wstring& scratchPath, const std::wstring& keyNam
                      const std::wstring& value) {
     const std::wstring command =
         L"reg query \"HKCU\\" + scratchPath + L"\\" + kTimeZonesPath + L"\\" + keyName + L"\" /v " + value;
-    std::string output;
-    if (FILE* pipe = _wpopen(command.c_str(), L"rt")) {
-        char line[1024];
-        while (std::fgets(line, sizeof line, pipe) != nullptr) {
-            output += line;
-        }
-        _pclose(pipe);
-    }
-    return output;
+    return CommandOutput(command);
 }
 
 class SaveChangesTest : public MainWindowTest {
@@ -48,7 +41,7 @@ TEST_F(SaveChangesTest, SavesTheZoneToTheRegistryAndReturnsToViewMode) {
         Save();
         EXPECT_TRUE(messages.empty())
             << (messages.empty() ? "" : std::string(messages[0].text.begin(), messages[0].text.end()));
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -600);
         EXPECT_NE(RegQuery(scratch->Path(), L"Tokyo Standard Time", L"TZI").find("A8FDFFFF"),
                   std::string::npos)
@@ -68,7 +61,7 @@ TEST_F(SaveChangesTest, AnOffsetOutOfRangeIsRefusedWithTheFocusOnIt) {
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, L"'Offset (bias)' is out of range");
         EXPECT_EQ(::GetFocus(), Item(IDC_BIAS_HOURS));
-        EXPECT_EQ(window.Mode(), 1);
+        EXPECT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -540) << "nothing written";
 
         messages.clear();
@@ -83,7 +76,7 @@ TEST_F(SaveChangesTest, AnOffsetOutOfRangeIsRefusedWithTheFocusOnIt) {
         Type(IDC_BIAS_HOURS, L"14");
         Save();
         EXPECT_TRUE(messages.empty()) << "GMT +14:00 passes";
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
     });
 }
 
@@ -136,7 +129,7 @@ TEST_F(SaveChangesTest, BlankNamesAreRefusedAndTrimmedNamesSaved) {
         Type(IDC_DISPLAY_NAME, L"  (UTC+09:00) Tokyo  ");
         Save();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(window.SelectedZone()->displayName, L"(UTC+09:00) Tokyo");
     });
 }
@@ -165,7 +158,7 @@ TEST_F(SaveChangesTest, WithNoCurrentZoneLoadedAZoneIsSavedWithoutActivation) {
         Type(IDC_BIAS_MINUTES, L"30");
         Save();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(StoredTzi(L"Tokyo Standard Time").Bias, -570);
     });
 }
@@ -185,7 +178,7 @@ TEST_F(SaveChangesTest, TheRealActivationFailingLeavesEditModeAndSaysTheZoneWasS
                   0u)
             << "Wine refuses to set the zone";
         EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-        EXPECT_EQ(window.Mode(), 0) << "Cancel could not take the write back";
+        EXPECT_EQ(window.Mode(), EditMode::kView) << "Cancel could not take the write back";
         EXPECT_EQ(StoredTzi(L"Pacific Standard Time").Bias, 495) << "the registry holds the zone";
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, 495) << "the list shows what the registry holds";
         bool logged = false;
@@ -243,7 +236,7 @@ TEST_F(SaveChangesTest, ValuesNoZoneCanHaveAreRefusedNamingTheAllowedRange) {
             EXPECT_EQ(messages[0].text, c.message);
             EXPECT_EQ(::GetFocus(), Item(c.focus));
             EXPECT_EQ(window.SelectedYear(), c.year);
-            EXPECT_EQ(window.Mode(), 1);
+            EXPECT_EQ(window.Mode(), EditMode::kEdit);
             EXPECT_EQ(log.Messages(), std::vector<std::wstring>{c.logged});
             *window.SelectedZone() = saved;
         }
@@ -267,8 +260,7 @@ TEST_F(SaveChangesTest, AYearsRuleSwitchedToOnceStartsOnItsDateInThatYear) {
         EXPECT_EQ(shown.wYear, 2007);
         ChooseListItem(IDC_YEAR, 0);
         ChooseListItem(IDC_DST_OCCURS, kOccursOnlyOnce);
-        SYSTEMTIME today{};
-        ::GetLocalTime(&today);
+        const SYSTEMTIME today = LocalNow();
         EXPECT_EQ(window.SelectedZone()->rules.daylightAbsoluteDate.wYear, today.wYear)
             << "the zone's own rules start today, as before";
     });

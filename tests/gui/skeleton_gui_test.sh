@@ -6,12 +6,7 @@ runner=$1
 program=$2
 probe=$3
 artifacts=$4
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-mkdir -p "$artifacts"
-export TZ=America/Los_Angeles
+. "$(dirname "$runner")/e2e-preamble.sh"
 "$runner" "$program" &
 app=$!
 "$runner" "$probe" check

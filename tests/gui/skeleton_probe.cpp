@@ -7,7 +7,7 @@
 #include "core/zone_loader.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
-#include "scratch_registry.h"
+#include "win32/scratch_registry.h"
 #include "zone_fixtures.h"
 
 #include <commctrl.h>

@@ -18,8 +18,8 @@
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_fill.h"
 #include "ui/about_dlg.h"
-#include "ui/icon_menu.h"
-#include "ui/message_box.h"
+#include "win/icon_menu.h"
+#include "ui/prompts.h"
 #include "ui/tz_database.h"
 
 #include <commctrl.h>
@@ -35,9 +35,7 @@ namespace {
 using ui::CTarvaneDlg;
 
 int ThisYear() {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    return now.wYear;
+    return LocalNow().wYear;
 }
 
 std::wstring ItemText(HWND list, int row, int column) {
@@ -120,7 +118,7 @@ TEST_F(TzDatabaseTest, TheCheckListsWinesZonesCopiesThemSavesThemAndGoesToOne) {
             EXPECT_TRUE(save);
             ++saves;
             *path = saves == 2 ? unwritable : saves == 4 ? full : csv;
-            return saves == 1 ? 2 : 0;
+            return saves == 1 ? FileChoice::kFailed : FileChoice::kChosen;
         });
         EXPECT_TRUE(MenuEnabled(window, 3, ID_TOOLS_TZ_CHECK));
         HWND shown = nullptr;
@@ -364,7 +362,7 @@ TEST_F(TzDatabaseTest, FillThroughItsDialogThenSaveWritesRulesThatMatch) {
 
         Click(IDC_SAVE_CHANGES);
         Pump();
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(messages.size(), 2u);
         ASSERT_NE(window.SelectedZone(), nullptr);
         EXPECT_EQ(window.SelectedZone()->years.back().year, 2007u) << "reloaded from the registry";
@@ -422,7 +420,7 @@ TEST_F(TzDatabaseTest, YearsTheFormCannotHoldAreListedFirstAndCancelLeavesTheReg
 
         Click(IDC_CANCEL_EDIT);
         Pump();
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         ASSERT_NE(window.SelectedZone(), nullptr);
         EXPECT_EQ(window.SelectedZone()->rules.tzi.Bias, before.rules.tzi.Bias);
         EXPECT_EQ(window.SelectedZone()->years.size(), before.years.size()) << "the registry is untouched";

@@ -12,7 +12,7 @@
 #include "platform/registry.h"
 #include "platform/system_registry.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 #include "ui/tz_database.h"
 #include "ui/tz_release_setting.h"
 

@@ -15,7 +15,7 @@
 #include "platform/system_registry.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 
 #include <commctrl.h>
 
@@ -93,14 +93,14 @@ TEST_F(ZoneCommandsTest, ACopyIsNamedCheckedEditedAndSavedAtItsPlace) {
         EXPECT_EQ(messages[1].text.rfind(L"The key name may hold letters", 0), 0u);
 
         // In edit mode on the new zone, its names the user's to change.
-        ASSERT_EQ(window.Mode(), 1);
+        ASSERT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_EQ(window.SelectedZone()->keyName, L"Baja Test Standard Time");
         EXPECT_EQ(Text(IDC_DISPLAY_NAME), L"(UTC-08:00) Baja Test Standard Time");
         EXPECT_FALSE(ReadOnly(IDC_DISPLAY_NAME)) << "even with AllowEditDSTzNames 0";
         EXPECT_FALSE(KeyExists(L"Baja Test Standard Time")) << "nothing is written before Save Changes";
         Type(IDC_DISPLAY_NAME, L"(UTC-08:00) Baja California Test");
         Click(IDC_SAVE_CHANGES);
-        ASSERT_EQ(window.Mode(), 0);
+        ASSERT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(messages.size(), 2u);
 
         ASSERT_TRUE(KeyExists(L"Baja Test Standard Time"));
@@ -134,10 +134,10 @@ TEST_F(ZoneCommandsTest, AZoneFromTheTzDatabaseMatchesItAndCancellingItWritesNot
             Command(window, ID_EDIT_NEW_ZONE);
         };
         fromKathmandu(L"Nepal Test Standard Time");
-        ASSERT_EQ(window.Mode(), 1);
+        ASSERT_EQ(window.Mode(), EditMode::kEdit);
         EXPECT_EQ(Text(IDC_DISPLAY_NAME), L"(UTC+05:45) Nepal Test Standard Time");
         Click(IDC_CANCEL_EDIT);
-        ASSERT_EQ(window.Mode(), 0);
+        ASSERT_EQ(window.Mode(), EditMode::kView);
         EXPECT_FALSE(KeyExists(L"Nepal Test Standard Time"));
         EXPECT_EQ(Find(window, L"Nepal Test Standard Time"), nullptr);
         ASSERT_NE(window.SelectedZone(), nullptr);
@@ -145,7 +145,7 @@ TEST_F(ZoneCommandsTest, AZoneFromTheTzDatabaseMatchesItAndCancellingItWritesNot
 
         fromKathmandu(L"Nepal Test Standard Time");
         Click(IDC_SAVE_CHANGES);
-        ASSERT_EQ(window.Mode(), 0);
+        ASSERT_EQ(window.Mode(), EditMode::kView);
         ASSERT_TRUE(KeyExists(L"Nepal Test Standard Time"));
         const ZoneSources sources = ReadZoneSources(SystemRegistry());
         ASSERT_NE(FindZoneSource(sources, L"Nepal Test Standard Time"), nullptr);
@@ -233,7 +233,7 @@ TEST_F(ZoneCommandsTest, DeletingRefusesTheCurrentZoneAndOffersABackupUntilOneIs
         ui::SetFileDialogHandler([&](HWND, bool save, std::wstring* path) {
             EXPECT_TRUE(save);
             *path = backup;
-            return ++asked == 1 ? 1 : 0;
+            return ++asked == 1 ? FileChoice::kCancelled : FileChoice::kChosen;
         });
         answers = {IDYES};
         Command(window, ID_EDIT_DELETE_ZONE);
@@ -357,7 +357,7 @@ TEST_F(ZoneCommandsTest, WithoutWriteAccessTheZoneCommandsHandOverToAnElevatedCo
                                                     L"del \"Tokyo Standard Time\""};
         EXPECT_EQ(relaunches, expected) << "the current zone is refused before any elevation";
         EXPECT_EQ(messages.size(), 1u);
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
     });
 }
 

@@ -18,16 +18,9 @@ window_probe=$7
 package_probe=$8
 prefix=$9
 artifacts=${10}
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-export TARVANE_WINEPREFIX="$prefix"
+. "$(dirname "$runner")/e2e-preamble.sh"
 # No menu entries for the desktop outside the prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-status=0
-fail() { echo "FAIL: $*"; status=1; }
 . "$(dirname "$0")/run_program.sh"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
@@ -49,11 +42,11 @@ console_on_path() { "$runner" cmd /c "tarvanec help" 2>/dev/null | grep -q 'tarv
 msiexec() {
     "$runner" msiexec "$@"
     code=$?
-    /usr/lib/wine/wineserver -w
+    "$TARVANE_WINESERVER" -w
     return $code
 }
 
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 rm -rf "$prefix" "$prefix.lock"
 mkdir -p "$artifacts"
 
@@ -104,6 +97,6 @@ console_on_path && fail "tarvanec is still found on the PATH"
 "$runner" reg query "$sources" /v "Tarvane Test Standard Time" >/dev/null 2>&1 ||
     fail "the uninstall removed the sources of the zones Tarvane created"
 
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" "$TARVANE_WINESERVER" -k 2>/dev/null
 [ $status -eq 0 ] && echo "OK: install, run, upgrade, uninstall"
 exit $status

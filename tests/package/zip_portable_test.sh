@@ -8,13 +8,7 @@ zip=$2
 window_probe=$3
 folder=$4
 artifacts=$5
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: skipped"
-    exit 77
-fi
-export TZ=America/Los_Angeles
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+. "$(dirname "$runner")/e2e-preamble.sh"
 . "$(dirname "$0")/run_program.sh"
 
 unpacked="$folder/Portable Tarvane"

@@ -6,7 +6,7 @@
 
 #include "backup/backup_context.h"
 #include "memory_files.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 
 #include <deque>
 #include <optional>
@@ -23,9 +23,9 @@ public:
     };
     std::vector<Shown> messages;
     std::deque<int> answers; // returned by ShowMessage in turn; IDOK when none left
-    int saveResult = 0;
+    FileChoice saveResult = FileChoice::kChosen;
     std::wstring savePath = L"C:\\backup.trvbkp";
-    int openResult = 0;
+    FileChoice openResult = FileChoice::kChosen;
     std::wstring openPath = L"C:\\backup.trvbkp";
     int saveAsked = 0;
     int openAsked = 0;
@@ -42,20 +42,20 @@ public:
         answers.pop_front();
         return answer;
     }
-    int AskSavePath(std::wstring* path) override {
+    FileChoice AskSavePath(std::wstring* path) override {
         ++saveAsked;
-        *path = saveResult == 0 ? savePath : L"";
+        *path = saveResult == FileChoice::kChosen ? savePath : L"";
         return saveResult;
     }
-    int AskOpenPath(std::wstring* path) override {
+    FileChoice AskOpenPath(std::wstring* path) override {
         ++openAsked;
-        *path = openResult == 0 ? openPath : L"";
+        *path = openResult == FileChoice::kChosen ? openPath : L"";
         return openResult;
     }
     std::vector<std::wstring> proposedNames; // of each zone file dialog
-    int AskZoneFilePath(const std::wstring& fileName, std::wstring* path) override {
+    FileChoice AskZoneFilePath(const std::wstring& fileName, std::wstring* path) override {
         proposedNames.push_back(fileName);
-        *path = saveResult == 0 ? savePath : L"";
+        *path = saveResult == FileChoice::kChosen ? savePath : L"";
         return saveResult;
     }
     void BeginWaitCursor() override { maxWaitDepth = std::max(maxWaitDepth, ++waitDepth); }
@@ -65,7 +65,7 @@ public:
 
 class FakeWindow : public MainWindowOps {
 public:
-    int mode = 0;
+    EditMode mode = EditMode::kView;
     bool reloadResult = true;
     std::vector<bool> reloads; // the argument of each reload
     int titleUpdates = 0;
@@ -79,10 +79,11 @@ public:
     };
     std::vector<EditCall> editCalls;
 
-    int Mode() const override { return mode; }
-    void SetEditMode(bool enter, bool reloadOnLeave, bool allowRelaunch) override {
-        editCalls.push_back(EditCall{enter, reloadOnLeave, allowRelaunch});
-        mode = enter ? 1 : 0;
+    EditMode Mode() const override { return mode; }
+    void SetEditMode(EditMode to, EditModeOptions options) override {
+        const bool enter = to == EditMode::kEdit;
+        editCalls.push_back(EditCall{enter, options.reloadOnLeave, options.allowRelaunch});
+        mode = enter ? EditMode::kEdit : EditMode::kView;
     }
     bool ReloadZoneList(bool selectCurrent) override {
         reloads.push_back(selectCurrent);

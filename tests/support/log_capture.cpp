@@ -71,4 +71,21 @@ std::string LogCapture::Dump() const {
     return out;
 }
 
+::testing::AssertionResult LogCapture::Logged(const std::wstring& message) const {
+    if (Has(message)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "not logged: " << ::testing::PrintToString(message) << "\nlogged:\n"
+           << Dump();
+}
+
+::testing::AssertionResult LogCapture::LoggedExactly(const std::vector<std::wstring>& messages) const {
+    if (Messages() == messages) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "expected " << ::testing::PrintToString(messages) << "\nlogged:\n"
+                                         << Dump();
+}
+
 } // namespace tarvane::test

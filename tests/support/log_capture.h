@@ -3,6 +3,8 @@
 
 #include "platform/diagnostic_log.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -36,6 +38,11 @@ public:
     LONG LastErrorOf(const std::wstring& message) const;
     // The messages, one a line, for failure output.
     std::string Dump() const;
+    // For EXPECT_TRUE: some line's message is `message`; on failure the
+    // assertion says which lines were written.
+    ::testing::AssertionResult Logged(const std::wstring& message) const;
+    // For EXPECT_TRUE: the messages are exactly `messages`, in order.
+    ::testing::AssertionResult LoggedExactly(const std::vector<std::wstring>& messages) const;
 
     std::vector<LoggedEvent> events;
     bool accept = true;

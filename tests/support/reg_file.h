@@ -3,7 +3,7 @@
 // them into the in-memory registry.
 #pragma once
 
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 
 #include <map>
 #include <string>

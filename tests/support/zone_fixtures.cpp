@@ -12,6 +12,12 @@ SYSTEMTIME Once(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
     return SYSTEMTIME{year, month, 0, day, hour, minute, 0, 0};
 }
 
+bool SameSystemTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek && a.wDay == b.wDay &&
+           a.wHour == b.wHour && a.wMinute == b.wMinute && a.wSecond == b.wSecond &&
+           a.wMilliseconds == b.wMilliseconds;
+}
+
 TziBlock MakeTzi(LONG bias, LONG standardBias, LONG daylightBias, SYSTEMTIME standardDate,
                  SYSTEMTIME daylightDate) {
     return TziBlock{bias, standardBias, daylightBias, standardDate, daylightDate};

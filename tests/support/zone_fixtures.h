@@ -5,7 +5,7 @@
 #include "core/time_zone_record.h"
 #include "core/zone_loader.h"
 #include "platform/last_error.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 
 #include <optional>
 #include <set>
@@ -28,6 +28,8 @@ inline std::wstring DynamicPath(const std::wstring& key) {
 SYSTEMTIME Recurring(WORD month, WORD dayOfWeek, WORD occurrence, WORD hour, WORD minute = 0);
 // A one-time date.
 SYSTEMTIME Once(WORD year, WORD month, WORD day, WORD hour, WORD minute = 0);
+// Every field of `a` equals that of `b`.
+bool SameSystemTime(const SYSTEMTIME& a, const SYSTEMTIME& b);
 
 TziBlock MakeTzi(LONG bias, LONG standardBias = 0, LONG daylightBias = -60, SYSTEMTIME standardDate = {},
                  SYSTEMTIME daylightDate = {});

@@ -9,12 +9,6 @@
 namespace tarvane::test {
 namespace {
 
-bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek && a.wDay == b.wDay &&
-           a.wHour == b.wHour && a.wMinute == b.wMinute && a.wSecond == b.wSecond &&
-           a.wMilliseconds == b.wMilliseconds;
-}
-
 class Activation : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -45,11 +39,11 @@ TEST_F(Activation, HandsTheComposedRulesInTheDynamicFormAndBroadcastsAfterSucces
     const TziBlock composed = ComposeTzi(record.rules);
     EXPECT_EQ(info.bias, 480);
     EXPECT_EQ(info.standardName, L"Pacific Standard Time");
-    EXPECT_TRUE(SameTime(info.standardDate, Once(2026, 10, 25, 3)));
-    EXPECT_TRUE(SameTime(info.standardDate, composed.StandardDate));
+    EXPECT_TRUE(SameSystemTime(info.standardDate, Once(2026, 10, 25, 3)));
+    EXPECT_TRUE(SameSystemTime(info.standardDate, composed.StandardDate));
     EXPECT_EQ(info.standardBias, 0);
     EXPECT_EQ(info.daylightName, L"Pacific Daylight Time");
-    EXPECT_TRUE(SameTime(info.daylightDate, Recurring(3, 0, 2, 2)));
+    EXPECT_TRUE(SameSystemTime(info.daylightDate, Recurring(3, 0, 2, 2)));
     EXPECT_EQ(info.daylightBias, -60);
     EXPECT_EQ(info.timeZoneKeyName, L"Pacific Standard Time");
     EXPECT_FALSE(info.dynamicDaylightTimeDisabled);
@@ -65,8 +59,8 @@ TEST_F(Activation, ZoneWithoutDaylightSavingGoesOverWithZeroDatesKeptBiasesAndTh
     record.rules.tzi.StandardBias = 5;
     ASSERT_TRUE(Activate());
     const TimeZoneInfo& info = system.dynamicSets.at(0);
-    EXPECT_TRUE(SameTime(info.standardDate, SYSTEMTIME{}));
-    EXPECT_TRUE(SameTime(info.daylightDate, SYSTEMTIME{}));
+    EXPECT_TRUE(SameSystemTime(info.standardDate, SYSTEMTIME{}));
+    EXPECT_TRUE(SameSystemTime(info.daylightDate, SYSTEMTIME{}));
     EXPECT_EQ(info.bias, 480);
     EXPECT_EQ(info.standardBias, 5);
     EXPECT_EQ(info.daylightBias, -60);

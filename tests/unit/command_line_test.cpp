@@ -29,7 +29,7 @@ StartRequest Parse(std::vector<const wchar_t*> args, MemoryFiles* files = nullpt
 TEST(ParseCommandLine, NoArgumentsSetNothing) {
     const StartRequest request = Parse({});
     EXPECT_TRUE(request.startRestorePath.empty());
-    EXPECT_EQ(request.startAction, 0);
+    EXPECT_EQ(request.startAction, StartAction::kNone);
     EXPECT_TRUE(request.startZoneKey.empty());
     EXPECT_TRUE(request.startBackupPath.empty());
 }
@@ -39,7 +39,8 @@ TEST(ParseCommandLine, ExistingBackupFileAsFirstArgumentIsRestored) {
     files.files[L"C:\\b.TrvBkp"] = {1};
     files.folders.insert(L"C:\\dir.trvbkp");
     EXPECT_EQ(Parse({L"C:\\b.TrvBkp", L"e", L"Zone"}, &files).startRestorePath, L"C:\\b.TrvBkp");
-    EXPECT_EQ(Parse({L"C:\\b.TrvBkp", L"e", L"Zone"}, &files).startAction, 0) << "nothing after it is read";
+    EXPECT_EQ(Parse({L"C:\\b.TrvBkp", L"e", L"Zone"}, &files).startAction, StartAction::kNone)
+        << "nothing after it is read";
     // One that is not there is still asked for, so that the start-up action says so.
     EXPECT_EQ(Parse({L"C:\\missing.trvbkp"}, &files).startRestorePath, L"C:\\missing.trvbkp");
     EXPECT_EQ(Parse({L"C:\\dir.trvbkp"}, &files).startRestorePath, L"C:\\dir.trvbkp");
@@ -47,44 +48,45 @@ TEST(ParseCommandLine, ExistingBackupFileAsFirstArgumentIsRestored) {
 
 TEST(ParseCommandLine, Switches) {
     StartRequest request = Parse({L"-BKP", L"C:\\x.trvbkp"});
-    EXPECT_EQ(request.startAction, 2);
+    EXPECT_EQ(request.startAction, StartAction::kRestore);
     EXPECT_EQ(request.startBackupPath, L"C:\\x.trvbkp");
-    EXPECT_EQ(Parse({L"/bkp", L""}).startAction, 2) << "an empty path shows the open dialog later";
+    EXPECT_EQ(Parse({L"/bkp", L""}).startAction, StartAction::kRestore)
+        << "an empty path shows the open dialog later";
 
     request = Parse({L"e", L""});
-    EXPECT_EQ(request.startAction, 0);
+    EXPECT_EQ(request.startAction, StartAction::kNone);
     EXPECT_TRUE(request.startZoneKey.empty());
     request = Parse({L"\\E", L"Zone A"});
-    EXPECT_EQ(request.startAction, 1);
+    EXPECT_EQ(request.startAction, StartAction::kEdit);
     EXPECT_EQ(request.startZoneKey, L"Zone A");
 
     request = Parse({L"tz", L"Zone B"});
-    EXPECT_EQ(request.startAction, 0);
+    EXPECT_EQ(request.startAction, StartAction::kNone);
     EXPECT_EQ(request.startZoneKey, L"Zone B");
 
     request = Parse({L"bkp", L"C:\\p", L"tz", L"Zone C", L"junk", L"tz"});
-    EXPECT_EQ(request.startAction, 2);
+    EXPECT_EQ(request.startAction, StartAction::kRestore);
     EXPECT_EQ(request.startBackupPath, L"C:\\p");
     EXPECT_EQ(request.startZoneKey, L"Zone C") << "a switch without a value sets nothing";
 
     request = Parse({L"e", L"tz", L"x"});
     EXPECT_EQ(request.startZoneKey, L"tz") << "a switch's value is taken whatever it looks like";
-    EXPECT_EQ(request.startAction, 1);
+    EXPECT_EQ(request.startAction, StartAction::kEdit);
 
     // The zone commands' hand-over: "new" with the selected zone (none is an
     // empty value), "del" with the zone to delete.
     struct Case {
         std::vector<const wchar_t*> args;
-        LONG action;
+        StartAction action;
         const wchar_t* zone;
     };
     const Case zoneCases[] = {
-        {{L"new", L"Zone D"}, 3, L"Zone D"},
-        {{L"-NEW", L""}, 3, L""},
-        {{L"new"}, 0, L""},
-        {{L"/del", L"Zone E"}, 4, L"Zone E"},
-        {{L"del", L""}, 0, L""},
-        {{L"del", L"Zone F", L"e", L"G"}, 1, L"G"},
+        {{L"new", L"Zone D"}, StartAction::kNewZone, L"Zone D"},
+        {{L"-NEW", L""}, StartAction::kNewZone, L""},
+        {{L"new"}, StartAction::kNone, L""},
+        {{L"/del", L"Zone E"}, StartAction::kDeleteZone, L"Zone E"},
+        {{L"del", L""}, StartAction::kNone, L""},
+        {{L"del", L"Zone F", L"e", L"G"}, StartAction::kEdit, L"G"},
     };
     for (const Case& c : zoneCases) {
         request = Parse(c.args);
@@ -196,7 +198,7 @@ TEST_F(StartActionTest, BackupFileArgumentThatCannotBeReadIsSaidAndFailsTheStart
 }
 
 TEST_F(StartActionTest, EditEntersEditModeWithoutRelaunch) {
-    request.startAction = 1;
+    request.startAction = StartAction::kEdit;
     request.startZoneKey = L"Zone";
     window.selected = TimeZoneRecord{};
     window.selected->keyName = L"zone"; // the first load selected it
@@ -211,12 +213,12 @@ TEST_F(StartActionTest, EditEntersEditModeWithoutRelaunch) {
 }
 
 TEST_F(StartActionTest, HandedOverZoneCommandsRunInViewModeWithoutRelaunch) {
-    for (LONG action : {kStartActionNewZone, kStartActionDeleteZone}) {
+    for (StartAction action : {StartAction::kNewZone, StartAction::kDeleteZone}) {
         request.startAction = action;
         RunStartAction(context, request);
-        window.mode = 1;
+        window.mode = EditMode::kEdit;
         RunStartAction(context, request);
-        window.mode = 0;
+        window.mode = EditMode::kView;
     }
     const std::vector<std::pair<std::wstring, bool>> expected = {{L"new", false}, {L"del", false}};
     EXPECT_EQ(window.zoneCommands, expected) << "nothing in edit mode";
@@ -224,11 +226,13 @@ TEST_F(StartActionTest, HandedOverZoneCommandsRunInViewModeWithoutRelaunch) {
 
 TEST_F(StartActionTest, AZoneNamedOnTheCommandLineThatIsNotThereIsSaid) {
     struct Case {
-        LONG action;
+        StartAction action;
         const wchar_t* selected; // what the first load selected, if anything
     };
-    for (const Case& c : std::vector<Case>{
-             {1, nullptr}, {0, nullptr}, {2, L"Other Zone"}, {kStartActionDeleteZone, L"Other Zone"}}) {
+    for (const Case& c : std::vector<Case>{{StartAction::kEdit, nullptr},
+                                           {StartAction::kNone, nullptr},
+                                           {StartAction::kRestore, L"Other Zone"},
+                                           {StartAction::kDeleteZone, L"Other Zone"}}) {
         FakeBackupWorld world;
         log.events.clear();
         StartRequest asked;
@@ -238,22 +242,23 @@ TEST_F(StartActionTest, AZoneNamedOnTheCommandLineThatIsNotThereIsSaid) {
             world.window.selected = TimeZoneRecord{};
             world.window.selected->keyName = c.selected;
         }
-        world.prompts.openResult = 1;
+        world.prompts.openResult = FileChoice::kCancelled;
         EXPECT_EQ(RunStartAction(world.context, asked), 0);
-        ASSERT_FALSE(world.prompts.messages.empty()) << c.action;
+        ASSERT_FALSE(world.prompts.messages.empty()) << static_cast<int>(c.action);
         EXPECT_EQ(world.prompts.messages[0].text, L"No time zone named \"No Such Zone\".");
         EXPECT_EQ(world.prompts.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
         EXPECT_EQ(log.Messages().at(0), L"[243] key=\"No Such Zone\"");
         EXPECT_TRUE(world.window.editCalls.empty()) << "nothing to edit";
         EXPECT_TRUE(world.window.zoneCommands.empty()) << "nothing to delete";
-        EXPECT_EQ(world.prompts.openAsked, c.action == 2 ? 1 : 0) << "a handed-over restore still runs";
+        EXPECT_EQ(world.prompts.openAsked, c.action == StartAction::kRestore ? 1 : 0)
+            << "a handed-over restore still runs";
     }
 }
 
 TEST_F(StartActionTest, HandedOverRestoreNeverRelaunchesAgain) {
     window.notWritable = true;
-    request.startAction = 2;
-    prompts.openResult = 1;
+    request.startAction = StartAction::kRestore;
+    prompts.openResult = FileChoice::kCancelled;
     RunStartAction(context, request);
     EXPECT_TRUE(window.relaunches.empty());
     EXPECT_EQ(prompts.openAsked, 1) << "an empty path shows the open dialog";

@@ -266,7 +266,7 @@ const RunCase kRunCases[] = {
      L"export Nowhere C:\\z.reg",
      {},
      5,
-     L"[395] key=\"Nowhere\"",
+     L"[401] key=\"Nowhere\"",
      L"There is no time zone"},
     {"ExportFileNotCreated", L"export \"Tokyo Standard Time\" C:\\z.reg",
      [](ConsoleWorld& w) { w.files.createError = 5; }, 3, L"[262] ", L""},

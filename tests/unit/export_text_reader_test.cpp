@@ -5,7 +5,7 @@
 #include "backup/make_backup.h"
 #include "backup/registry_export.h"
 #include "backup/zone_value_check.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 #include "platform/text.h"
 #include "zone_fixtures.h"
 

@@ -103,10 +103,10 @@ TEST_F(ExportZoneTest, WhatIsNotOneExistingZoneIsRefusedBeforeAnyDialog) {
 }
 
 TEST_F(ExportZoneTest, ACancelledDialogDoesNothingAndAFailedOneIsOnlyLogged) {
-    prompts.saveResult = 1;
+    prompts.saveResult = FileChoice::kCancelled;
     ExportTimeZone(context, L"Zone B");
     EXPECT_TRUE(log.events.empty());
-    prompts.saveResult = 2;
+    prompts.saveResult = FileChoice::kFailed;
     ExportTimeZone(context, L"Zone B");
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[261] res=2"});
     EXPECT_TRUE(prompts.messages.empty());

@@ -6,7 +6,7 @@
 #include "backup/export_text_reader.h"
 #include "backup/registry_export.h"
 #include "platform/text.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 #include "zone_fixtures.h"
 
 #include <gtest/gtest.h>

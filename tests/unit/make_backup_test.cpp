@@ -101,7 +101,7 @@ TEST_F(MakeBackupTest, ExportFailureLogsTheBareTagAndShowsTheCollectError) {
 }
 
 TEST_F(MakeBackupTest, CancelledDialogWritesLogsAndShowsNothing) {
-    prompts.saveResult = 1;
+    prompts.saveResult = FileChoice::kCancelled;
     MakeBackup(context);
     EXPECT_TRUE(files.files.empty());
     EXPECT_TRUE(log.events.empty());
@@ -110,7 +110,7 @@ TEST_F(MakeBackupTest, CancelledDialogWritesLogsAndShowsNothing) {
 }
 
 TEST_F(MakeBackupTest, DialogFailureIsOnlyLogged) {
-    prompts.saveResult = 2;
+    prompts.saveResult = FileChoice::kFailed;
     MakeBackup(context);
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[128] res=2"});
     EXPECT_TRUE(prompts.messages.empty());

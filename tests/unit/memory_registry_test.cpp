@@ -1,4 +1,4 @@
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 
 #include "registry_contract.h"
 

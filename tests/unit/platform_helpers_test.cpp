@@ -1,7 +1,7 @@
 #include "platform/environment.h"
 #include "platform/error_text.h"
 #include "platform/last_error.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/time_sync.h"

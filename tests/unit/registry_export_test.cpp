@@ -3,7 +3,7 @@
 
 #include "log_capture.h"
 #include "platform/last_error.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 #include "platform/text.h"
 #include "reg_file.h"
 #include "zone_fixtures.h"

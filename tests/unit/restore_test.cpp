@@ -106,7 +106,7 @@ TEST_F(RestoreTest, RestoreMakesTheDatabaseExactlyTheBackup) {
     ASSERT_EQ(SetZoneSource(registry, L"Zone C", L"Etc/GMT-1"), ERROR_SUCCESS);
     ASSERT_EQ(SetZoneSource(registry, L"Zone B", L"Etc/GMT+2"), ERROR_SUCCESS);
     registry.PutString(kInfo, L"Live", L"kept");
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kRestored);
 
     std::wstring text;
     ASSERT_TRUE(ExportTimeZoneDatabase(registry, text));
@@ -147,7 +147,7 @@ TEST_F(RestoreTest, PreviewNamesTenZonesALineAndSaysWhenTheBackupHoldsMuchLess) 
         PutZone(registry, SimpleZone(Format(L"Zone X%02d", i), i));
     }
     prompts.answers = {IDNO};
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kNothingDone);
     EXPECT_EQ(
         prompts.messages.at(0).text,
         Preview(L"Changed (1): Zone A\nDeleted, as the backup does not hold them (12): Zone X01, Zone X02, "
@@ -159,7 +159,7 @@ TEST_F(RestoreTest, PreviewNamesTenZonesALineAndSaysWhenTheBackupHoldsMuchLess) 
     SetFileText(backupText.substr(0, backupText.find(L"[" + DynamicPath(L"Zone B") + L"]")));
     prompts.messages.clear();
     prompts.answers = {IDNO};
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kNothingDone);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_NE(prompts.messages[0].text.find(L"exactly those of the backup:\nChanged (2): Zone A, Zone B\n"),
               std::wstring::npos)
@@ -172,7 +172,7 @@ TEST_F(RestoreTest, PreviewNamesTenZonesALineAndSaysWhenTheBackupHoldsMuchLess) 
         registry.RemoveTree(ZonePath(Format(L"Zone X%02d", i)));
     }
     prompts.messages.clear();
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kNothingDone);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, L"The time zones in the registry are already those of the file:\n\n" +
                                             kPath + L"\n\nNothing was changed.");
@@ -181,10 +181,10 @@ TEST_F(RestoreTest, PreviewNamesTenZonesALineAndSaysWhenTheBackupHoldsMuchLess) 
 }
 
 TEST_F(RestoreTest, NothingHappensOutsideViewMode) {
-    window.mode = 1;
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
-    window.mode = -1;
-    EXPECT_EQ(RestoreFromBackup(context, L"", true), 0);
+    window.mode = EditMode::kEdit;
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kNothingDone);
+    window.mode = EditMode::kStarting;
+    EXPECT_EQ(RestoreFromBackup(context, L"", true), RestoreOutcome::kNothingDone);
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(prompts.openAsked, 0);
     EXPECT_TRUE(tool.commandLines.empty());
@@ -195,10 +195,10 @@ TEST_F(RestoreTest, WithoutWriteAccessTheRestoreIsHandedToAnElevatedCopy) {
     TimeZoneRecord selected;
     selected.keyName = L"Zone \"B\"";
     window.selected = selected;
-    EXPECT_EQ(RestoreFromBackup(context, L"C:\\dir\\", true), 0);
-    EXPECT_EQ(RestoreFromBackup(context, L"", true), 0);
+    EXPECT_EQ(RestoreFromBackup(context, L"C:\\dir\\", true), RestoreOutcome::kNothingDone);
+    EXPECT_EQ(RestoreFromBackup(context, L"", true), RestoreOutcome::kNothingDone);
     window.selected.reset();
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kNothingDone);
     EXPECT_EQ(window.relaunches,
               (std::vector<std::wstring>{L"bkp \"C:\\dir\\\\\" tz \"Zone \\\"B\\\"\"",
                                          L"bkp \"\" tz \"Zone \\\"B\\\"\"", L"bkp \"C:\\b.trvbkp\""}));
@@ -209,7 +209,7 @@ TEST_F(RestoreTest, WithoutWriteAccessTheRestoreIsHandedToAnElevatedCopy) {
 TEST_F(RestoreTest, WithoutWriteAccessAndNoRelaunchTheImportRefusesWithAccessDenied) {
     window.notWritable = true;
     registry.DenyWrite(kTimeZonesFullPath);
-    EXPECT_EQ(RestoreFromBackup(context, kPath, false), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, false), RestoreOutcome::kFailed);
     EXPECT_EQ(log.Messages(),
               (std::vector<std::wstring>{L"[165] path=\"C:\\b.trvbkp\"", L"[156] file=\"C:\\b.trvbkp\""}));
     EXPECT_EQ(log.LastErrors(), (std::vector<LONG>{5, 5}));
@@ -219,16 +219,16 @@ TEST_F(RestoreTest, WithoutWriteAccessAndNoRelaunchTheImportRefusesWithAccessDen
 
 TEST_F(RestoreTest, EmptyPathAsksForTheFile) {
     prompts.openPath = kPath;
-    EXPECT_EQ(RestoreFromBackup(context, L"", true), 1);
+    EXPECT_EQ(RestoreFromBackup(context, L"", true), RestoreOutcome::kRestored);
     EXPECT_EQ(prompts.openAsked, 1);
 
-    prompts.openResult = 1;
-    EXPECT_EQ(RestoreFromBackup(context, L"", true), 0);
+    prompts.openResult = FileChoice::kCancelled;
+    EXPECT_EQ(RestoreFromBackup(context, L"", true), RestoreOutcome::kNothingDone);
 
     prompts.messages.clear();
     log.events.clear();
-    prompts.openResult = 2;
-    EXPECT_EQ(RestoreFromBackup(context, L"", true), -1);
+    prompts.openResult = FileChoice::kFailed;
+    EXPECT_EQ(RestoreFromBackup(context, L"", true), RestoreOutcome::kFailed);
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[155] r=2"});
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, L"ERROR: Failed to display file open dialog.");
@@ -236,10 +236,10 @@ TEST_F(RestoreTest, EmptyPathAsksForTheFile) {
 
 TEST_F(RestoreTest, ConfirmationDecides) {
     prompts.answers = {IDNO, IDCANCEL, 0};
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 0);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kNothingDone);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kNothingDone);
     EXPECT_TRUE(log.events.empty());
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[182] r=0, path=C:\\b.trvbkp"});
     EXPECT_EQ(prompts.beeps, 1);
     EXPECT_TRUE(tool.commandLines.empty());
@@ -354,7 +354,7 @@ TEST_F(RestoreTest, RefusedFilesSayWhatIsWrongAndThatNothingWasChanged) {
         files.files[kPath] = c.bytes;
         log.events.clear();
         prompts.messages.clear();
-        EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+        EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
         EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{c.log, L"[156] file=\"C:\\b.trvbkp\""}));
         ExpectRefusedBox(c.reason, c.error);
     }
@@ -366,7 +366,7 @@ TEST_F(RestoreTest, RefusedFilesSayWhatIsWrongAndThatNothingWasChanged) {
 TEST_F(RestoreTest, FileThatWritesOutsideTheTimeZoneKeysIsRefusedBeforeTheImport) {
     const std::wstring run = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]";
     SetFileText(backupText + run + L"\n\"Evil\"=\"C:\\\\evil.exe\"\n\n");
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     EXPECT_TRUE(tool.commandLines.empty());
     EXPECT_FALSE(
         registry.KeyExists(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"));
@@ -404,7 +404,7 @@ TEST_F(RestoreTest, AnExportedZoneIsRestoredWithoutChangingTheCurrentZone) {
     files.files[zonePath] = BackupFileBytes(zoneB);
     ChangeZones();
     registry.PutString(ZonePath(L"Zone B"), L"Stray", L"x");
-    EXPECT_EQ(RestoreFromBackup(context, zonePath, true), 1);
+    EXPECT_EQ(RestoreFromBackup(context, zonePath, true), RestoreOutcome::kRestored);
     EXPECT_EQ(Current(), before) << "the zone exactly as in the file, the others untouched";
     EXPECT_EQ(prompts.messages.at(0).text,
               L"Do you want to restore the time zone Zone B from the following file?\n\n"
@@ -449,7 +449,7 @@ TEST_F(RestoreTest, AZoneFileBringsBackTheZonesIanaSource) {
     files.files[zonePath] = BackupFileBytes(zoneB);
     registry.RemoveTree(ZonePath(L"Zone B"));
     ASSERT_EQ(SetZoneSource(registry, L"Zone B", L""), ERROR_SUCCESS);
-    ASSERT_EQ(RestoreFromBackup(context, zonePath, true), 1);
+    ASSERT_EQ(RestoreFromBackup(context, zonePath, true), RestoreOutcome::kRestored);
     const ZoneSources sources = ReadZoneSources(registry);
     ASSERT_NE(FindZoneSource(sources, L"Zone B"), nullptr);
     EXPECT_EQ(*FindZoneSource(sources, L"Zone B"), L"America/Asuncion");
@@ -532,7 +532,7 @@ TEST_F(RestoreTest, ImportFailuresAreReportedAndLeaveNoCopyBehind) {
         prompts.messages.clear();
         prompts.answers = {IDYES};
         window.reloads.clear();
-        EXPECT_EQ(RestoreFromBackup(local, kPath, true), -1);
+        EXPECT_EQ(RestoreFromBackup(local, kPath, true), RestoreOutcome::kFailed);
         EXPECT_EQ(Current(), before) << "the database as it was before the restore";
         // Each line carries the code current when it is written: a tool's exit code is none.
         const LONG lineError = c.error == ERROR_GEN_FAILURE ? 0 : static_cast<LONG>(c.error);
@@ -581,7 +581,7 @@ TEST_F(RestoreTest, FailedPutBackKeepsTheSavedStateWhichRestoresTheDatabase) {
     tool.exitCode = 1;
     registry.InjectFault(
         RegFault(RegOp::SetValue, ZonePath(L"Zone B")).Value(L"TZI").Error(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     const std::wstring kept = L"C:\\ProgramData\\Tarvane-1\\before-restore.trvbkp";
     EXPECT_EQ(log.Messages(),
               (std::vector<std::wstring>{L"[173] path=\"C:\\b.trvbkp\", exitCode=1",
@@ -603,7 +603,7 @@ TEST_F(RestoreTest, FailedPutBackKeepsTheSavedStateWhichRestoresTheDatabase) {
     prompts.answers = {IDYES};
     const std::vector<BYTE> state = files.files.at(kept);
     files.files[L"C:\\kept.trvbkp"] = state;
-    EXPECT_EQ(RestoreFromBackup(context, L"C:\\kept.trvbkp", true), 1) << log.Dump();
+    EXPECT_EQ(RestoreFromBackup(context, L"C:\\kept.trvbkp", true), RestoreOutcome::kRestored) << log.Dump();
     EXPECT_EQ(Current(), before);
 }
 
@@ -611,7 +611,7 @@ TEST_F(RestoreTest, FailedPutBackKeepsTheSavedStateWhichRestoresTheDatabase) {
 // asked. The clean-up after the import fails: the database is put back.
 TEST_F(RestoreTest, UnreadableDatabaseIsRefusedAndAFailedCleanUpIsPutBack) {
     registry.InjectFault(RegFault(RegOp::QueryInfo, kInfo).Error(ERROR_ACCESS_DENIED).Times(1));
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[310] err=5, key=\"" + kInfo.substr(19) + L"\"",
                                                          L"[156] file=\"C:\\b.trvbkp\""}));
     ExpectRefusedBox(L"the time-zone database could not be read to compare: " + GetErrorText(5), 5);
@@ -622,7 +622,7 @@ TEST_F(RestoreTest, UnreadableDatabaseIsRefusedAndAFailedCleanUpIsPutBack) {
     log.events.clear();
     prompts.messages.clear();
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     EXPECT_EQ(Current(), before);
     EXPECT_EQ(log.Messages(),
               (std::vector<std::wstring>{L"[311] err=5, key=\"" + ZonePath(L"Zone B").substr(19) + L"\"",
@@ -636,7 +636,7 @@ TEST_F(RestoreTest, UnreadableDatabaseIsRefusedAndAFailedCleanUpIsPutBack) {
 
 TEST_F(RestoreTest, CopyThatCannotBeRemovedIsLoggedAndTheRestoreStands) {
     files.removeFileError = 32;
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kRestored);
     EXPECT_EQ(log.Messages(),
               (std::vector<std::wstring>{L"[224] copy=\"" + kCopy + L"\"",
                                          L"[224] copy=\"C:\\ProgramData\\Tarvane-1\\before-restore.trvbkp\"",
@@ -648,7 +648,8 @@ TEST_F(RestoreTest, CopyThatCannotBeRemovedIsLoggedAndTheRestoreStands) {
 TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndSaysWhatWasRestored) {
     ChangeZones();
     activator.error = 1314;
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1) << "everything was restored";
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kRestored)
+        << "everything was restored";
     EXPECT_EQ(Current(), backupText) << "the import stays and the stale years are gone";
     EXPECT_EQ(window.reloads, std::vector<bool>{true});
     EXPECT_EQ(window.titleUpdates, 1);
@@ -670,7 +671,7 @@ TEST_F(RestoreTest, FailedActivationStillCleansUpReloadsAndSaysWhatWasRestored) 
     window.reloadResult = false;
     registry.PutString(ZonePath(L"Zone A"), L"Display", L"Edited again");
     log.events.clear();
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[175] path=\"C:\\b.trvbkp\", key=\"Zone B\"",
                                                          L"[158]", L"[156] file=\"C:\\b.trvbkp\""}));
     ExpectRestoreErrorBox(1314);
@@ -681,7 +682,7 @@ TEST_F(RestoreTest, ZoneMissingAfterTheImportIsReportedAndTheRestoreStands) {
     tool.keysWritten = 0;
     registry.RemoveTree(ZonePath(L"Zone B"));
     window.reloadResult = false;
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     EXPECT_EQ(window.reloads, std::vector<bool>{true});
     EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[174] path=\"C:\\b.trvbkp\", key=\"Zone B\"",
                                                          L"[158]", L"[156] file=\"C:\\b.trvbkp\""}));
@@ -702,7 +703,7 @@ TEST_F(RestoreTest, UnreadableZoneValueReportsInvalidData) {
 
 TEST_F(RestoreTest, ReloadFailureAfterASuccessfulImportBeeps) {
     window.reloadResult = false;
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), -1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kFailed);
     EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[158]"});
     EXPECT_EQ(log.events[0].type, EVENTLOG_ERROR_TYPE);
     EXPECT_EQ(prompts.beeps, 1);
@@ -786,7 +787,7 @@ TEST_F(ResetDynamicYearsTest, UpsideDownRangeInTheBackupIsRestoredAsItIsAndStill
     const std::wstring text =
         ReplaceAll(backupText, L"\"LastEntry\"=dword:000007d9", L"\"LastEntry\"=dword:000007d0");
     SetFileText(text);
-    EXPECT_EQ(RestoreFromBackup(context, kPath, true), 1);
+    EXPECT_EQ(RestoreFromBackup(context, kPath, true), RestoreOutcome::kRestored);
     EXPECT_EQ(Current(), text);
     EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"[181] Restored time zones"}));
     EXPECT_EQ(prompts.messages.size(), 2u);
@@ -871,7 +872,7 @@ TEST_F(RestoreTest, DropOfNothingUsableBeeps) {
 }
 
 TEST_F(RestoreTest, DropInEditModeDoesNothingAndDoesNotBeep) {
-    window.mode = 1;
+    window.mode = EditMode::kEdit;
     DropBackupFiles(context, {kPath});
     EXPECT_EQ(prompts.beeps, 0);
     EXPECT_TRUE(prompts.messages.empty());

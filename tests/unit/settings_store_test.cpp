@@ -2,7 +2,7 @@
 
 #include "log_capture.h"
 #include "platform/last_error.h"
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>

@@ -14,10 +14,8 @@ namespace {
 using test::MakeTzi;
 using test::Once;
 using test::Recurring;
+using test::SameSystemTime;
 
-bool SameDate(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 bool SameTzi(const TziBlock& a, const TziBlock& b) {
     return TziToBytes(a) == TziToBytes(b);
 }
@@ -46,8 +44,8 @@ TEST(DeriveRules, RecurringDatesGiveKindOneAndTheSameAbsoluteDate) {
     const ZoneRules rules = DeriveRules(tzi);
     EXPECT_EQ(rules.standardOccurs, kOccursRecurringYearly);
     EXPECT_EQ(rules.daylightOccurs, kOccursRecurringYearly);
-    EXPECT_TRUE(SameDate(rules.standardAbsoluteDate, tzi.StandardDate));
-    EXPECT_TRUE(SameDate(rules.daylightAbsoluteDate, tzi.DaylightDate));
+    EXPECT_TRUE(SameSystemTime(rules.standardAbsoluteDate, tzi.StandardDate));
+    EXPECT_TRUE(SameSystemTime(rules.daylightAbsoluteDate, tzi.DaylightDate));
     EXPECT_EQ(rules.dstEnabled, 1);
     EXPECT_TRUE(SameTzi(ComposeTzi(rules), tzi)) << "both kinds recurring compose to the stored block";
 }
@@ -64,8 +62,8 @@ TEST(DeriveRules, DaylightMonthZeroMeansNoDaylightSavingWhateverElseIsStored) {
     const ZoneRules rules = DeriveRules(tzi);
     EXPECT_EQ(rules.dstEnabled, 0);
     const TziBlock composed = ComposeTzi(rules);
-    EXPECT_TRUE(SameDate(composed.StandardDate, SYSTEMTIME{}));
-    EXPECT_TRUE(SameDate(composed.DaylightDate, SYSTEMTIME{}));
+    EXPECT_TRUE(SameSystemTime(composed.StandardDate, SYSTEMTIME{}));
+    EXPECT_TRUE(SameSystemTime(composed.DaylightDate, SYSTEMTIME{}));
     EXPECT_EQ(composed.Bias, -540);
     EXPECT_EQ(composed.StandardBias, 5);
     EXPECT_EQ(composed.DaylightBias, -60);
@@ -75,7 +73,7 @@ TEST(ComposeTzi, SwitchingARecurringRuleToOnceKeepsItsDateAsItWas) {
     ZoneRules rules = DeriveRules(MakeTzi(0, 0, -60, Recurring(10, 0, 5, 3), Recurring(3, 0, 5, 2)));
     rules.standardOccurs = kOccursOnlyOnce;
     const TziBlock composed = ComposeTzi(rules);
-    EXPECT_TRUE(SameDate(composed.StandardDate, Recurring(10, 0, 5, 3)));
+    EXPECT_TRUE(SameSystemTime(composed.StandardDate, Recurring(10, 0, 5, 3)));
     EXPECT_EQ(composed.StandardDate.wYear, 0);
 }
 
@@ -86,10 +84,10 @@ TEST(ComposeTzi, BothKindsOnceTakeTheAbsoluteDatesAndLeaveTheRecordAlone) {
     rules.daylightAbsoluteDate = Once(2026, 3, 29, 2);
     const ZoneRules before = rules;
     const TziBlock composed = ComposeTzi(rules);
-    EXPECT_TRUE(SameDate(composed.StandardDate, Once(2026, 10, 25, 3)));
-    EXPECT_TRUE(SameDate(composed.DaylightDate, Once(2026, 3, 29, 2)));
+    EXPECT_TRUE(SameSystemTime(composed.StandardDate, Once(2026, 10, 25, 3)));
+    EXPECT_TRUE(SameSystemTime(composed.DaylightDate, Once(2026, 3, 29, 2)));
     EXPECT_EQ(std::memcmp(&rules, &before, sizeof rules), 0);
-    EXPECT_TRUE(SameDate(rules.tzi.StandardDate, Recurring(10, 0, 5, 3)));
+    EXPECT_TRUE(SameSystemTime(rules.tzi.StandardDate, Recurring(10, 0, 5, 3)));
 }
 
 TEST(ComposeTzi, AOneTimeRuleSwitchedToRecurringLosesItsYear) {

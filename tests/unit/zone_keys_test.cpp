@@ -327,7 +327,7 @@ TEST(DeletedZone, ARestoreOfABackupBringsItBack) {
     ASSERT_TRUE(DeleteTimeZone(world.registry, true, zone));
     ASSERT_FALSE(world.registry.KeyExists(DynamicPath(L"Created Standard Time")));
     world.prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(world.context, L"C:\\b.trvbkp", true), 1);
+    EXPECT_EQ(RestoreFromBackup(world.context, L"C:\\b.trvbkp", true), RestoreOutcome::kRestored);
     std::wstring after;
     ASSERT_TRUE(ExportTimeZoneDatabase(world.registry, after));
     EXPECT_EQ(after, before);

@@ -48,7 +48,7 @@ TEST(AppObject, StartsWithExitCodeMinusOneAndAnEmptyStartRequest) {
     EXPECT_EQ(&app, &TheApp());
     EXPECT_EQ(app.exitCode, -1);
     EXPECT_EQ(app.mainWindow, nullptr);
-    EXPECT_EQ(app.startAction, 0);
+    EXPECT_EQ(app.startAction, StartAction::kNone);
     EXPECT_TRUE(app.startRestorePath.empty());
     EXPECT_TRUE(app.startZoneKey.empty());
     EXPECT_TRUE(app.startBackupPath.empty());

@@ -14,6 +14,7 @@
 #include "backup/restore.h"
 #include "backup/zone_value_check.h"
 #include "core/zone_sources.h"
+#include "win32/win32_helpers.h"
 #include "backup_fakes.h"
 #include "log_capture.h"
 #include "platform/error_text.h"
@@ -41,28 +42,7 @@ namespace tarvane::test {
 namespace {
 
 std::wstring TempFile(const std::wstring& name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return WithTrailingSeparator(folder) + Format(L"tarvane-%u-", ::GetCurrentProcessId()) + name;
-}
-
-// Runs a command line to its end; its exit code, or -1.
-int RunToEnd(const std::wstring& commandLine) {
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &info)) {
-        return -1;
-    }
-    ::WaitForSingleObject(info.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return static_cast<int>(code);
+    return TempPath(Format(L"tarvane-%u-", ::GetCurrentProcessId()) + name);
 }
 
 std::wstring RegExe() {
@@ -357,7 +337,7 @@ TEST_F(RestoreOnThrowAwayPrefix, RealImportBringsBackTheBackupAndRemovesStaleYea
     ASSERT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (zones + L"\\Yakutsk Standard Time").c_str()),
               ERROR_SUCCESS);
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(context, path, false), 1) << log.Dump();
+    EXPECT_EQ(RestoreFromBackup(context, path, false), RestoreOutcome::kRestored) << log.Dump();
     const std::string diff = DiffRegFiles(backup, ExportNow());
     EXPECT_TRUE(diff.empty()) << diff;
     const std::string regExeDiff = DiffRegFiles(zonesAtBackup, RegExeExport(kZonesKeyName));
@@ -387,7 +367,8 @@ TEST_F(RestoreOnThrowAwayPrefix, FailingRealActivationIsReportedAndNothingIsLost
     BackupContext withReal{SystemRegistry(), SystemFiles(), SystemProcesses(), prompts, window,
                            settings,         real};
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(withReal, path, false), 1) << "restored; only the activation failed";
+    EXPECT_EQ(RestoreFromBackup(withReal, path, false), RestoreOutcome::kRestored)
+        << "restored; only the activation failed";
     const std::string diff = DiffRegFiles(backup, ExportNow());
     EXPECT_TRUE(diff.empty()) << diff;
     EXPECT_FALSE(HasYear(staleLow));
@@ -431,7 +412,7 @@ TEST_F(RestoreOnThrowAwayPrefix, BackupThatAlsoWritesTheRunKeyIsRefusedAndTheKey
     ::CloseHandle(file);
 
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(context, crafted, false), -1);
+    EXPECT_EQ(RestoreFromBackup(context, crafted, false), RestoreOutcome::kFailed);
     std::wstring runAfter;
     EXPECT_EQ(ExportRegistryKey(SystemRegistry(), kHkeyLocalMachine, kLocalMachineName, runPath, runAfter),
               runState);
@@ -490,7 +471,7 @@ TEST_F(RestoreOnThrowAwayPrefix, TruncatedBackupIsRefusedAndTheRegistryStaysAsIt
         log.events.clear();
         prompts.messages.clear();
         prompts.answers = {IDYES};
-        EXPECT_EQ(RestoreFromBackup(context, cut, false), -1);
+        EXPECT_EQ(RestoreFromBackup(context, cut, false), RestoreOutcome::kFailed);
         const std::string diff = DiffRegFiles(before, ExportNow());
         EXPECT_TRUE(diff.empty()) << diff;
         EXPECT_TRUE(activator.activated.empty());
@@ -634,7 +615,7 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwards
     BackupContext watching{SystemRegistry(), SystemFiles(), watched, prompts, window, settings, activator};
     ChangeZones();
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(watching, path, false), 1) << log.Dump();
+    EXPECT_EQ(RestoreFromBackup(watching, path, false), RestoreOutcome::kRestored) << log.Dump();
     EXPECT_TRUE(watched.copyExisted);
     EXPECT_EQ(watched.copy.rfind(ProgramDataFolder() + L"\\Tarvane-", 0), 0u);
     // Wine keeps of a folder's DACL only what its file mode can hold: there,
@@ -647,7 +628,7 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwards
     ChangeZones();
     const RegFile changed = ExportNow();
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(watching, path, false), -1);
+    EXPECT_EQ(RestoreFromBackup(watching, path, false), RestoreOutcome::kFailed);
     EXPECT_TRUE(log.Has(L"[173] path=\"" + path + L"\", exitCode=1")) << log.Dump();
     EXPECT_TRUE(log.Has(L"[312] path=\"" + path + L"\"")) << log.Dump();
     EXPECT_TRUE(DiffRegFiles(changed, ExportNow()).empty()) << "put back as it was";
@@ -655,12 +636,13 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolReadsAPrivateCopyThatIsGoneAfterwards
 
     watched.systemDirectory = L"C:\\no such folder"; // reg.exe cannot be started
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(watching, path, false), -1);
+    EXPECT_EQ(RestoreFromBackup(watching, path, false), RestoreOutcome::kFailed);
     EXPECT_TRUE(log.Has(Format(L"[168] path=\"C:\\no such folder\\reg.exe import \"%s\"\"", watched.copy)))
         << log.Dump();
     EXPECT_TRUE(LeftPrivateFolders().empty());
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(context, path, false), 1) << "the prefix as the backup left it";
+    EXPECT_EQ(RestoreFromBackup(context, path, false), RestoreOutcome::kRestored)
+        << "the prefix as the backup left it";
 }
 
 // A stand-in for the import tool: the real reg.exe writes the first half of
@@ -714,7 +696,7 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolThatWritesPartAndFailsOrHangsLeavesBo
         prompts.messages.clear();
         prompts.answers = {IDYES};
         log.events.clear();
-        EXPECT_EQ(RestoreFromBackup(local, path, false), -1) << log.Dump();
+        EXPECT_EQ(RestoreFromBackup(local, path, false), RestoreOutcome::kFailed) << log.Dump();
         EXPECT_TRUE(standIn.wrotePart);
         const std::string diff = DiffRegFiles(before, RegExeExportOfBoth());
         EXPECT_TRUE(diff.empty()) << diff;
@@ -728,7 +710,8 @@ TEST_F(RestoreOnThrowAwayPrefix, ImportToolThatWritesPartAndFailsOrHangsLeavesBo
                       L"\n\nThe time-zone database was put back as it was; nothing was changed.");
     }
     prompts.answers = {IDYES};
-    EXPECT_EQ(RestoreFromBackup(context, path, false), 1) << "the prefix as the backup left it";
+    EXPECT_EQ(RestoreFromBackup(context, path, false), RestoreOutcome::kRestored)
+        << "the prefix as the backup left it";
 }
 
 // A backup made here and the reg.exe export of both keys restore to the same
@@ -740,7 +723,7 @@ TEST_F(RestoreOnThrowAwayPrefix, BackupsRestoreAsWhenTheImportToolReadTheFileIts
         SCOPED_TRACE(std::string(file.begin(), file.end()));
         ChangeZones();
         prompts.answers = {IDYES};
-        ASSERT_EQ(RestoreFromBackup(context, file, false), 1) << log.Dump();
+        ASSERT_EQ(RestoreFromBackup(context, file, false), RestoreOutcome::kRestored) << log.Dump();
         const RegFile restored = ExportNow();
         ChangeZones();
         ASSERT_EQ(RunToEnd(Format(L"\"%s\" import \"%s\"", RegExe(), file)), 0);
@@ -774,7 +757,7 @@ TEST_F(RestoreOnThrowAwayPrefix, RunKeyHiddenBehindANulAtTheImportToolsBufferBou
         WriteFileBytes(crafted, bytes);
         log.events.clear();
         prompts.answers = {IDYES};
-        EXPECT_EQ(RestoreFromBackup(context, crafted, false), -1);
+        EXPECT_EQ(RestoreFromBackup(context, crafted, false), RestoreOutcome::kFailed);
         EXPECT_FALSE(probeWritten());
         const std::vector<std::wstring> messages = log.Messages();
         ASSERT_EQ(messages.size(), 2u) << log.Dump();

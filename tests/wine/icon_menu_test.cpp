@@ -1,7 +1,7 @@
 // Icons, menu bitmaps and menus with the real window system.
 #include "resource.h"
-#include "ui/dialog.h"
-#include "ui/icon_menu.h"
+#include "win/dialog.h"
+#include "win/icon_menu.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "platform/time_sync.h"
 #include "platform/user_region.h"
 #include "platform/system_registry.h"
-#include "scratch_registry.h"
+#include "win32/scratch_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "platform/system_registry.h"
 
 #include "registry_contract.h"
-#include "scratch_registry.h"
+#include "win32/scratch_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "platform/format.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
+#include "win32/win32_helpers.h"
 #include "zone_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -18,25 +19,15 @@ namespace {
 // The zone key names as `reg query` lists them: an independent reader.
 std::vector<std::wstring> RegQueryZoneNames() {
     std::vector<std::wstring> names;
-    FILE* pipe =
-        _wpopen(L"reg query \"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\"", L"rt");
-    if (pipe == nullptr) {
-        return names;
-    }
     const std::string prefix =
         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\";
-    char line[1024];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        std::string text(line);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-            text.pop_back();
-        }
+    for (const std::string& text : CommandOutputLines(
+             L"reg query \"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\"")) {
         if (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0) {
             const std::string name = text.substr(prefix.size());
             names.emplace_back(name.begin(), name.end());
         }
     }
-    _pclose(pipe);
     return names;
 }
 

@@ -8,8 +8,9 @@
 #include "platform/system_facts.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
-#include "scratch_registry.h"
+#include "win32/scratch_registry.h"
 #include "zone_fixtures.h"
+#include "win32/win32_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -29,17 +30,8 @@ using Listing = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
 // HKEY_LOCAL_MACHINE, so it reads the scratch copy by its real path.
 Listing RegQuery(const std::wstring& path) {
     Listing listing;
-    FILE* pipe = _wpopen((L"reg query \"" + path + L"\" /s").c_str(), L"rt");
-    if (pipe == nullptr) {
-        return listing;
-    }
     std::wstring key;
-    char line[4096];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        std::string text(line);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-            text.pop_back();
-        }
+    for (const std::string& text : CommandOutputLines(L"reg query \"" + path + L"\" /s")) {
         const std::wstring wide(text.begin(), text.end());
         if (wide.rfind(L"HKEY_", 0) == 0) {
             key = wide;
@@ -59,7 +51,6 @@ Listing RegQuery(const std::wstring& path) {
             listing[key][name] = rest;
         }
     }
-    _pclose(pipe);
     return listing;
 }
 

@@ -26,9 +26,14 @@ struct IconLoadPlan {
 // size unchanged, as when no device context is had).
 IconLoadPlan PlanScaledIcon(HINSTANCE module, int width, int height, int dpiX, int dpiY);
 
+// The window whose resolution (dots per inch) scaled icons are made for: the
+// program's main window once it is up; none, the screen's.
+HWND IconScaleWindow();
+void SetIconScaleWindow(HWND window);
+
 // Loads icon `resource` of `module` (none: the system's icons; OwnModule():
-// this program's) at `width` x `height`, scaled to the screen's resolution
-// when `scale` is set; LoadIconWithScaleDown when the system has it, else
+// this program's) at `width` x `height`, scaled to the resolution of
+// IconScaleWindow() when `scale` is set; LoadIconWithScaleDown when the system has it, else
 // LoadImageW. Null on failure.
 HICON LoadScaledIcon(HINSTANCE module, UINT resource, int width, int height, bool scale);
 // The same with the scale-down loader given (null: missing).

@@ -1,7 +1,6 @@
 // A list-view control: its HWND and the messages it understands.
 #pragma once
 
-#include "core/zone_loader.h"
 #include "platform/win_types.h"
 
 #include <string>
@@ -31,21 +30,6 @@ public:
 
 private:
     HWND hwnd_ = nullptr;
-};
-
-// The main window's zone list as the loader fills it.
-class ZoneListControl : public ZoneListView {
-public:
-    explicit ZoneListControl(const ListView& list) : list_(list) {}
-    void SetRedraw(bool enable) override { list_.SetRedraw(enable); }
-    void DeleteAllItems() override { list_.DeleteAllItems(); }
-    int InsertItem(int index, const std::wstring& text) override { return list_.InsertItem(index, text); }
-    bool SetItemData(int row, LPARAM data) override { return list_.SetItemData(row, data); }
-    void SelectRow(int row) override;
-    void EnsureVisible(int row) override { list_.EnsureVisible(row, false); }
-
-private:
-    const ListView& list_;
 };
 
 } // namespace tarvane::ui

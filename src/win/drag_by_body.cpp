@@ -1,4 +1,4 @@
-#include "ui/drag_by_body.h"
+#include "win/drag_by_body.h"
 
 namespace tarvane::ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/status_bar.h"
+#include "win/status_bar.h"
 
 #include <commctrl.h>
 
@@ -14,11 +14,17 @@ bool StatusBar::Create(HWND parent, int id) {
     }
     // The bar places itself at the bottom of its parent on WM_SIZE.
     ::SendMessageW(hwnd_, WM_SIZE, 0, 0);
+    return true;
+}
+
+int StatusBar::Width() const {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    const std::array<int, 4> edges = ClockPaneRightEdges(client.right - client.left);
-    ::SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-    return true;
+    return client.right - client.left;
+}
+
+void StatusBar::SetPanes(const std::vector<int>& rightEdges) const {
+    ::SendMessageW(hwnd_, SB_SETPARTS, rightEdges.size(), reinterpret_cast<LPARAM>(rightEdges.data()));
 }
 
 bool StatusBar::Fits(int index, const std::wstring& text) const {
@@ -42,15 +48,14 @@ bool StatusBar::Fits(int index, const std::wstring& text) const {
     return !measured || size.cx + margin.cx <= pane.right - pane.left;
 }
 
-std::array<int, 4> StatusBar::NeededPaneWidths() const {
-    std::array<int, 4> needed{};
+std::vector<int> StatusBar::NeededWidths(const std::vector<std::wstring>& texts) const {
+    std::vector<int> needed(texts.size(), 0);
     HDC dc = ::GetDC(hwnd_);
     if (dc == nullptr) {
         return needed;
     }
     HFONT font = reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0));
     HGDIOBJ previous = ::SelectObject(dc, font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT));
-    const std::array<std::wstring, 4> texts = WidestClockPaneTexts();
     SIZE margin{};
     ::GetTextExtentPoint32W(dc, L"M", 1, &margin);
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -64,7 +69,7 @@ std::array<int, 4> StatusBar::NeededPaneWidths() const {
     return needed;
 }
 
-std::wstring StatusBar::PaneText(int index) {
+std::wstring StatusBar::PaneText(int index) const {
     if (hwnd_ == nullptr) {
         return std::wstring();
     }
@@ -75,24 +80,9 @@ std::wstring StatusBar::PaneText(int index) {
     return text;
 }
 
-void StatusBar::SetPaneText(int index, const std::wstring& text) {
+void StatusBar::SetPaneText(int index, const std::wstring& text) const {
     if (hwnd_ == nullptr) {
         return;
-    }
-    // Only a text longer than any the pane has held can outgrow it: the
-    // one-second tick measures nothing, and the panes stay quarters until a
-    // text (a large font, a high resolution) does not fit one.
-    const auto slot = static_cast<std::size_t>(index);
-    if (!widened_ && slot < longest_.size() && text.size() > longest_[slot]) {
-        longest_[slot] = text.size();
-        if (!Fits(index, text)) {
-            widened_ = true;
-            RECT client{};
-            ::GetClientRect(hwnd_, &client);
-            const std::array<int, 4> edges =
-                ClockPaneRightEdges(client.right - client.left, NeededPaneWidths());
-            ::SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-        }
     }
     ::SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -1,4 +1,4 @@
-#include "scratch_registry.h"
+#include "win32/scratch_registry.h"
 
 #include "platform/format.h"
 

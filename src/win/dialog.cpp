@@ -1,4 +1,4 @@
-#include "ui/dialog.h"
+#include "win/dialog.h"
 
 #include <commctrl.h>
 

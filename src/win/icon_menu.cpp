@@ -1,7 +1,6 @@
-#include "ui/icon_menu.h"
+#include "win/icon_menu.h"
 
-#include "ui/dialog.h"
-#include "ui/tarvane_app.h"
+#include "win/dialog.h"
 
 #include <uxtheme.h>
 
@@ -219,6 +218,18 @@ ScaledIcon ScaledIcon::Load(HINSTANCE module, UINT resource, int width, int heig
     return Load(TheLateBoundFunctions().loadIconWithScaleDown, module, resource, width, height, scale);
 }
 
+namespace {
+HWND scaleWindow = nullptr;
+} // namespace
+
+HWND IconScaleWindow() {
+    return scaleWindow;
+}
+
+void SetIconScaleWindow(HWND window) {
+    scaleWindow = window;
+}
+
 ScaledIcon LoadSmallSystemIcon(UINT resource) {
     return ScaledIcon::Load(nullptr, resource, ::GetSystemMetrics(SM_CXSMICON),
                             ::GetSystemMetrics(SM_CYSMICON), false);
@@ -229,7 +240,7 @@ HICON LoadScaledIcon(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINS
     int dpiX = 0;
     int dpiY = 0;
     if (scale) {
-        HWND window = TheApp().mainWindow;
+        HWND window = IconScaleWindow();
         if (HDC dc = ::GetDC(window)) {
             dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
             dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);

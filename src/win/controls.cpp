@@ -1,4 +1,4 @@
-#include "ui/controls.h"
+#include "win/controls.h"
 
 namespace tarvane::ui {
 

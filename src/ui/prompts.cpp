@@ -1,17 +1,11 @@
-#include "ui/message_box.h"
+#include "ui/prompts.h"
 
+#include "backup/host.h"
 #include "backup/make_backup.h"
-
 #include "backup/window_prompts.h"
-#include "platform/file_dialog.h"
 
 namespace tarvane::ui {
 namespace {
-
-MessageBoxHandler& Handler() {
-    static MessageBoxHandler handler;
-    return handler;
-}
 
 FileDialogHandler& FileHandler() {
     static FileDialogHandler handler;
@@ -21,19 +15,10 @@ FileDialogHandler& FileHandler() {
 } // namespace
 
 int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
-    if (Handler()) {
-        return Handler()(owner, text, type);
-    }
-    return ::MessageBoxW(owner, text.c_str(), L"Tarvane", type);
+    return ShowMessageBox(owner, kAppName, text, type);
 }
 
-MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
-    MessageBoxHandler previous = std::move(Handler());
-    Handler() = std::move(handler);
-    return previous;
-}
-
-int AskBackupPath(HWND owner, bool save, std::wstring* path) {
+FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path) {
     if (FileHandler()) {
         if (save) {
             SYSTEMTIME today{};
@@ -45,7 +30,7 @@ int AskBackupPath(HWND owner, bool save, std::wstring* path) {
     return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
 }
 
-int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
+FileChoice AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
     if (FileHandler()) {
         *path = fileName;
         return FileHandler()(owner, true, path);
@@ -53,7 +38,7 @@ int AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path
     return AskZoneFileSavePath(owner, fileName, *path);
 }
 
-int AskCsvSavePath(HWND owner, std::wstring* path) {
+FileChoice AskCsvSavePath(HWND owner, std::wstring* path) {
     if (FileHandler()) {
         return FileHandler()(owner, true, path);
     }
@@ -64,7 +49,7 @@ int AskCsvSavePath(HWND owner, std::wstring* path) {
     return AskFileName(owner, options, *path);
 }
 
-int AskTzReleasePath(HWND owner, std::wstring* path) {
+FileChoice AskTzReleasePath(HWND owner, std::wstring* path) {
     if (FileHandler()) {
         return FileHandler()(owner, false, path);
     }

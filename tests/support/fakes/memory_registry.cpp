@@ -1,4 +1,4 @@
-#include "platform/memory_registry.h"
+#include "fakes/memory_registry.h"
 
 #include "platform/text.h"
 

@@ -1,4 +1,4 @@
-#include "ui/list_view.h"
+#include "win/list_view.h"
 
 #include <commctrl.h>
 
@@ -91,10 +91,6 @@ bool ListView::EnsureVisible(int row, bool partialOk) const {
 
 void ListView::SetRedraw(bool enable) const {
     ::SendMessageW(hwnd_, WM_SETREDRAW, enable ? TRUE : FALSE, 0);
-}
-
-void ZoneListControl::SelectRow(int row) {
-    list_.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 } // namespace tarvane::ui
