@@ -5,7 +5,6 @@
 #include "platform/format.h"
 #include "platform/last_error.h"
 #include "resources/resource.h"
-#include "ui/help_request.h"
 #include "ui/prompts.h"
 #include "ui/tz_database.h"
 #include "ui/tz_release_setting.h"
@@ -25,7 +24,8 @@ std::wstring ErrorPhrase(DWORD code) {
 
 } // namespace
 
-CTzReleaseDlg::CTzReleaseDlg(TzReleaseExchange& exchange) : Dialog(IDD_TZ_RELEASE), exchange_(exchange) {}
+CTzReleaseDlg::CTzReleaseDlg(TzReleaseExchange& exchange)
+    : ProgramDialog(IDD_TZ_RELEASE), exchange_(exchange) {}
 
 bool CTzReleaseDlg::OnInit() {
     ShowInUse();
@@ -88,11 +88,11 @@ void CTzReleaseDlg::ShowOpened() {
 
 void CTzReleaseDlg::OpenRelease() {
     std::wstring path;
-    const int asked = AskTzReleasePath(Hwnd(), &path);
-    if (asked == 1) {
+    const FileChoice asked = AskTzReleasePath(Hwnd(), &path);
+    if (asked == FileChoice::kCancelled) {
         return;
     }
-    if (asked != 0) {
+    if (asked != FileChoice::kChosen) {
         LogMessage(L"[360] err=%d", static_cast<int>(GetThreadLastError()));
         ShowMessage(Hwnd(), L"ERROR: Can't display window to open a tz release", kStop);
         return;
@@ -198,18 +198,8 @@ bool CTzReleaseDlg::OnCommand(WORD id, WORD code, HWND) {
     }
 }
 
-bool CTzReleaseDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {
-    drag_.Observe(Hwnd(), message, wParam);
-    return false;
-}
-
-bool CTzReleaseDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    return AnswerHelp(Hwnd(), message, result);
-}
-
 INT_PTR RunTzReleaseDialog(HWND owner, TzReleaseExchange& exchange) {
-    CTzReleaseDlg dialog(exchange);
-    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+    return RunDialog<CTzReleaseDlg>(owner, exchange);
 }
 
 } // namespace tarvane::ui

@@ -7,8 +7,7 @@
 #include "platform/registry.h"
 #include "tzdb/tz_release_choice.h"
 #include "tzdb/tz_table.h"
-#include "ui/dialog.h"
-#include "ui/drag_by_body.h"
+#include "ui/program_dialog.h"
 
 #include <optional>
 #include <string>
@@ -22,7 +21,7 @@ struct TzReleaseExchange {
     bool changed = false;            // out: another release is in use
 };
 
-class CTzReleaseDlg : public Dialog {
+class CTzReleaseDlg : public ProgramDialog {
 public:
     explicit CTzReleaseDlg(TzReleaseExchange& exchange);
 
@@ -37,8 +36,6 @@ public:
 protected:
     bool OnInit() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
     void ShowInUse();
@@ -52,7 +49,6 @@ private:
         TzReleaseChanges changes;
     };
     std::optional<Opened> opened_;
-    DragByBody drag_;
 };
 
 // Shows the dialog modally over `owner`: IDOK when the release in use was

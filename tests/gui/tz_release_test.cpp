@@ -104,7 +104,7 @@ TEST_F(TzReleaseTest, OpensATarballShowsWhatItChangesUsesItAndTheCheckNamesIt) {
             EXPECT_FALSE(save);
             ++asked;
             *path = asked == 2 ? damaged : tarball;
-            return asked == 1 ? 2 : 0;
+            return asked == 1 ? FileChoice::kFailed : FileChoice::kChosen;
         });
         std::wstring inUse, summary;
         std::vector<std::wstring> changed;
@@ -198,7 +198,7 @@ TEST_F(TzReleaseTest, AFolderOfExtractedFilesOpensThroughItsVersionFile) {
     Run([&](CTarvaneDlg& window) {
         ui::SetFileDialogHandler([&](HWND, bool, std::wstring* path) {
             *path = folder + L"\\version";
-            return 0;
+            return FileChoice::kChosen;
         });
         std::wstring opened, summary;
         WhenDialogOpens(L"tz Database Release", [&](HWND dialog) {
@@ -243,7 +243,7 @@ TEST_F(TzReleaseTest, RefusalsKeepTheReleaseInUseAndSayWhy) {
         int asked = 0;
         ui::SetFileDialogHandler([&](HWND, bool, std::wstring* path) {
             *path = ++asked == 1 ? gone : tarball;
-            return 0;
+            return FileChoice::kChosen;
         });
         WhenDialogOpens(L"tz Database Release", [&](HWND dialog) {
             PressButton(dialog, IDC_TZ_RELEASE_OPEN);

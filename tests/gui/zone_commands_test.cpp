@@ -308,11 +308,11 @@ TEST_P(NewZoneLeftOverTest, CancelRemovesWhatTheFailedSaveLeft) {
         SelectZone(L"Tokyo Standard Time");
         WhenDialogOpens(L"New Time Zone", [&](HWND dialog) { Submit(dialog, L"Left Over Standard Time"); });
         Command(window, ID_EDIT_NEW_ZONE);
-        ASSERT_EQ(window.Mode(), 1);
+        ASSERT_EQ(window.Mode(), EditMode::kEdit);
         faulty.failValue = L"TZI";
         faulty.failDelete = L"Left Over Standard Time";
         Click(IDC_SAVE_CHANGES);
-        ASSERT_EQ(window.Mode(), 1) << "the failed save stays in edit mode";
+        ASSERT_EQ(window.Mode(), EditMode::kEdit) << "the failed save stays in edit mode";
         ASSERT_TRUE(KeyExists(L"Left Over Standard Time")) << "the save's own removal failed";
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text.rfind(L"ERROR: Failed to save time zone data", 0), 0u);
@@ -321,7 +321,7 @@ TEST_P(NewZoneLeftOverTest, CancelRemovesWhatTheFailedSaveLeft) {
         faulty.failValue.clear();
         faulty.failDelete = c.removalFailsAtCancel ? L"Left Over Standard Time" : L"";
         Click(IDC_CANCEL_EDIT);
-        EXPECT_EQ(window.Mode(), 0);
+        EXPECT_EQ(window.Mode(), EditMode::kView);
         EXPECT_EQ(KeyExists(L"Left Over Standard Time"), c.keyStays);
         const std::vector<std::wstring> lines = capture.Messages();
         const bool logged = std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
