@@ -6,6 +6,7 @@
 #include "console/console_commands.h"
 #include "platform/clock_api.h"
 #include "platform/diagnostic_log.h"
+#include "platform/environment.h"
 #include "platform/dll_search.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
@@ -25,21 +26,6 @@ using namespace tarvane;
 // First thing, before anything loads a library by name: it runs as SYSTEM
 // from whatever folder a management tool copied it to.
 [[maybe_unused]] const bool systemFolderOnly = LoadLibrariesFromSystemFolderOnly();
-
-// The process's arguments after the program's name, as the standard Windows
-// rules split the command line.
-std::vector<std::wstring> Arguments() {
-    std::vector<std::wstring> arguments;
-    int count = 0;
-    LPWSTR* vector = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (vector != nullptr) {
-        for (int i = 1; i < count; ++i) {
-            arguments.emplace_back(vector[i]);
-        }
-        ::LocalFree(vector);
-    }
-    return arguments;
-}
 
 // A path of the command line made whole against the current folder, so that
 // messages, the log and the registry import tool all name the same file.
@@ -87,7 +73,8 @@ int wmain() {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     TheLog();
 
-    const std::vector<std::wstring> arguments = Arguments();
+    std::vector<std::wstring> arguments = ProcessArguments();
+    arguments.erase(arguments.begin(), arguments.begin() + (arguments.empty() ? 0 : 1));
     const ParsedArguments parsed = ParseConsoleArguments(arguments);
     if (!parsed.options) {
         std::wstring line;

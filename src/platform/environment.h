@@ -1,11 +1,17 @@
-// Expanding %NAME% references to environment variables.
+// The process's environment: its arguments, and %NAME% references to
+// environment variables expanded.
 #pragma once
 
 #include "platform/win_types.h"
 
 #include <string>
+#include <vector>
 
 namespace tarvane {
+
+// The process's arguments, the program's name first, as the standard Windows
+// rules (CommandLineToArgvW) split its command line.
+std::vector<std::wstring> ProcessArguments();
 
 // Expands `text` (ExpandEnvironmentStringsW) into `expanded`. A missing text
 // fails with ERROR_INVALID_PARAMETER; an empty one gives an empty result. The

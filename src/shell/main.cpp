@@ -3,6 +3,7 @@
 #include "backup/command_line.h"
 #include "backup/file_api.h"
 #include "platform/dll_search.h"
+#include "platform/environment.h"
 #include "platform/settings_store.h"
 #include "platform/system_registry.h"
 #include "platform/text.h"
@@ -27,20 +28,6 @@ namespace {
 // process's ready event is signalled as early as possible.
 [[maybe_unused]] tarvane::ui::CTarvaneApp& theApp = tarvane::ui::BuildProcessObjects();
 
-// The process's arguments as the standard Windows rules split its command line.
-std::vector<std::wstring> Arguments() {
-    std::vector<std::wstring> arguments;
-    int count = 0;
-    LPWSTR* vector = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (vector != nullptr) {
-        for (int i = 0; i < count; ++i) {
-            arguments.emplace_back(vector[i]);
-        }
-        ::LocalFree(vector);
-    }
-    return arguments;
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -56,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     DWORD markError = 0;
     RemoveZoneIdentifier(&markError);
 
-    const std::vector<std::wstring> arguments = Arguments();
+    const std::vector<std::wstring> arguments = ProcessArguments();
     std::vector<const wchar_t*> argv;
     for (const auto& argument : arguments) {
         argv.push_back(argument.c_str());
