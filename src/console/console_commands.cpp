@@ -20,6 +20,7 @@
 #include "tzdb/tz_check.h"
 #include "tzdb/tz_fill.h"
 #include "tzdb/tz_release.h"
+#include "tzdb/tz_release_choice.h"
 
 #include <optional>
 
@@ -151,48 +152,42 @@ const TzTable* LoadTable(ConsoleHost& host, const std::wstring& path, std::optio
     if (path.empty()) {
         return program;
     }
-    TzTable table;
-    std::optional<TzSourceError> refusal;
-    DWORD error = 0;
-    if (host.files.IsDirectory(path)) {
-        const std::wstring folder = TrimWhiteSpace(path);
-        const std::wstring prefix =
-            folder.empty() || folder.back() == L'\\' || folder.back() == L'/' ? folder : folder + L"\\";
-        refusal = ReadTzFolder(
-            [&](std::wstring_view name, std::string* bytes) {
-                std::vector<BYTE> data;
-                if (!LoadFileBytes(host.files, prefix + std::wstring(name), &data) ||
-                    (data.empty() && GetThreadLastError() == ERROR_FILE_NOT_FOUND)) {
-                    return false;
-                }
-                bytes->assign(data.begin(), data.end());
-                return true;
-            },
-            path, &table);
-    } else {
+    // A tarball, a tzdata.zi or a folder of extracted files, read as the
+    // window's release command reads one.
+    TzReleaseFiles files;
+    files.kind = [&](const std::wstring& at) {
+        return !host.files.Exists(at) ? 0 : host.files.IsDirectory(at) ? 2 : 1;
+    };
+    files.read = [&](const std::wstring& at, std::string* bytes) {
         std::vector<BYTE> data;
-        if (!LoadFileBytes(host.files, path, &data)) {
-            error = GetThreadLastError();
-            LogMessage(L"[400] path=\"%s\"", path);
-            *report = Failure(
-                kExitFailed,
-                SystemErrorText(Format(L"ERROR: The tz release \"%s\" could not be read.", path), error));
-            return nullptr;
+        if (!LoadFileBytes(host.files, at, &data)) {
+            return false;
         }
-        if (data.empty() && GetThreadLastError() == ERROR_FILE_NOT_FOUND) {
-            LogMessage(L"[393] path=\"%s\"", path);
-            *report = Failure(kExitRefused, Format(L"ERROR: There is no tz release \"%s\".", path));
-            return nullptr;
-        }
-        refusal = ReadTzReleaseFile(data.data(), data.size(), path, &table);
+        bytes->assign(data.begin(), data.end());
+        return true;
+    };
+    TzTable table;
+    std::wstring sha256;
+    TzSourceError refusal;
+    switch (ReadTzReleaseAt(files, path, &table, &sha256, &refusal)) {
+    case TzReleaseReadResult::kRead:
+        break;
+    case TzReleaseReadResult::kMissing:
+        LogMessage(L"[393] path=\"%s\"", path);
+        *report = Failure(kExitRefused, Format(L"ERROR: There is no tz release \"%s\".", path));
+        return nullptr;
+    case TzReleaseReadResult::kUnreadable: {
+        const DWORD error = GetThreadLastError();
+        LogMessage(L"[400] path=\"%s\"", path);
+        *report =
+            Failure(kExitFailed,
+                    SystemErrorText(Format(L"ERROR: The tz release \"%s\" could not be read.", path), error));
+        return nullptr;
     }
-    if (refusal) {
-        const std::wstring where =
-            refusal->line != 0 ? Format(L"%s, line %u", refusal->file, static_cast<DWORD>(refusal->line))
-                               : refusal->file;
-        LogMessage(L"[394] path=\"%s\", reason=\"%s\"", where, refusal->reason);
-        *report = Failure(kExitRefused, Format(L"ERROR: The tz release \"%s\" was refused: %s: %s.", path,
-                                               where, refusal->reason));
+    case TzReleaseReadResult::kRefused:
+        LogMessage(L"[394] path=\"%s\", reason=\"%s\"", path, TzSourceErrorText(refusal));
+        *report = Failure(kExitRefused, Format(L"ERROR: The tz release \"%s\" was refused: %s.", path,
+                                               TzSourceErrorText(refusal)));
         return nullptr;
     }
     CarryCldrMappings(*program, &table);
