@@ -32,13 +32,22 @@ shortcuts() {
     find "$prefix/drive_c" -path '*Start Menu/Programs/Tarvane.lnk' 2>/dev/null | wc -l
 }
 products() { "$runner" "$package_probe" products "{$upgrade_code}" | tr -d '\r'; }
-# How often the machine's PATH names the program's folder, and whether a new
-# command prompt finds tarvanec by its name.
-path_entries() {
+# The machine's PATH as the registry holds it, how often it names the
+# program's folder, and whether a command prompt with that PATH (as Explorer
+# gives a new one once the install's WM_SETTINGCHANGE reaches it) finds
+# tarvanec by its name. The PATH is set in the prompt itself: how a process
+# started from outside Wine comes by its environment is Wine's business, not
+# the package's. What the prompt printed is shown when it finds nothing.
+machine_path() {
     "$runner" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH |
-        tr -d '\r' | tr ';' '\n' | grep -ciF 'C:\Program Files\Tarvane'
+        tr -d '\r' | sed -n 's/^ *PATH *REG_[A-Z_]* *//p'
 }
-console_on_path() { "$runner" cmd /c "tarvanec help" 2>/dev/null | grep -q 'tarvanec check'; }
+path_entries() { machine_path | tr ';' '\n' | grep -ciF 'C:\Program Files\Tarvane'; }
+console_on_path() {
+    console_output=$("$runner" cmd /c "set PATH=$(machine_path)&& tarvanec help" 2>&1 | tr -d '\r')
+    echo "$console_output" | grep -q 'tarvanec check'
+}
+console_seen() { echo "the prompt printed: $(echo "$console_output" | head -n 3)"; }
 msiexec() {
     "$runner" msiexec "$@"
     code=$?
@@ -57,7 +66,7 @@ msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with $code"
 "$runner" "$package_probe" event-source "$program" || fail "the event source"
 [ -f "$program_dir/tarvanec.exe" ] || fail "no tarvanec.exe beside the program"
 [ "$(path_entries)" -eq 1 ] || fail "the program's folder is not once on the PATH"
-console_on_path || fail "tarvanec is not found on the PATH"
+console_on_path || { fail "tarvanec is not found on the PATH"; console_seen; }
 installed=$(products)
 echo "$installed"
 [ "$(echo "$installed" | grep -c .)" -eq 1 ] && echo "$installed" | grep -q " $version\$" ||
@@ -92,7 +101,7 @@ msiexec /x "$(windows_path "$next_msi")" /qn || fail "msiexec /x exited with $co
 [ ! -e "$program_dir" ] || fail "Program Files\\Tarvane is still there"
 [ "$(shortcuts)" -eq 0 ] || fail "the shortcut is still there"
 [ "$(path_entries)" -eq 0 ] || fail "the program's folder is still on the PATH"
-console_on_path && fail "tarvanec is still found on the PATH"
+console_on_path && { fail "tarvanec is still found on the PATH"; console_seen; }
 "$runner" "$package_probe" no-event-source || fail "the event source after the uninstall"
 "$runner" reg query "$sources" /v "Tarvane Test Standard Time" >/dev/null 2>&1 ||
     fail "the uninstall removed the sources of the zones Tarvane created"
