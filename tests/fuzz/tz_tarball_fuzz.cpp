@@ -2,30 +2,11 @@
 // archive, and as a tar archive inside a well-made gzip stream (so that the
 // tar reading and the compiling behind it are reached past zlib's checks).
 #include "fuzz_support.h"
+#include "tz_release_fixtures.h"
 #include "tzdb/tz_release.h"
-
-#include <zlib.h>
 
 using namespace tarvane;
 using tarvane::fuzz::Check;
-
-namespace {
-
-std::string Gzip(const std::uint8_t* data, std::size_t size) {
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, static_cast<uLong>(size)), '\0');
-    stream.next_in = const_cast<Bytef*>(data);
-    stream.avail_in = static_cast<uInt>(size);
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr std::size_t kLimit = 1 << 20;
@@ -47,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    const std::string tarball = Gzip(data, size);
+    const std::string tarball = test::Gzip(archive);
     TzTable table;
     table.version = L"untouched";
     const auto error =

@@ -160,6 +160,21 @@ LONG MemoryRegistry::ResolveTarget(RegOp op, RegHandle parent, std::wstring_view
     return ERROR_SUCCESS;
 }
 
+LONG MemoryRegistry::ResolveValue(RegOp op, RegHandle key, REGSAM needed, std::wstring_view name, Node** node,
+                                  const RegFault** fault) {
+    if (HoldsNul(name)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    LONG error = 0;
+    *node = Resolve(key, needed, &error);
+    if (*node == nullptr) {
+        return error;
+    }
+    const std::wstring valueName(name);
+    *fault = MatchFault(op, (*node)->fullPath, &valueName, std::nullopt);
+    return *fault && (*fault)->error ? (*fault)->error : ERROR_SUCCESS;
+}
+
 std::wstring MemoryRegistry::Join(const Node& node, std::wstring_view subKey) {
     std::wstring path = node.fullPath;
     for (const auto& part : SplitPath(subKey)) {
@@ -370,18 +385,11 @@ LONG MemoryRegistry::QueryInfoKey(RegHandle key, RegKeyInfo* info) {
 LONG MemoryRegistry::QueryValue(RegHandle key, std::wstring_view name, DWORD* type, BYTE* data,
                                 DWORD* dataSize) {
     ++calls_;
-    if (HoldsNul(name)) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    LONG error = 0;
-    Node* node = Resolve(key, KEY_QUERY_VALUE, &error);
-    if (node == nullptr) {
+    Node* node = nullptr;
+    const RegFault* fault = nullptr;
+    if (const LONG error = ResolveValue(RegOp::QueryValue, key, KEY_QUERY_VALUE, name, &node, &fault);
+        error != ERROR_SUCCESS) {
         return error;
-    }
-    const std::wstring valueName(name);
-    const RegFault* fault = MatchFault(RegOp::QueryValue, node->fullPath, &valueName, std::nullopt);
-    if (fault && fault->error) {
-        return fault->error;
     }
     const Value* value = node->FindValue(name);
     if (value == nullptr) {
@@ -393,43 +401,29 @@ LONG MemoryRegistry::QueryValue(RegHandle key, std::wstring_view name, DWORD* ty
 LONG MemoryRegistry::SetValue(RegHandle key, std::wstring_view name, DWORD type, const BYTE* data,
                               DWORD size) {
     ++calls_;
-    if (HoldsNul(name)) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    LONG error = 0;
-    Node* node = Resolve(key, KEY_SET_VALUE, &error);
-    if (node == nullptr) {
+    Node* node = nullptr;
+    const RegFault* fault = nullptr;
+    if (const LONG error = ResolveValue(RegOp::SetValue, key, KEY_SET_VALUE, name, &node, &fault);
+        error != ERROR_SUCCESS) {
         return error;
-    }
-    const std::wstring valueName(name);
-    if (const RegFault* fault = MatchFault(RegOp::SetValue, node->fullPath, &valueName, std::nullopt);
-        fault && fault->error) {
-        return fault->error;
     }
     std::vector<BYTE> bytes(data, data + (data ? size : 0));
     if (Value* existing = node->FindValue(name)) {
         existing->type = type;
         existing->data = std::move(bytes);
     } else {
-        node->values.push_back(Value{valueName, type, std::move(bytes)});
+        node->values.push_back(Value{std::wstring(name), type, std::move(bytes)});
     }
     return ERROR_SUCCESS;
 }
 
 LONG MemoryRegistry::DeleteValue(RegHandle key, std::wstring_view name) {
     ++calls_;
-    if (HoldsNul(name)) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    LONG error = 0;
-    Node* node = Resolve(key, KEY_SET_VALUE, &error);
-    if (node == nullptr) {
+    Node* node = nullptr;
+    const RegFault* fault = nullptr;
+    if (const LONG error = ResolveValue(RegOp::DeleteValue, key, KEY_SET_VALUE, name, &node, &fault);
+        error != ERROR_SUCCESS) {
         return error;
-    }
-    const std::wstring valueName(name);
-    if (const RegFault* fault = MatchFault(RegOp::DeleteValue, node->fullPath, &valueName, std::nullopt);
-        fault && fault->error) {
-        return fault->error;
     }
     auto it = std::find_if(node->values.begin(), node->values.end(),
                            [&](const Value& value) { return EqualNoCase(value.name, name); });

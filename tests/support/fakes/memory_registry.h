@@ -138,6 +138,11 @@ private:
     // The parent and the full path of the key an operation on `subKey` of
     // `parent` acts on; the error of a bad handle or an injected fault.
     LONG ResolveTarget(RegOp op, RegHandle parent, std::wstring_view subKey, Node** base, std::wstring* path);
+    // The key of a value call on `key` opened with `needed`, and the fault that
+    // matches `op` on the value `name` (null when none does); an error when the
+    // name holds a NUL, the handle does not resolve or the fault fails the call.
+    LONG ResolveValue(RegOp op, RegHandle key, REGSAM needed, std::wstring_view name, Node** node,
+                      const RegFault** fault);
     const RegFault* MatchFault(RegOp op, std::wstring_view keyPath, const std::wstring* valueName,
                                std::optional<DWORD> index);
     bool WriteDenied(std::wstring_view fullPath) const;
