@@ -208,6 +208,30 @@ RegionChoice ChooseRegion(ConsoleHost& host, const ConsoleOptions& options) {
     return RegionChoice{TerritoryOfRegion(region.code), RegionText(region.code, region.name)};
 }
 
+// What check and fill both start from: the tz release, the registry's zones
+// and their recorded sources, the region and the years.
+struct TzInputs {
+    std::vector<TimeZoneRecord> zones;
+    std::optional<TzTable> release; // a release named with --tzdata
+    const TzTable* table = nullptr; // that release, or the built-in table
+    RegionChoice region;
+    YearRange years{};
+    ZoneSources sources;
+};
+
+// Fills `inputs` in place (its table may point into its own release); false
+// with the failure in `report` when the release or the zones cannot be read.
+bool LoadTzInputs(ConsoleHost& host, const ConsoleOptions& options, TzInputs* inputs, ConsoleReport* report) {
+    inputs->table = LoadTable(host, options.tzdataPath, &inputs->release, report);
+    if (inputs->table == nullptr || !LoadZones(host, &inputs->zones, report)) {
+        return false;
+    }
+    inputs->region = ChooseRegion(host, options);
+    inputs->years = options.years.value_or(DefaultYears(host.thisYear));
+    inputs->sources = ReadZoneSources(host.registry);
+    return true;
+}
+
 std::wstring OffsetOfBias(LONG bias) {
     return UtcOffsetText(-static_cast<std::int64_t>(bias) * 60);
 }
@@ -285,16 +309,15 @@ std::wstring CheckLine(const ZoneCheck& check) {
 
 ConsoleReport RunCheck(const ConsoleOptions& options, ConsoleHost& host) {
     ConsoleReport report;
-    std::vector<TimeZoneRecord> zones;
-    std::optional<TzTable> release;
-    const TzTable* table = LoadTable(host, options.tzdataPath, &release, &report);
-    if (table == nullptr || !LoadZones(host, &zones, &report)) {
+    TzInputs inputs;
+    if (!LoadTzInputs(host, options, &inputs, &report)) {
         return report;
     }
-    const RegionChoice region = ChooseRegion(host, options);
-    const YearRange years = options.years.value_or(DefaultYears(host.thisYear));
+    const TzTable* table = inputs.table;
+    const RegionChoice& region = inputs.region;
+    const YearRange years = inputs.years;
     const std::vector<ZoneCheck> checks =
-        CheckZoneYears(zones, *table, years.first, years.last, ReadZoneSources(host.registry), region.code);
+        CheckZoneYears(inputs.zones, *table, years.first, years.last, inputs.sources, region.code);
     const CheckCounts counts = CountChecks(checks);
 
     JsonWriter json;
@@ -358,15 +381,15 @@ ConsoleReport RunFill(const ConsoleOptions& options, ConsoleHost& host) {
     if (!options.dryRun && RefusedByRights(host, ConsoleCommand::kFill, &report)) {
         return report;
     }
-    std::vector<TimeZoneRecord> zones;
-    std::optional<TzTable> release;
-    const TzTable* table = LoadTable(host, options.tzdataPath, &release, &report);
-    if (table == nullptr || !LoadZones(host, &zones, &report)) {
+    TzInputs inputs;
+    if (!LoadTzInputs(host, options, &inputs, &report)) {
         return report;
     }
-    const RegionChoice region = ChooseRegion(host, options);
-    const YearRange years = options.years.value_or(DefaultYears(host.thisYear));
-    const ZoneSources sources = ReadZoneSources(host.registry);
+    const std::vector<TimeZoneRecord>& zones = inputs.zones;
+    const TzTable* table = inputs.table;
+    const RegionChoice& region = inputs.region;
+    const YearRange years = inputs.years;
+    const ZoneSources& sources = inputs.sources;
 
     std::vector<FillTarget> targets;
     if (options.stale) {
