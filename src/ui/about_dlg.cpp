@@ -2,7 +2,6 @@
 
 #include "platform/format.h"
 #include "resources/resource.h"
-#include "ui/help_request.h"
 #include "win/icon_menu.h"
 #include "ui/tz_database.h"
 
@@ -26,17 +25,10 @@ INT_PTR ShellOpen(HWND owner, const wchar_t* verb, const wchar_t* file) {
 
 } // namespace
 
-CAboutDlg::CAboutDlg() : Dialog(IDD_ABOUTBOX) {
-    icon_ = LoadScaledIcon(OwnModule(), IDR_MAINFRAME, 48, 48, true);
-    if (icon_ != nullptr && !GetIconSize(icon_, &iconWidth_, &iconHeight_)) {
-        ::DestroyIcon(icon_);
-        icon_ = nullptr;
-    }
-}
-
-CAboutDlg::~CAboutDlg() {
-    if (icon_ != nullptr) {
-        ::DestroyIcon(icon_);
+CAboutDlg::CAboutDlg()
+    : ProgramDialog(IDD_ABOUTBOX), icon_(ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 48, 48, true)) {
+    if (icon_.Get() != nullptr && !GetIconSize(icon_.Get(), &iconWidth_, &iconHeight_)) {
+        icon_.Reset();
     }
 }
 
@@ -74,42 +66,30 @@ bool CAboutDlg::OnNotify(const NMHDR& header, LRESULT* result) {
     return false;
 }
 
-bool CAboutDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {
-    drag_.Observe(Hwnd(), message, wParam);
-    return false;
-}
-
-bool CAboutDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
-    switch (message) {
-    case WM_PAINT:
+bool CAboutDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_PAINT) {
         Paint();
         *result = 0;
         return true;
-    case WM_HELP:
-        RequestHelp(Hwnd());
-        *result = TRUE;
-        return true;
-    default:
-        return false;
     }
+    return ProgramDialog::OnMessage(message, wParam, lParam, result);
 }
 
 void CAboutDlg::Paint() {
     PAINTSTRUCT paint{};
     HDC dc = ::BeginPaint(Hwnd(), &paint);
-    if (icon_ != nullptr) {
+    if (icon_.Get() != nullptr) {
         RECT place{};
         ::GetWindowRect(Item(IDC_ABOUT_ICON), &place);
         ::MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&place), 2);
-        ::DrawIconEx(dc, (place.left + place.right - iconWidth_) / 2, place.top, icon_, iconWidth_,
+        ::DrawIconEx(dc, (place.left + place.right - iconWidth_) / 2, place.top, icon_.Get(), iconWidth_,
                      iconHeight_, 0, nullptr, DI_NORMAL);
     }
     ::EndPaint(Hwnd(), &paint);
 }
 
 INT_PTR ShowAboutBox(HWND owner) {
-    CAboutDlg dialog;
-    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+    return RunDialog<CAboutDlg>(owner);
 }
 
 } // namespace tarvane::ui

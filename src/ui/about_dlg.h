@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/product_version.h"
-#include "win/dialog.h"
-#include "win/drag_by_body.h"
+#include "ui/program_dialog.h"
+#include "win/icon_menu.h"
 
 #include <functional>
 #include <string>
@@ -17,10 +17,9 @@ inline constexpr wchar_t kAboutNotice[] =
     L"Edits the Windows time zone database. Use with care: changes affect every clock on this computer.";
 inline constexpr wchar_t kMakerAddress[] = L"https://tarvane.example/";
 
-class CAboutDlg : public Dialog {
+class CAboutDlg : public ProgramDialog {
 public:
     CAboutDlg();
-    ~CAboutDlg() override;
 
     // Opens an address as ShellExecuteW does (verb, file): its result, above
     // 32 on success. Tests replace it; an empty function restores the shell.
@@ -31,16 +30,15 @@ protected:
     bool OnInit() override;
     bool OnNotify(const NMHDR& header, LRESULT* result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
     void OpenMakerPage();
     void Paint();
 
-    HICON icon_ = nullptr;
+    // The program's icon at 48 pixels, drawn centred over its place.
+    ScaledIcon icon_;
     int iconWidth_ = 0;
     int iconHeight_ = 0;
-    DragByBody drag_;
 };
 
 // Shows the About box modally over `owner`; -1 when it could not be shown.

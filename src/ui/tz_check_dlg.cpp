@@ -8,7 +8,6 @@
 #include "platform/last_error.h"
 #include "platform/text.h"
 #include "resources/resource.h"
-#include "ui/help_request.h"
 #include "ui/prompts.h"
 #include "ui/tz_fill_dlg.h"
 #include "win/wait_cursor.h"
@@ -43,7 +42,7 @@ bool WriteCsvFile(const std::wstring& path, const std::wstring& text, DWORD* err
 
 } // namespace
 
-CTzCheckDlg::CTzCheckDlg(TzCheckExchange& exchange) : Dialog(IDD_TZ_CHECK), exchange_(exchange) {}
+CTzCheckDlg::CTzCheckDlg(TzCheckExchange& exchange) : ProgramDialog(IDD_TZ_CHECK), exchange_(exchange) {}
 
 bool CTzCheckDlg::OnInit() {
     SetItemText(IDC_TZ_CHECK_INTRO, exchange_.intro);
@@ -204,13 +203,13 @@ bool CTzCheckDlg::OnNotify(const NMHDR& header, LRESULT* result) {
     return false;
 }
 
-bool CTzCheckDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+bool CTzCheckDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_COPY) {
         CopyRows();
         *result = 0;
         return true;
     }
-    return AnswerHelp(Hwnd(), message, result);
+    return ProgramDialog::OnMessage(message, wParam, lParam, result);
 }
 
 void CTzCheckDlg::GoToRow(int row) {
@@ -228,14 +227,8 @@ bool CTzCheckDlg::PreTranslateMessage(MSG& message, bool&) {
     return false;
 }
 
-bool CTzCheckDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM, LRESULT*) {
-    drag_.Observe(Hwnd(), message, wParam);
-    return false;
-}
-
 INT_PTR RunTzCheckDialog(HWND owner, TzCheckExchange& exchange) {
-    CTzCheckDlg dialog(exchange);
-    return dialog.DoModal(::GetModuleHandleW(nullptr), owner);
+    return RunDialog<CTzCheckDlg>(owner, exchange);
 }
 
 CTzChooseDlg::CTzChooseDlg(TzChooseExchange& exchange) : ProgramDialog(IDD_TZ_CHOOSE), exchange_(exchange) {}

@@ -8,8 +8,6 @@
 #include "tzdb/tz_check.h"
 #include "ui/program_dialog.h"
 #include "ui/tz_name_list.h"
-#include "win/dialog.h"
-#include "win/drag_by_body.h"
 #include "win/list_view.h"
 
 #include <string>
@@ -29,7 +27,7 @@ struct TzCheckExchange {
 // `chosenKey`: the caller asks, remembers the choice and checks again.
 constexpr INT_PTR kChooseTzZoneAnswer = IDC_TZ_CHECK_CHOOSE;
 
-class CTzCheckDlg : public Dialog {
+class CTzCheckDlg : public ProgramDialog {
 public:
     explicit CTzCheckDlg(TzCheckExchange& exchange);
 
@@ -44,7 +42,6 @@ protected:
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnNotify(const NMHDR& header, LRESULT* result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     // Enter in the list goes to its focused zone, as a double click does.
     bool PreTranslateMessage(MSG& message, bool& dialogProcessing) override;
 
@@ -62,7 +59,6 @@ private:
 
     TzCheckExchange& exchange_;
     ListView list_;
-    DragByBody drag_;
 };
 
 // Shows the dialog modally over `owner`: IDOK when a zone was chosen,
