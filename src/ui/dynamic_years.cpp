@@ -22,8 +22,8 @@ constexpr WORD kFromAccelerator = 1;
 } // namespace
 
 void CTarvaneDlg::InstallYearCommandRules() {
-    SetUpdateRule(ID_YEARS_ADD, [this](const CommandUI& item) { item.Enable(CanAddYear()); });
-    SetUpdateRule(ID_YEARS_REMOVE, [this](const CommandUI& item) { item.Enable(CanRemoveYear()); });
+    SetUpdateRule(ID_YEARS_ADD, [this](const CommandUI& item) { item.Enable(editor_.CanAddYear()); });
+    SetUpdateRule(ID_YEARS_REMOVE, [this](const CommandUI& item) { item.Enable(editor_.CanRemoveYear()); });
     SetUpdateRule(ID_YEARS_COPY, [this](const CommandUI& item) { item.Enable(CanCopyYear()); });
     SetUpdateRule(ID_YEARS_PASTE, [this](const CommandUI& item) { item.Enable(CanPasteYear()); });
 }
@@ -63,11 +63,11 @@ bool CTarvaneDlg::OnYearCommand(WORD id, WORD code) {
 }
 
 bool CTarvaneDlg::CanCopyYear() {
-    return RulesOf(SelectedZone(), SelectedYear()) != nullptr;
+    return EditorPanel::RulesOf(SelectedZone(), editor_.SelectedYear()) != nullptr;
 }
 
 bool CTarvaneDlg::CanPasteYear() {
-    if (mode_ != EditMode::kEdit || RulesOf(SelectedZone(), SelectedYear()) == nullptr) {
+    if (mode_ != EditMode::kEdit || EditorPanel::RulesOf(SelectedZone(), editor_.SelectedYear()) == nullptr) {
         return false;
     }
     DynamicYearRecord parsed{};
@@ -75,7 +75,7 @@ bool CTarvaneDlg::CanPasteYear() {
 }
 
 void CTarvaneDlg::AddYear() {
-    if (!CanAddYear()) {
+    if (!editor_.CanAddYear()) {
         LogText(EVENTLOG_ERROR_TYPE, L"[111]");
         ShowMessage(Hwnd(), L"Adding year is not available", kStop);
         return;
@@ -111,8 +111,9 @@ void CTarvaneDlg::AddYear() {
     added.year = static_cast<DWORD>(exchange.year);
     added.rules.tzi.Bias = zone->rules.tzi.Bias;
     if (exchange.copy) {
-        const ZoneRules* source =
-            exchange.copyFrom == 0 ? &zone->rules : RulesOf(zone, static_cast<DWORD>(exchange.copyFrom));
+        const ZoneRules* source = exchange.copyFrom == 0
+                                      ? &zone->rules
+                                      : EditorPanel::RulesOf(zone, static_cast<DWORD>(exchange.copyFrom));
         if (source == nullptr) {
             LogMessage(L"[114] yr=%d", exchange.copyFrom);
             ShowMessage(Hwnd(), L"ERROR: Failed to copy data for the specified year", kStop);
@@ -154,12 +155,12 @@ void CTarvaneDlg::AddYear() {
         return;
     }
     yearList.Select(item);
-    ShowRules(SelectedZone(), added.year);
-    UpdateYearButtons();
+    editor_.ShowRules(SelectedZone(), added.year);
+    editor_.UpdateYearButtons();
 }
 
 void CTarvaneDlg::RemoveYear() {
-    if (!CanRemoveYear()) {
+    if (!editor_.CanRemoveYear()) {
         LogText(EVENTLOG_ERROR_TYPE, L"[116]");
         ShowMessage(Hwnd(), L"Removing selected year is not possible.", kStop);
         return;
@@ -170,7 +171,7 @@ void CTarvaneDlg::RemoveYear() {
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
-    const DWORD year = SelectedYear();
+    const DWORD year = editor_.SelectedYear();
     if (year == 0) {
         // Kept though no path reaches it: CanRemoveYear above refuses the
         // default row first ([116]); this stays should that check change.
@@ -206,12 +207,12 @@ void CTarvaneDlg::RemoveYear() {
     }
     years.erase(years.begin() + index);
     yearList.SelectData(0);
-    OnYearChanged();
+    editor_.OnYearChanged();
 }
 
 void CTarvaneDlg::CopyYearSettings() {
-    const DWORD year = SelectedYear();
-    const ZoneRules* rules = RulesOf(SelectedZone(), year);
+    const DWORD year = editor_.SelectedYear();
+    const ZoneRules* rules = EditorPanel::RulesOf(SelectedZone(), year);
     bool copied = false;
     if (rules != nullptr) {
         DynamicYearRecord record{};
@@ -226,7 +227,8 @@ void CTarvaneDlg::CopyYearSettings() {
 }
 
 void CTarvaneDlg::PasteYearSettings() {
-    ZoneRules* rules = mode_ == EditMode::kEdit ? RulesOf(SelectedZone(), SelectedYear()) : nullptr;
+    ZoneRules* rules =
+        mode_ == EditMode::kEdit ? EditorPanel::RulesOf(SelectedZone(), editor_.SelectedYear()) : nullptr;
     DynamicYearRecord parsed{};
     if (rules == nullptr || !ParseYearSettings(GetClipboardText(Hwnd()), &parsed)) {
         ::MessageBeep(MB_ICONHAND);
@@ -234,7 +236,7 @@ void CTarvaneDlg::PasteYearSettings() {
     }
     // The year in the text is only where the settings came from.
     *rules = parsed.rules;
-    OnYearChanged();
+    editor_.OnYearChanged();
 }
 
 } // namespace tarvane::ui
