@@ -132,31 +132,13 @@ void CTarvaneDlg::AddYear() {
     const auto inserted = years.insert(at, added);
     addedYears_.push_back(added);
 
-    ComboBox yearList(Item(IDC_YEAR));
-    int before = -1;
-    const int count = yearList.Count();
-    for (int i = 0; i < count; ++i) {
-        const LPARAM data = yearList.ItemData(i);
-        if (data != -1 && data != 0 && static_cast<DWORD>(data) > added.year) {
-            before = i;
-            break;
-        }
-    }
-    const int item = yearList.InsertItem(before, Format(L"%u", added.year));
-    if (item < 0 || !yearList.SetItemData(item, static_cast<LPARAM>(added.year))) {
+    if (!editor_.OfferYear(added.year)) {
         LogMessage(L"[115] yr=%d", exchange.year);
         // A year the list does not offer is one the user was told was not
         // added: Save must not write it.
         years.erase(inserted);
-        if (item >= 0) {
-            yearList.DeleteItem(item);
-        }
         ShowMessage(Hwnd(), L"ERROR: Failed to add year", kStop);
-        return;
     }
-    yearList.Select(item);
-    editor_.ShowRules(SelectedZone(), added.year);
-    editor_.UpdateYearButtons();
 }
 
 void CTarvaneDlg::RemoveYear() {
@@ -198,16 +180,13 @@ void CTarvaneDlg::RemoveYear() {
         ShowMessage(Hwnd(), L"Cannot remove selected year", kStop);
         return;
     }
-    ComboBox yearList(Item(IDC_YEAR));
-    const int item = yearList.FindData(static_cast<LPARAM>(year));
-    if (item < 0 || !yearList.DeleteItem(item)) {
+    if (!editor_.WithdrawYear(year)) {
         LogMessage(L"[119] yr=%d, ind=%d", year, index);
         ShowMessage(Hwnd(), L"FAILED to remove selected year", kStop);
         return;
     }
     years.erase(years.begin() + index);
-    yearList.SelectData(0);
-    editor_.OnYearChanged();
+    editor_.ShowYear(0);
 }
 
 void CTarvaneDlg::CopyYearSettings() {

@@ -182,6 +182,36 @@ void EditorPanel::ShowYear(DWORD year) {
     }
 }
 
+bool EditorPanel::OfferYear(DWORD year) {
+    ComboBox years(window_.Item(IDC_YEAR));
+    int before = -1;
+    const int count = years.Count();
+    for (int i = 0; i < count; ++i) {
+        const LPARAM data = years.ItemData(i);
+        if (data != -1 && data != 0 && static_cast<DWORD>(data) > year) {
+            before = i;
+            break;
+        }
+    }
+    const int item = years.InsertItem(before, Format(L"%u", year));
+    if (item < 0 || !years.SetItemData(item, static_cast<LPARAM>(year))) {
+        if (item >= 0) {
+            years.DeleteItem(item);
+        }
+        return false;
+    }
+    years.Select(item);
+    ShowRules(host_.SelectedZone(), year);
+    UpdateYearButtons();
+    return true;
+}
+
+bool EditorPanel::WithdrawYear(DWORD year) {
+    ComboBox years(window_.Item(IDC_YEAR));
+    const int item = years.FindData(static_cast<LPARAM>(year));
+    return item >= 0 && years.DeleteItem(item);
+}
+
 void EditorPanel::ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled) {
     ComboBox sign(window_.Item(ids.sign));
     if (bias == nullptr) {

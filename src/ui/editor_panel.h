@@ -82,6 +82,12 @@ public:
     void ShowChangedZone(TimeZoneRecord* zone);
     // Selects `year` in the year list and shows its rules, when the list has it.
     void ShowYear(DWORD year);
+    // Adds a year the record has just gained to the year list, in its
+    // order, and shows it; false when the list refuses it (nothing added).
+    bool OfferYear(DWORD year);
+    // Takes a year the record is about to lose out of the year list; false
+    // when the list refuses.
+    bool WithdrawYear(DWORD year);
     void UpdateYearButtons();
     // The year list's choice changed: its rules are shown.
     void OnYearChanged();
