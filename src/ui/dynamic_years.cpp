@@ -22,8 +22,8 @@ constexpr WORD kFromAccelerator = 1;
 } // namespace
 
 void CTarvaneDlg::InstallYearCommandRules() {
-    SetUpdateRule(ID_YEARS_ADD, [this](const CommandUI& item) { item.Enable(CanAddYear()); });
-    SetUpdateRule(ID_YEARS_REMOVE, [this](const CommandUI& item) { item.Enable(CanRemoveYear()); });
+    SetUpdateRule(ID_YEARS_ADD, [this](const CommandUI& item) { item.Enable(editor_.CanAddYear()); });
+    SetUpdateRule(ID_YEARS_REMOVE, [this](const CommandUI& item) { item.Enable(editor_.CanRemoveYear()); });
     SetUpdateRule(ID_YEARS_COPY, [this](const CommandUI& item) { item.Enable(CanCopyYear()); });
     SetUpdateRule(ID_YEARS_PASTE, [this](const CommandUI& item) { item.Enable(CanPasteYear()); });
 }
@@ -63,11 +63,11 @@ bool CTarvaneDlg::OnYearCommand(WORD id, WORD code) {
 }
 
 bool CTarvaneDlg::CanCopyYear() {
-    return RulesOf(SelectedZone(), SelectedYear()) != nullptr;
+    return EditorPanel::RulesOf(SelectedZone(), editor_.SelectedYear()) != nullptr;
 }
 
 bool CTarvaneDlg::CanPasteYear() {
-    if (mode_ != EditMode::kEdit || RulesOf(SelectedZone(), SelectedYear()) == nullptr) {
+    if (mode_ != EditMode::kEdit || EditorPanel::RulesOf(SelectedZone(), editor_.SelectedYear()) == nullptr) {
         return false;
     }
     DynamicYearRecord parsed{};
@@ -75,7 +75,7 @@ bool CTarvaneDlg::CanPasteYear() {
 }
 
 void CTarvaneDlg::AddYear() {
-    if (!CanAddYear()) {
+    if (!editor_.CanAddYear()) {
         LogText(EVENTLOG_ERROR_TYPE, L"[111]");
         ShowMessage(Hwnd(), L"Adding year is not available", kStop);
         return;
@@ -111,8 +111,9 @@ void CTarvaneDlg::AddYear() {
     added.year = static_cast<DWORD>(exchange.year);
     added.rules.tzi.Bias = zone->rules.tzi.Bias;
     if (exchange.copy) {
-        const ZoneRules* source =
-            exchange.copyFrom == 0 ? &zone->rules : RulesOf(zone, static_cast<DWORD>(exchange.copyFrom));
+        const ZoneRules* source = exchange.copyFrom == 0
+                                      ? &zone->rules
+                                      : EditorPanel::RulesOf(zone, static_cast<DWORD>(exchange.copyFrom));
         if (source == nullptr) {
             LogMessage(L"[114] yr=%d", exchange.copyFrom);
             ShowMessage(Hwnd(), L"ERROR: Failed to copy data for the specified year", kStop);
@@ -131,35 +132,17 @@ void CTarvaneDlg::AddYear() {
     const auto inserted = years.insert(at, added);
     addedYears_.push_back(added);
 
-    ComboBox yearList(Item(IDC_YEAR));
-    int before = -1;
-    const int count = yearList.Count();
-    for (int i = 0; i < count; ++i) {
-        const LPARAM data = yearList.ItemData(i);
-        if (data != -1 && data != 0 && static_cast<DWORD>(data) > added.year) {
-            before = i;
-            break;
-        }
-    }
-    const int item = yearList.InsertItem(before, Format(L"%u", added.year));
-    if (item < 0 || !yearList.SetItemData(item, static_cast<LPARAM>(added.year))) {
+    if (!editor_.OfferYear(added.year)) {
         LogMessage(L"[115] yr=%d", exchange.year);
         // A year the list does not offer is one the user was told was not
         // added: Save must not write it.
         years.erase(inserted);
-        if (item >= 0) {
-            yearList.DeleteItem(item);
-        }
         ShowMessage(Hwnd(), L"ERROR: Failed to add year", kStop);
-        return;
     }
-    yearList.Select(item);
-    ShowRules(SelectedZone(), added.year);
-    UpdateYearButtons();
 }
 
 void CTarvaneDlg::RemoveYear() {
-    if (!CanRemoveYear()) {
+    if (!editor_.CanRemoveYear()) {
         LogText(EVENTLOG_ERROR_TYPE, L"[116]");
         ShowMessage(Hwnd(), L"Removing selected year is not possible.", kStop);
         return;
@@ -170,7 +153,7 @@ void CTarvaneDlg::RemoveYear() {
         ShowMessage(Hwnd(), L"There's no time zone selected", kStop);
         return;
     }
-    const DWORD year = SelectedYear();
+    const DWORD year = editor_.SelectedYear();
     if (year == 0) {
         // Kept though no path reaches it: CanRemoveYear above refuses the
         // default row first ([116]); this stays should that check change.
@@ -197,21 +180,18 @@ void CTarvaneDlg::RemoveYear() {
         ShowMessage(Hwnd(), L"Cannot remove selected year", kStop);
         return;
     }
-    ComboBox yearList(Item(IDC_YEAR));
-    const int item = yearList.FindData(static_cast<LPARAM>(year));
-    if (item < 0 || !yearList.DeleteItem(item)) {
+    if (!editor_.WithdrawYear(year)) {
         LogMessage(L"[119] yr=%d, ind=%d", year, index);
         ShowMessage(Hwnd(), L"FAILED to remove selected year", kStop);
         return;
     }
     years.erase(years.begin() + index);
-    yearList.SelectData(0);
-    OnYearChanged();
+    editor_.ShowYear(0);
 }
 
 void CTarvaneDlg::CopyYearSettings() {
-    const DWORD year = SelectedYear();
-    const ZoneRules* rules = RulesOf(SelectedZone(), year);
+    const DWORD year = editor_.SelectedYear();
+    const ZoneRules* rules = EditorPanel::RulesOf(SelectedZone(), year);
     bool copied = false;
     if (rules != nullptr) {
         DynamicYearRecord record{};
@@ -226,7 +206,8 @@ void CTarvaneDlg::CopyYearSettings() {
 }
 
 void CTarvaneDlg::PasteYearSettings() {
-    ZoneRules* rules = mode_ == EditMode::kEdit ? RulesOf(SelectedZone(), SelectedYear()) : nullptr;
+    ZoneRules* rules =
+        mode_ == EditMode::kEdit ? EditorPanel::RulesOf(SelectedZone(), editor_.SelectedYear()) : nullptr;
     DynamicYearRecord parsed{};
     if (rules == nullptr || !ParseYearSettings(GetClipboardText(Hwnd()), &parsed)) {
         ::MessageBeep(MB_ICONHAND);
@@ -234,7 +215,7 @@ void CTarvaneDlg::PasteYearSettings() {
     }
     // The year in the text is only where the settings came from.
     *rules = parsed.rules;
-    OnYearChanged();
+    editor_.OnYearChanged();
 }
 
 } // namespace tarvane::ui

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "resources/resource.h"
-#include "ui/tarvane_dlg.h"
+#include "ui/editor_panel.h"
 
 namespace tarvane::ui {
 
@@ -16,5 +16,8 @@ inline constexpr TransitionIds kStandardTransitionIds{IDC_STD_MONTH, IDC_STD_WEE
                                                       IDC_STD_TIME,  IDC_STD_DATE, IDC_STD_ONCE_TIME};
 inline constexpr TransitionIds kDaylightTransitionIds{IDC_DST_MONTH, IDC_DST_WEEK, IDC_DST_DAY_OF_WEEK,
                                                       IDC_DST_TIME,  IDC_DST_DATE, IDC_DST_ONCE_TIME};
+// The date and time pickers of both groups.
+inline constexpr int kPickerIds[] = {IDC_STD_TIME, IDC_STD_DATE, IDC_STD_ONCE_TIME,
+                                     IDC_DST_TIME, IDC_DST_DATE, IDC_DST_ONCE_TIME};
 
 } // namespace tarvane::ui

@@ -1,5 +1,7 @@
 // The editor panel of the main window: fills the controls from a zone and
 // decides which of them may change in view and in edit mode.
+#include "ui/editor_panel.h"
+
 #include "core/zone_limits.h"
 #include "platform/date_time.h"
 #include "platform/diagnostic_log.h"
@@ -7,7 +9,9 @@
 #include "platform/settings_store.h"
 #include "resources/resource.h"
 #include "ui/editor_controls.h"
-#include "ui/tarvane_dlg.h"
+#include "win/controls.h"
+
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <utility>
@@ -34,15 +38,20 @@ const wchar_t* PickerPicture(LCTYPE type) {
 
 } // namespace
 
-bool CTarvaneDlg::NamesEditable() const {
-    // A new zone's names are the user's to give. The setting is read at
-    // every fill, so a change in the registry shows at the next one.
-    return EditingNewZone() || ReadAllowEditDSTzNames(services_.registry) != 0;
+void EditorPanel::Create() {
+    FillFixedLists();
+    AddYearButtonTips();
 }
 
-void CTarvaneDlg::FillFixedLists() {
+bool EditorPanel::NamesEditable() const {
+    // A new zone's names are the user's to give. The setting is read at
+    // every fill, so a change in the registry shows at the next one.
+    return host_.EditingNewZone() || ReadAllowEditDSTzNames(registry_) != 0;
+}
+
+void EditorPanel::FillFixedLists() {
     auto fillSign = [this](int id, const wchar_t* prefix) {
-        ComboBox list(Item(id));
+        ComboBox list(window_.Item(id));
         list.Reset();
         list.AddItem(Format(L"%s +", prefix), 1);
         list.AddItem(Format(L"%s -", prefix), 0);
@@ -51,10 +60,10 @@ void CTarvaneDlg::FillFixedLists() {
     fillSign(IDC_STD_SIGN, L"TimeZone");
     fillSign(IDC_DST_SIGN, L"TimeZone");
     for (const OffsetIds& ids : {kBiasIds, kStandardOffsetIds, kDaylightOffsetIds}) {
-        ::SendMessageW(Item(ids.hoursSpin), UDM_SETRANGE32, 0, 23);
-        ::SendMessageW(Item(ids.minutesSpin), UDM_SETRANGE32, 0, 59);
-        ::SendMessageW(Item(ids.hours), EM_LIMITTEXT, 2, 0);
-        ::SendMessageW(Item(ids.minutes), EM_LIMITTEXT, 2, 0);
+        ::SendMessageW(window_.Item(ids.hoursSpin), UDM_SETRANGE32, 0, 23);
+        ::SendMessageW(window_.Item(ids.minutesSpin), UDM_SETRANGE32, 0, 59);
+        ::SendMessageW(window_.Item(ids.hours), EM_LIMITTEXT, 2, 0);
+        ::SendMessageW(window_.Item(ids.minutes), EM_LIMITTEXT, 2, 0);
     }
     static const wchar_t* const kMonths[] = {L"January",   L"Februrary", L"March",    L"April",
                                              L"May",       L"June",      L"July",     L"August",
@@ -63,37 +72,38 @@ void CTarvaneDlg::FillFixedLists() {
     static const wchar_t* const kDays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
                                            L"Thursday", L"Friday", L"Saturday"};
     for (int id : {IDC_STD_OCCURS, IDC_DST_OCCURS}) {
-        ComboBox list(Item(id));
+        ComboBox list(window_.Item(id));
         list.Reset();
         list.AddItem(L"Recurring Yearly", kOccursRecurringYearly);
         list.AddItem(L"Happens Only Once", kOccursOnlyOnce);
     }
     for (const TransitionIds& ids : {kStandardTransitionIds, kDaylightTransitionIds}) {
-        ComboBox months(Item(ids.month));
+        ComboBox months(window_.Item(ids.month));
         months.Reset();
         for (int i = 0; i < 12; ++i) {
             months.AddItem(kMonths[i], i + 1);
         }
-        ComboBox weeks(Item(ids.week));
+        ComboBox weeks(window_.Item(ids.week));
         weeks.Reset();
         for (int i = 0; i < 5; ++i) {
             weeks.AddItem(kWeeks[i], i + 1);
         }
-        ComboBox days(Item(ids.dayOfWeek));
+        ComboBox days(window_.Item(ids.dayOfWeek));
         days.Reset();
         for (int i = 0; i < 7; ++i) {
             days.AddItem(kDays[i], i);
         }
     }
     for (int id : {IDC_DISPLAY_NAME, IDC_STD_NAME, IDC_DST_NAME}) {
-        ::SendMessageW(Item(id), EM_LIMITTEXT, 255, 0);
+        ::SendMessageW(window_.Item(id), EM_LIMITTEXT, 255, 0);
     }
 }
 
-void CTarvaneDlg::AddYearButtonTips() {
-    HWND tips = ::CreateWindowExW(
-        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+void EditorPanel::AddYearButtonTips() {
+    HWND tips =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.Hwnd(), nullptr,
+                          ::GetModuleHandleW(nullptr), nullptr);
     if (tips == nullptr) {
         // Kept though no test reaches it: only a desktop out of its heap
         // refuses a tooltip window, which no test can arrange; the buttons
@@ -107,14 +117,14 @@ void CTarvaneDlg::AddYearButtonTips() {
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = Hwnd();
-        tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+        tool.hwnd = window_.Hwnd();
+        tool.uId = reinterpret_cast<UINT_PTR>(window_.Item(id));
         tool.lpszText = const_cast<wchar_t*>(text);
         ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
-ZoneRules* CTarvaneDlg::RulesOf(TimeZoneRecord* zone, DWORD year) {
+ZoneRules* EditorPanel::RulesOf(TimeZoneRecord* zone, DWORD year) {
     if (zone == nullptr) {
         return nullptr;
     }
@@ -129,20 +139,20 @@ ZoneRules* CTarvaneDlg::RulesOf(TimeZoneRecord* zone, DWORD year) {
     return nullptr;
 }
 
-DWORD CTarvaneDlg::SelectedYear() const {
-    return static_cast<DWORD>(ComboBox(Item(IDC_YEAR)).SelectedData(0));
+DWORD EditorPanel::SelectedYear() const {
+    return static_cast<DWORD>(ComboBox(window_.Item(IDC_YEAR)).SelectedData(0));
 }
 
-void CTarvaneDlg::ShowZone(TimeZoneRecord* zone) {
-    ++editorUpdates_;
-    const bool editing = mode_ == EditMode::kEdit && zone != nullptr;
-    SetChecked(IDC_CURRENT_ZONE, zone != nullptr && zone->isCurrent != 0);
-    EnableItem(IDC_CURRENT_ZONE, editing);
-    SetItemText(IDC_DISPLAY_NAME, zone ? zone->displayName : std::wstring());
-    SetItemReadOnly(IDC_DISPLAY_NAME, !(editing && NamesEditable()));
+void EditorPanel::ShowZone(TimeZoneRecord* zone) {
+    ++updates_;
+    const bool editing = Editing() && zone != nullptr;
+    window_.SetChecked(IDC_CURRENT_ZONE, zone != nullptr && zone->isCurrent != 0);
+    window_.EnableItem(IDC_CURRENT_ZONE, editing);
+    window_.SetItemText(IDC_DISPLAY_NAME, zone ? zone->displayName : std::wstring());
+    window_.SetItemReadOnly(IDC_DISPLAY_NAME, !(editing && NamesEditable()));
 
-    ComboBox years(Item(IDC_YEAR));
-    EnableItem(IDC_YEAR, zone != nullptr);
+    ComboBox years(window_.Item(IDC_YEAR));
+    window_.EnableItem(IDC_YEAR, zone != nullptr);
     const auto remembered = static_cast<DWORD>(years.SelectedData(0));
     years.Reset();
     years.AddItem(L"Default", 0);
@@ -156,37 +166,83 @@ void CTarvaneDlg::ShowZone(TimeZoneRecord* zone) {
     ShowRules(zone, chosen < 0 ? 0 : remembered);
 }
 
-void CTarvaneDlg::ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled) {
-    ComboBox sign(Item(ids.sign));
+void EditorPanel::ShowChangedZone(TimeZoneRecord* zone) {
+    const bool taking = takingEdits_;
+    takingEdits_ = false;
+    ShowZone(zone);
+    takingEdits_ = taking;
+}
+
+void EditorPanel::ShowYear(DWORD year) {
+    ComboBox years(window_.Item(IDC_YEAR));
+    const int index = years.FindData(static_cast<LPARAM>(year));
+    if (index >= 0) {
+        years.Select(index);
+        OnYearChanged();
+    }
+}
+
+bool EditorPanel::OfferYear(DWORD year) {
+    ComboBox years(window_.Item(IDC_YEAR));
+    int before = -1;
+    const int count = years.Count();
+    for (int i = 0; i < count; ++i) {
+        const LPARAM data = years.ItemData(i);
+        if (data != -1 && data != 0 && static_cast<DWORD>(data) > year) {
+            before = i;
+            break;
+        }
+    }
+    const int item = years.InsertItem(before, Format(L"%u", year));
+    if (item < 0 || !years.SetItemData(item, static_cast<LPARAM>(year))) {
+        if (item >= 0) {
+            years.DeleteItem(item);
+        }
+        return false;
+    }
+    years.Select(item);
+    ShowRules(host_.SelectedZone(), year);
+    UpdateYearButtons();
+    return true;
+}
+
+bool EditorPanel::WithdrawYear(DWORD year) {
+    ComboBox years(window_.Item(IDC_YEAR));
+    const int item = years.FindData(static_cast<LPARAM>(year));
+    return item >= 0 && years.DeleteItem(item);
+}
+
+void EditorPanel::ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled) {
+    ComboBox sign(window_.Item(ids.sign));
     if (bias == nullptr) {
         sign.Select(-1);
-        SetItemText(ids.hours, L"");
-        SetItemText(ids.minutes, L"");
+        window_.SetItemText(ids.hours, L"");
+        window_.SetItemText(ids.minutes, L"");
     } else {
         const long long magnitude = std::llabs(static_cast<long long>(*bias));
         sign.SelectData(*bias <= 0 ? 1 : 0);
-        SetItemText(ids.hours, Format(L"%u", static_cast<DWORD>(magnitude / 60)));
-        SetItemText(ids.minutes, Format(L"%u", static_cast<DWORD>(magnitude % 60)));
+        window_.SetItemText(ids.hours, Format(L"%u", static_cast<DWORD>(magnitude / 60)));
+        window_.SetItemText(ids.minutes, Format(L"%u", static_cast<DWORD>(magnitude % 60)));
     }
-    EnableItem(ids.sign, enabled);
-    EnableItem(ids.hoursSpin, enabled);
-    EnableItem(ids.minutesSpin, enabled);
-    SetItemReadOnly(ids.hours, !enabled);
-    SetItemReadOnly(ids.minutes, !enabled);
+    window_.EnableItem(ids.sign, enabled);
+    window_.EnableItem(ids.hoursSpin, enabled);
+    window_.EnableItem(ids.minutesSpin, enabled);
+    window_.SetItemReadOnly(ids.hours, !enabled);
+    window_.SetItemReadOnly(ids.minutes, !enabled);
 }
 
-void CTarvaneDlg::ShowRules(TimeZoneRecord* zone, DWORD year) {
+void EditorPanel::ShowRules(TimeZoneRecord* zone, DWORD year) {
     ZoneRules* rules = RulesOf(zone, year);
-    const bool editing = mode_ == EditMode::kEdit && zone != nullptr;
+    const bool editing = Editing() && zone != nullptr;
     ShowOffset(kBiasIds, rules ? &rules->tzi.Bias : nullptr, editing);
     const bool dst = rules != nullptr && rules->dstEnabled != 0;
-    SetChecked(IDC_DST_ENABLED, dst);
-    EnableItem(IDC_DST_ENABLED, editing);
+    window_.SetChecked(IDC_DST_ENABLED, dst);
+    window_.EnableItem(IDC_DST_ENABLED, editing);
     ShowGroups(zone, rules, dst);
 }
 
-void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked) {
-    const bool locked = !(mode_ == EditMode::kEdit && dstChecked && rules != nullptr);
+void EditorPanel::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked) {
+    const bool locked = !(Editing() && dstChecked && rules != nullptr);
     const bool shown = dstChecked && rules != nullptr;
     const bool namesEditable = NamesEditable();
     struct Group {
@@ -211,10 +267,11 @@ void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChe
          kDaylightTransitionIds},
     };
     for (const Group& group : groups) {
-        SetItemText(group.nameId, rules != nullptr && group.name != nullptr ? *group.name : std::wstring());
-        SetItemReadOnly(group.nameId, locked || !namesEditable);
+        window_.SetItemText(group.nameId,
+                            rules != nullptr && group.name != nullptr ? *group.name : std::wstring());
+        window_.SetItemReadOnly(group.nameId, locked || !namesEditable);
         ShowOffset(group.offset, group.bias, !locked);
-        ComboBox occurs(Item(group.occursId));
+        ComboBox occurs(window_.Item(group.occursId));
         LONG kind = 0;
         if (shown) {
             kind = *group.occurs;
@@ -222,21 +279,21 @@ void CTarvaneDlg::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChe
         } else {
             occurs.Select(-1);
         }
-        EnableItem(group.occursId, dstChecked && !locked);
+        window_.EnableItem(group.occursId, dstChecked && !locked);
         ShowTransition(kind, shown ? group.recurring : nullptr, shown ? group.once : nullptr,
                        group.transition);
     }
 }
 
-void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once,
+void EditorPanel::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once,
                                  const TransitionIds& ids) {
-    const bool editing = mode_ == EditMode::kEdit && recurring != nullptr && once != nullptr;
-    ComboBox month(Item(ids.month));
-    ComboBox week(Item(ids.week));
-    ComboBox dayOfWeek(Item(ids.dayOfWeek));
-    DateTimePicker time(Item(ids.time));
-    DateTimePicker date(Item(ids.date));
-    DateTimePicker onceTime(Item(ids.onceTime));
+    const bool editing = Editing() && recurring != nullptr && once != nullptr;
+    ComboBox month(window_.Item(ids.month));
+    ComboBox week(window_.Item(ids.week));
+    ComboBox dayOfWeek(window_.Item(ids.dayOfWeek));
+    DateTimePicker time(window_.Item(ids.time));
+    DateTimePicker date(window_.Item(ids.date));
+    DateTimePicker onceTime(window_.Item(ids.onceTime));
     if (kind == kOccursRecurringYearly && recurring != nullptr && once != nullptr) {
         month.SelectData(recurring->wMonth);
         week.SelectData(recurring->wDay);
@@ -254,10 +311,10 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
         date.SetFormat(L" ");
         onceTime.SetFormat(L" ");
         for (int id : {ids.month, ids.week, ids.dayOfWeek, ids.time}) {
-            EnableItem(id, editing);
+            window_.EnableItem(id, editing);
         }
-        EnableItem(ids.date, false);
-        EnableItem(ids.onceTime, false);
+        window_.EnableItem(ids.date, false);
+        window_.EnableItem(ids.onceTime, false);
         return;
     }
     if (kind == kOccursOnlyOnce && recurring != nullptr && once != nullptr) {
@@ -295,10 +352,10 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
         date.SetTime(*once);
         onceTime.SetTime(*once);
         for (int id : {ids.month, ids.week, ids.dayOfWeek, ids.time}) {
-            EnableItem(id, false);
+            window_.EnableItem(id, false);
         }
-        EnableItem(ids.date, editing);
-        EnableItem(ids.onceTime, editing);
+        window_.EnableItem(ids.date, editing);
+        window_.EnableItem(ids.onceTime, editing);
         return;
     }
     month.Select(-1);
@@ -308,19 +365,19 @@ void CTarvaneDlg::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* o
     date.SetFormat(L" ");
     onceTime.SetFormat(L" ");
     for (int id : {ids.month, ids.week, ids.dayOfWeek, ids.time, ids.date, ids.onceTime}) {
-        EnableItem(id, false);
+        window_.EnableItem(id, false);
     }
 }
 
-bool CTarvaneDlg::CanAddYear() {
-    TimeZoneRecord* zone = SelectedZone();
-    return mode_ == EditMode::kEdit && zone != nullptr && zone->years.size() < kMaxDynamicYears;
+bool EditorPanel::CanAddYear() const {
+    TimeZoneRecord* zone = host_.SelectedZone();
+    return Editing() && zone != nullptr && zone->years.size() < kMaxDynamicYears;
 }
 
-bool CTarvaneDlg::CanRemoveYear() {
-    TimeZoneRecord* zone = SelectedZone();
+bool EditorPanel::CanRemoveYear() const {
+    TimeZoneRecord* zone = host_.SelectedZone();
     const DWORD year = SelectedYear();
-    if (mode_ != EditMode::kEdit || zone == nullptr || year == 0) {
+    if (!Editing() || zone == nullptr || year == 0) {
         return false;
     }
     DWORD smallest = 0;
@@ -339,31 +396,54 @@ bool CTarvaneDlg::CanRemoveYear() {
     return year == smallest || year == largest;
 }
 
-void CTarvaneDlg::UpdateYearButtons() {
-    EnableItem(IDC_ADD_YEAR, CanAddYear());
-    EnableItem(IDC_REMOVE_YEAR, CanRemoveYear());
+void EditorPanel::UpdateYearButtons() {
+    window_.EnableItem(IDC_ADD_YEAR, CanAddYear());
+    window_.EnableItem(IDC_REMOVE_YEAR, CanRemoveYear());
 }
 
-void CTarvaneDlg::OnYearChanged() {
-    ShowRules(SelectedZone(), SelectedYear());
+void EditorPanel::OnYearChanged() {
+    ShowRules(host_.SelectedZone(), SelectedYear());
     UpdateYearButtons();
 }
 
-void CTarvaneDlg::OnDstClicked() {
-    TimeZoneRecord* zone = SelectedZone();
-    ShowGroups(zone, RulesOf(zone, SelectedYear()), IsChecked(IDC_DST_ENABLED));
+void EditorPanel::OnDstClicked() {
+    TimeZoneRecord* zone = host_.SelectedZone();
+    ShowGroups(zone, RulesOf(zone, SelectedYear()), window_.IsChecked(IDC_DST_ENABLED));
 }
 
-void CTarvaneDlg::OnOccursChanged(int listId) {
-    TimeZoneRecord* zone = SelectedZone();
+void EditorPanel::OnOccursChanged(int listId) {
+    TimeZoneRecord* zone = host_.SelectedZone();
     ZoneRules* rules = RulesOf(zone, SelectedYear());
     const bool standard = listId == IDC_STD_OCCURS;
-    const auto kind = static_cast<LONG>(ComboBox(Item(listId)).SelectedData(-1));
-    const bool dst = IsChecked(IDC_DST_ENABLED) && rules != nullptr;
+    const auto kind = static_cast<LONG>(ComboBox(window_.Item(listId)).SelectedData(-1));
+    const bool dst = window_.IsChecked(IDC_DST_ENABLED) && rules != nullptr;
     SYSTEMTIME* recurring = dst ? (standard ? &rules->tzi.StandardDate : &rules->tzi.DaylightDate) : nullptr;
     SYSTEMTIME* once =
         dst ? (standard ? &rules->standardAbsoluteDate : &rules->daylightAbsoluteDate) : nullptr;
     ShowTransition(kind, recurring, once, standard ? kStandardTransitionIds : kDaylightTransitionIds);
+}
+
+bool EditorPanel::OnCommand(WORD id, WORD code) {
+    switch (id) {
+    case IDC_YEAR:
+        if (code == CBN_SELCHANGE) {
+            OnYearChanged();
+        }
+        return code == CBN_SELCHANGE;
+    case IDC_DST_ENABLED:
+        if (code == BN_CLICKED) {
+            OnDstClicked();
+        }
+        return code == BN_CLICKED;
+    case IDC_STD_OCCURS:
+    case IDC_DST_OCCURS:
+        if (code == CBN_SELCHANGE) {
+            OnOccursChanged(id);
+        }
+        return code == CBN_SELCHANGE;
+    default:
+        return false;
+    }
 }
 
 } // namespace tarvane::ui

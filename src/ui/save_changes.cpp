@@ -11,8 +11,9 @@
 #include "platform/format.h"
 #include "platform/last_error.h"
 #include "platform/text.h"
-#include "ui/editor_controls.h"
+#include "resources/resource.h"
 #include "ui/prompts.h"
+#include "ui/tarvane_dlg.h"
 #include "win/wait_cursor.h"
 
 #include <algorithm>
@@ -74,15 +75,6 @@ bool CTarvaneDlg::Refuse(int focusId, const std::wstring& message) {
     return false;
 }
 
-void CTarvaneDlg::ShowYear(DWORD year) {
-    ComboBox years(Item(IDC_YEAR));
-    const int index = years.FindData(static_cast<LPARAM>(year));
-    if (index >= 0) {
-        years.Select(index);
-        OnYearChanged();
-    }
-}
-
 bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules) {
     const ZoneRulesCheck check = CheckZoneRules(zone, year, rules, clock_);
     if (check.daylightNameTrimmed) {
@@ -96,7 +88,7 @@ bool CTarvaneDlg::CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules)
     }
     const ZoneRuleProblem& problem = *check.problem;
     if (problem.inYear) {
-        ShowYear(year);
+        editor_.ShowYear(year);
     }
     if (!problem.logLine.empty()) {
         LogText(EVENTLOG_ERROR_TYPE, problem.logLine.c_str());
@@ -126,15 +118,7 @@ bool CTarvaneDlg::ConfirmClockWarnings(const TimeZoneRecord& zone) {
 }
 
 void CTarvaneDlg::SaveChanges() {
-    HWND focus = ::GetFocus();
-    for (int id :
-         {IDC_STD_TIME, IDC_STD_DATE, IDC_STD_ONCE_TIME, IDC_DST_TIME, IDC_DST_DATE, IDC_DST_ONCE_TIME}) {
-        if (focus == Item(id)) {
-            // Leaving the picker makes it hand over what is being typed.
-            ::SetFocus(Item(IDC_SAVE_CHANGES));
-            break;
-        }
-    }
+    editor_.FinishTyping();
     TimeZoneRecord* zone = FindZoneById(editedZoneId_);
     if (zone == nullptr) {
         LogMessage(L"[107] id=%d", editedZoneId_);

@@ -12,7 +12,6 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/about_dlg.h"
-#include "ui/editor_controls.h"
 #include "win/icon_menu.h"
 #include "ui/prompts.h"
 #include "ui/relaunch.h"
@@ -111,8 +110,7 @@ bool CTarvaneDlg::OnInit() {
     ::DragAcceptFiles(Hwnd(), TRUE);
     statusBar_.Create(Hwnd(), IDW_STATUS_BAR);
 
-    FillFixedLists();
-    AddYearButtonTips();
+    editor_.Create();
     InstallYearCommandRules();
 
     zoneList_.Attach(Item(IDC_ZONE_LIST));
@@ -285,24 +283,8 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
             SetEditMode(EditMode::kView, {});
         }
         return true;
-    case IDC_YEAR:
-        if (code == CBN_SELCHANGE) {
-            OnYearChanged();
-        }
-        return code == CBN_SELCHANGE;
-    case IDC_DST_ENABLED:
-        if (code == BN_CLICKED) {
-            OnDstClicked();
-        }
-        return code == BN_CLICKED;
-    case IDC_STD_OCCURS:
-    case IDC_DST_OCCURS:
-        if (code == CBN_SELCHANGE) {
-            OnOccursChanged(id);
-        }
-        return code == CBN_SELCHANGE;
     default:
-        return false;
+        return editor_.OnCommand(id, code);
     }
 }
 
@@ -348,7 +330,7 @@ bool CTarvaneDlg::OnNotify(const NMHDR& header, LRESULT* result) {
 bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case kShowSelectedMessage:
-        ShowZone(SelectedZone());
+        editor_.ShowZone(SelectedZone());
         *result = 0;
         return true;
     case kCancelEditMessage:
@@ -413,9 +395,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
     }
-    if (mode_ == EditMode::kEdit && editInProgress_) {
-        EditHook(message, wParam, lParam);
-    }
+    editor_.TakeEdit(message, wParam, lParam);
     return false;
 }
 
@@ -426,25 +406,11 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     if (message.message == WM_KEYUP && message.wParam == VK_APPS && message.hwnd == zoneList_.Hwnd()) {
         ShowContextMenuFromKeyboard();
     }
-    // The up-down control of an offset box takes the arrow keys and the
-    // wheel of its box even while it is disabled: a box that cannot be
-    // changed must not show a value the record does not hold.
-    const bool arrowOrWheel =
-        (message.message == WM_KEYDOWN && (message.wParam == VK_UP || message.wParam == VK_DOWN)) ||
-        message.message == WM_MOUSEWHEEL;
-    if (arrowOrWheel && IsReadOnlyOffsetBox(message.hwnd)) {
+    if (editor_.PreTranslateMessage(message)) {
         return true;
     }
     if (mode_ == EditMode::kView && message.hwnd == zoneList_.Hwnd() && message.message == WM_CHAR) {
         SearchZoneList(static_cast<wchar_t>(message.wParam), message.time);
-        return true;
-    }
-    // Typing into a name the setting keeps read-only says why, once an edit.
-    if (mode_ == EditMode::kEdit && message.message == WM_CHAR && !namesLockedSaid_ &&
-        IsLockedNameBox(message.hwnd)) {
-        namesLockedSaid_ = true;
-        ShowMessage(Hwnd(), L"Names can be changed when AllowEditDSTzNames is set; see Help.",
-                    MB_OK | MB_ICONINFORMATION);
         return true;
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && mode_ != EditMode::kEdit) {
@@ -464,33 +430,9 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
                     closesPopup = true;
                 }
             }
-            for (int id : {IDC_STD_TIME, IDC_STD_DATE, IDC_STD_ONCE_TIME, IDC_DST_TIME, IDC_DST_DATE,
-                           IDC_DST_ONCE_TIME}) {
-                if (DateTimePicker(Item(id)).IsCalendarOpen()) {
-                    closesPopup = true;
-                }
-            }
-            if (!closesPopup) {
+            if (!closesPopup && !editor_.CalendarOpen()) {
                 ::PostMessageW(Hwnd(), kCancelEditMessage, 0, 0);
             }
-        }
-    }
-    return false;
-}
-
-bool CTarvaneDlg::IsLockedNameBox(HWND window) const {
-    for (int id : {IDC_DISPLAY_NAME, IDC_STD_NAME, IDC_DST_NAME}) {
-        if (window != nullptr && window == Item(id)) {
-            return (::GetWindowLongPtrW(window, GWL_STYLE) & ES_READONLY) != 0 && !NamesEditable();
-        }
-    }
-    return false;
-}
-
-bool CTarvaneDlg::IsReadOnlyOffsetBox(HWND window) const {
-    for (const OffsetIds& ids : {kBiasIds, kStandardOffsetIds, kDaylightOffsetIds}) {
-        if (window != nullptr && (window == Item(ids.hours) || window == Item(ids.minutes))) {
-            return (::GetWindowLongPtrW(window, GWL_STYLE) & ES_READONLY) != 0;
         }
     }
     return false;

@@ -14,6 +14,7 @@
 #include "platform/time_zone_api.h"
 #include "platform/user_region.h"
 #include "ui/add_year_dlg.h"
+#include "ui/editor_panel.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/drag_by_body.h"
@@ -69,26 +70,7 @@ struct MainWindowServices {
     std::function<UserRegion()> userRegion;
 };
 
-// The controls of one "Occurs On" group.
-struct TransitionIds {
-    int month;
-    int week;
-    int dayOfWeek;
-    int time;
-    int date;
-    int onceTime;
-};
-
-// The controls of one offset: sign list, hours edit, minutes edit and their spins.
-struct OffsetIds {
-    int sign;
-    int hours;
-    int hoursSpin;
-    int minutes;
-    int minutesSpin;
-};
-
-class CTarvaneDlg : public Dialog, public MainWindowOps {
+class CTarvaneDlg : public Dialog, public MainWindowOps, private EditorHost {
 public:
     explicit CTarvaneDlg(MainWindowServices services);
     ~CTarvaneDlg() override;
@@ -97,7 +79,7 @@ public:
     std::vector<TimeZoneRecord>& Zones() { return zones_; }
     // The zone whose row has the focus, or null; its index in Zones() when asked.
     TimeZoneRecord* SelectedZone(int* index);
-    TimeZoneRecord* SelectedZone() { return SelectedZone(nullptr); }
+    TimeZoneRecord* SelectedZone() override { return SelectedZone(nullptr); }
     const TimeZoneRecord* SelectedZone() const override {
         return const_cast<CTarvaneDlg*>(this)->SelectedZone(nullptr);
     }
@@ -112,18 +94,12 @@ public:
 
     EditMode Mode() const override { return mode_; }
     LONG EditedZoneId() const { return editedZoneId_; }
-    // How often the editor was filled from a zone (one click, one update).
-    int EditorUpdates() const { return editorUpdates_; }
     bool RegistryNotWritable() const override { return registryNotWritable_; }
     // What the backup and restore commands work with.
     BackupContext& Backup() { return backup_; }
 
-    // The editor panel.
-    void ShowZone(TimeZoneRecord* zone);
-    void ShowRules(TimeZoneRecord* zone, DWORD year);
-    // The rules of `year` of `zone` (0: the zone's own), or null.
-    static ZoneRules* RulesOf(TimeZoneRecord* zone, DWORD year);
-    DWORD SelectedYear() const;
+    // The editor panel, which shows the selected zone.
+    EditorPanel& Editor() { return editor_; }
 
     // Switches between view mode (0) and edit mode (1).
     void SetEditMode(EditMode mode, EditModeOptions options) override;
@@ -140,34 +116,14 @@ protected:
     void OnCancel() override;
 
 private:
-    // Editor panel pieces.
-    void FillFixedLists();
-    // Tooltips that name the commands of the "+" and "-" buttons.
-    void AddYearButtonTips();
-    // The setting AllowEditDSTzNames, as the registry holds it now.
-    bool NamesEditable() const;
-    void ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChecked);
-    void ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled);
-    void ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once, const TransitionIds& ids);
-    void UpdateYearButtons();
-    void OnYearChanged();
-    void OnDstClicked();
-    void OnOccursChanged(int listId);
-    bool CanAddYear();
-    bool CanRemoveYear();
-
     // Save Changes.
     void SaveChanges();
     bool CheckRules(TimeZoneRecord& zone, DWORD year, ZoneRules& rules);
-    void ShowYear(DWORD year);
     bool Refuse(int focusId, const std::wstring& message);
     // Before a save: true to go on, when the rules change no clock in a way
     // that is almost never meant or the user saves anyway.
     bool ConfirmClockWarnings(const TimeZoneRecord& zone);
 
-    // Edit mode: every change in a control goes into the edited record.
-    void EditHook(UINT message, WPARAM wParam, LPARAM lParam);
-    void StoreOffset(const OffsetIds& ids, LONG* bias);
     // Closing the window during an edit with unsaved changes asks first;
     // true when the window may close.
     bool ConfirmClose();
@@ -193,14 +149,10 @@ private:
 
     // Window behaviour.
     void OnSelectionChanged();
-    // One of the offsets' hours and minutes boxes, read-only now.
-    bool IsReadOnlyOffsetBox(HWND window) const;
     // A key typed into the zone list in view mode: the first zone with a word
     // of its display name or key that starts with what was typed is
     // selected; Backspace takes a letter back, Esc or a pause starts anew.
     void SearchZoneList(wchar_t typed, DWORD time);
-    // One of the three name boxes, read-only because AllowEditDSTzNames is off.
-    bool IsLockedNameBox(HWND window) const;
     bool EraseBackground(HDC dc);
     void Paint();
 
@@ -223,7 +175,6 @@ private:
     bool backupNoticeShown_ = true;
     bool syncNoticeShown_ = false;
     EditMode mode_ = EditMode::kStarting;
-    bool editInProgress_ = false;
     LONG editedZoneId_ = 0;
     bool editStartedOnCurrent_ = false;
     // The edited zone as it was when editing began, and whether the registry
@@ -231,8 +182,6 @@ private:
     TimeZoneRecord editSnapshot_;
     // The years Add Year made in this edit, with the rules it gave them.
     std::vector<DynamicYearRecord> addedYears_;
-    // The user has been told, in this edit, why the names cannot be typed in.
-    bool namesLockedSaid_ = false;
     // What was typed into the zone list, and when the last key came.
     std::wstring search_;
     DWORD searchTime_ = 0;
@@ -240,11 +189,12 @@ private:
     bool registryNotWritable_ = false;
     // An elevated copy is being started; its wait dispatches this window's messages.
     bool relaunching_ = false;
-    int editorUpdates_ = 0;
     ClockApi& clock_ = SystemClock();
     ClockStatusBar statusBar_;
     ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
+    // After the clock it reads.
+    EditorPanel editor_{*this, *this, services_.registry, clock_};
 
     // Dynamic years commands.
 public:
@@ -312,7 +262,7 @@ private:
     };
     bool OnZoneCommand(WORD id);
     // The zone being edited is a new one, not in the registry yet.
-    bool EditingNewZone() const;
+    bool EditingNewZone() const override;
     // Save Changes' write: a new zone's key is created, any other zone saved.
     bool SaveEditedZone(const TimeZoneRecord& zone);
     // On leaving edit mode: a new zone that was not saved is dropped.

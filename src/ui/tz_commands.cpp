@@ -256,11 +256,8 @@ void CTarvaneDlg::FillFromTzDatabase() {
     // The list, and Windows' own settings, sort and show zones by this name.
     zone->displayName = newName;
     // Filled from the record, not from the user: nothing to write back.
-    const bool editing = editInProgress_;
-    editInProgress_ = false;
-    ShowZone(zone);
-    editInProgress_ = editing;
-    UpdateYearButtons();
+    editor_.ShowChangedZone(zone);
+    editor_.UpdateYearButtons();
 }
 
 } // namespace tarvane::ui

@@ -66,7 +66,7 @@ protected:
         for (DWORD year : years) {
             zone->years.push_back(YearWithRules(year));
         }
-        window.ShowZone(zone);
+        window.Editor().ShowZone(zone);
         Pump(10);
         return zone;
     }
@@ -151,7 +151,7 @@ TEST_F(DynamicYearsTest, AddYearOffersTheYearsNextToTheGroupAndAddsTheLaterOne) 
         EXPECT_EQ(added.tzi.DaylightBias, 0);
         EXPECT_EQ(added.standardOccurs, 0);
         EXPECT_EQ(YearListData(), (std::vector<LPARAM>{0, 2007, 2008, 2009, 2010, 2011}));
-        EXPECT_EQ(window.SelectedYear(), 2011u);
+        EXPECT_EQ(window.Editor().SelectedYear(), 2011u);
         EXPECT_EQ(Text(IDC_YEAR), L"2011");
         EXPECT_EQ(::IsDlgButtonChecked(window.Hwnd(), IDC_DST_ENABLED), BST_UNCHECKED)
             << "the editor shows the new year";
@@ -170,7 +170,7 @@ TEST_F(DynamicYearsTest, AnEarlierYearGoesToTheFrontOfTheRecordAndTheList) {
         Command(window, ID_YEARS_ADD);
         EXPECT_EQ(YearsOf(*zone), (std::vector<DWORD>{2006, 2007, 2008}));
         EXPECT_EQ(YearListData(), (std::vector<LPARAM>{0, 2006, 2007, 2008}));
-        EXPECT_EQ(window.SelectedYear(), 2006u);
+        EXPECT_EQ(window.Editor().SelectedYear(), 2006u);
     });
 }
 
@@ -325,7 +325,7 @@ TEST_F(DynamicYearsTest, AddYearIsUnavailableForAZoneWithAThousandYears) {
         for (DWORD year = 2000; year < 3000; ++year) {
             zone->years.push_back(YearWithRules(year));
         }
-        window.ShowZone(zone);
+        window.Editor().ShowZone(zone);
         ChooseListItem(IDC_YEAR, 2000);
         EXPECT_FALSE(Enabled(IDC_ADD_YEAR));
         EXPECT_FALSE(MenuEnabled(window, ID_YEARS_ADD));
@@ -359,7 +359,7 @@ TEST_F(DynamicYearsTest, OnlyTheFirstOrLastYearCanBeRemovedAfterAYes) {
         Click(IDC_REMOVE_YEAR);
         EXPECT_EQ(YearsOf(*zone), (std::vector<DWORD>{2007, 2008, 2009}));
         EXPECT_EQ(YearListData(), (std::vector<LPARAM>{0, 2007, 2008, 2009}));
-        EXPECT_EQ(window.SelectedYear(), 0u) << "Default is selected";
+        EXPECT_EQ(window.Editor().SelectedYear(), 0u) << "Default is selected";
         EXPECT_EQ(Text(IDC_YEAR), L"Default");
         EXPECT_FALSE(Enabled(IDC_REMOVE_YEAR));
         ChooseListItem(IDC_YEAR, 2009);
@@ -389,7 +389,7 @@ TEST_F(DynamicYearsTest, RemoveYearRefusesWhatTheRuleForbids) {
         // The smallest year in the middle of the record: the rule allows it,
         // but only an end of the record may go.
         std::swap(zone->years[0], zone->years[1]);
-        window.ShowZone(zone);
+        window.Editor().ShowZone(zone);
         ChooseListItem(IDC_YEAR, 2007);
         EXPECT_TRUE(Enabled(IDC_REMOVE_YEAR));
         answers = {IDYES};

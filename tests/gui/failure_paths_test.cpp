@@ -139,7 +139,7 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
              EditZone(L"Tokyo Standard Time");
              TimeZoneRecord* zone = window.SelectedZone();
              zone->years = {DynamicYearRecord{2020, zone->rules}, DynamicYearRecord{2021, zone->rules}};
-             window.ShowZone(zone);
+             window.Editor().ShowZone(zone);
              ChooseListItem(IDC_YEAR, 2021);
              answers = {IDYES};
              whileAsking = [&] { Refuse(CB_DELETESTRING); };

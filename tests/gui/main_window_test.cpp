@@ -66,9 +66,9 @@ TEST_F(MainWindowTest, OpensInViewModeOnTheCurrentZoneWithTheEditorLocked) {
 
 TEST_F(MainWindowTest, OneClickFillsTheEditorOnce) {
     Run([&](CTarvaneDlg& window) {
-        const int before = window.EditorUpdates();
+        const int before = window.Editor().Updates();
         SelectZone(L"Tokyo Standard Time");
-        EXPECT_EQ(window.EditorUpdates(), before + 1);
+        EXPECT_EQ(window.Editor().Updates(), before + 1);
         EXPECT_EQ(Text(IDC_STD_NAME), L"Tokyo Standard Time");
         EXPECT_EQ(::SendMessageW(Item(IDC_BIAS_SIGN), CB_GETCURSEL, 0, 0), 0)
             << "GMT + for a zone east of UTC";
@@ -80,11 +80,11 @@ TEST_F(MainWindowTest, TheChosenYearStaysAcrossZonesThatHaveIt) {
     Run([&](CTarvaneDlg& window) {
         SelectZone(L"Pacific Standard Time");
         ChooseListItem(IDC_YEAR, 2006);
-        EXPECT_EQ(window.SelectedYear(), 2006u);
+        EXPECT_EQ(window.Editor().SelectedYear(), 2006u);
         SelectZone(L"Mountain Standard Time");
-        EXPECT_EQ(window.SelectedYear(), 2006u);
+        EXPECT_EQ(window.Editor().SelectedYear(), 2006u);
         SelectZone(L"Tokyo Standard Time");
-        EXPECT_EQ(window.SelectedYear(), 0u) << "a zone without the year shows Default";
+        EXPECT_EQ(window.Editor().SelectedYear(), 0u) << "a zone without the year shows Default";
     });
 }
 

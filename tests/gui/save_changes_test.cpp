@@ -91,7 +91,7 @@ TEST_F(SaveChangesTest, ADynamicYearOutOfRangeIsShownBeforeItIsRefused) {
         Save();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, L"Daylight Saving Time 'Offset (bias)' is out of range");
-        EXPECT_EQ(window.SelectedYear(), year);
+        EXPECT_EQ(window.Editor().SelectedYear(), year);
         EXPECT_EQ(Text(IDC_DST_HOURS), L"24");
         EXPECT_EQ(::GetFocus(), Item(IDC_DST_HOURS));
     });
@@ -235,7 +235,7 @@ TEST_F(SaveChangesTest, ValuesNoZoneCanHaveAreRefusedNamingTheAllowedRange) {
             ASSERT_EQ(messages.size(), 1u);
             EXPECT_EQ(messages[0].text, c.message);
             EXPECT_EQ(::GetFocus(), Item(c.focus));
-            EXPECT_EQ(window.SelectedYear(), c.year);
+            EXPECT_EQ(window.Editor().SelectedYear(), c.year);
             EXPECT_EQ(window.Mode(), EditMode::kEdit);
             EXPECT_EQ(log.Messages(), std::vector<std::wstring>{c.logged});
             *window.SelectedZone() = saved;
