@@ -26,7 +26,8 @@ INT_PTR ShellOpen(HWND owner, const wchar_t* verb, const wchar_t* file) {
 } // namespace
 
 CAboutDlg::CAboutDlg()
-    : ProgramDialog(IDD_ABOUTBOX), icon_(ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 48, 48, true)) {
+    : ProgramDialog(IDD_ABOUTBOX),
+      icon_(ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 48, 48, DpiOf(nullptr))) {
     if (icon_.Get() != nullptr && !GetIconSize(icon_.Get(), &iconWidth_, &iconHeight_)) {
         icon_.Reset();
     }

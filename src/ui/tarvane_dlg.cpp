@@ -66,7 +66,7 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
     warningIcon_ = LoadSmallSystemIcon(kWarningIconId);
     bandBrush_ = ::CreateSolidBrush(RGB(252, 250, 122));
-    largeIcon_ = ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 64, 64, true);
+    largeIcon_ = ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 64, 64, DpiOf(nullptr));
     if (!GetIconSize(largeIcon_.Get(), &largeIconWidth_, &largeIconHeight_)) {
         largeIcon_.Reset();
     }
@@ -81,7 +81,7 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     if (!services_.facts.isLegacyOs) {
         shieldBitmap_ =
             IconToMenuBitmap(ScaledIcon::Load(nullptr, kShieldIconId, ::GetSystemMetrics(SM_CXMENUCHECK),
-                                              ::GetSystemMetrics(SM_CYMENUCHECK), false));
+                                              ::GetSystemMetrics(SM_CYMENUCHECK), 0));
     }
 
     // Watching first, so that a change made while the list is read is seen.
@@ -100,7 +100,6 @@ CTarvaneDlg::~CTarvaneDlg() {
 
 bool CTarvaneDlg::OnInit() {
     TheApp().mainWindow = Hwnd();
-    SetIconScaleWindow(Hwnd());
     prompts_.SetOwner(Hwnd());
     if (appIcon_ != nullptr) {
         ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));

@@ -209,45 +209,32 @@ void ScaledIcon::Reset() {
 }
 
 ScaledIcon ScaledIcon::Load(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module,
-                            UINT resource, int width, int height, bool scale) {
+                            UINT resource, int width, int height, int dpi) {
     const bool shared = scaleDown == nullptr && module == nullptr;
-    return ScaledIcon(LoadScaledIcon(scaleDown, module, resource, width, height, scale), shared);
+    return ScaledIcon(LoadScaledIcon(scaleDown, module, resource, width, height, dpi), shared);
 }
 
-ScaledIcon ScaledIcon::Load(HINSTANCE module, UINT resource, int width, int height, bool scale) {
-    return Load(TheLateBoundFunctions().loadIconWithScaleDown, module, resource, width, height, scale);
+ScaledIcon ScaledIcon::Load(HINSTANCE module, UINT resource, int width, int height, int dpi) {
+    return Load(TheLateBoundFunctions().loadIconWithScaleDown, module, resource, width, height, dpi);
 }
 
-namespace {
-HWND scaleWindow = nullptr;
-} // namespace
-
-HWND IconScaleWindow() {
-    return scaleWindow;
-}
-
-void SetIconScaleWindow(HWND window) {
-    scaleWindow = window;
+int DpiOf(HWND window) {
+    int dpi = 0;
+    if (HDC dc = ::GetDC(window)) {
+        dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+        ::ReleaseDC(window, dc);
+    }
+    return dpi;
 }
 
 ScaledIcon LoadSmallSystemIcon(UINT resource) {
     return ScaledIcon::Load(nullptr, resource, ::GetSystemMetrics(SM_CXSMICON),
-                            ::GetSystemMetrics(SM_CYSMICON), false);
+                            ::GetSystemMetrics(SM_CYSMICON), 0);
 }
 
 HICON LoadScaledIcon(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module, UINT resource,
-                     int width, int height, bool scale) {
-    int dpiX = 0;
-    int dpiY = 0;
-    if (scale) {
-        HWND window = IconScaleWindow();
-        if (HDC dc = ::GetDC(window)) {
-            dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
-            dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
-            ::ReleaseDC(window, dc);
-        }
-    }
-    const IconLoadPlan plan = PlanScaledIcon(module, width, height, dpiX, dpiY);
+                     int width, int height, int dpi) {
+    const IconLoadPlan plan = PlanScaledIcon(module, width, height, dpi, dpi);
     if (scaleDown != nullptr) {
         HICON icon = nullptr;
         if (FAILED(scaleDown(plan.module, MAKEINTRESOURCEW(resource), plan.width, plan.height, &icon))) {
@@ -259,9 +246,9 @@ HICON LoadScaledIcon(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINS
                                            plan.height, plan.flags));
 }
 
-HICON LoadScaledIcon(HINSTANCE module, UINT resource, int width, int height, bool scale) {
+HICON LoadScaledIcon(HINSTANCE module, UINT resource, int width, int height, int dpi) {
     return LoadScaledIcon(TheLateBoundFunctions().loadIconWithScaleDown, module, resource, width, height,
-                          scale);
+                          dpi);
 }
 
 bool GetIconSize(HICON icon, int* width, int* height) {

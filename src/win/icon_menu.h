@@ -26,19 +26,18 @@ struct IconLoadPlan {
 // size unchanged, as when no device context is had).
 IconLoadPlan PlanScaledIcon(HINSTANCE module, int width, int height, int dpiX, int dpiY);
 
-// The window whose resolution (dots per inch) scaled icons are made for: the
-// program's main window once it is up; none, the screen's.
-HWND IconScaleWindow();
-void SetIconScaleWindow(HWND window);
+// The resolution (dots per inch) of `window`'s display (none: the screen's);
+// 0 when it cannot be read.
+int DpiOf(HWND window);
 
 // Loads icon `resource` of `module` (none: the system's icons; OwnModule():
-// this program's) at `width` x `height`, scaled to the resolution of
-// IconScaleWindow() when `scale` is set; LoadIconWithScaleDown when the system has it, else
-// LoadImageW. Null on failure.
-HICON LoadScaledIcon(HINSTANCE module, UINT resource, int width, int height, bool scale);
+// this program's) at `width` x `height` given at 96 dots per inch, scaled to
+// `dpi` (0: the size as given); LoadIconWithScaleDown when the system has it,
+// else LoadImageW. Null on failure.
+HICON LoadScaledIcon(HINSTANCE module, UINT resource, int width, int height, int dpi);
 // The same with the scale-down loader given (null: missing).
 HICON LoadScaledIcon(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module, UINT resource,
-                     int width, int height, bool scale);
+                     int width, int height, int dpi);
 
 // The system's icons the windows draw.
 constexpr UINT kWarningIconId = 32515;     // IDI_WARNING
@@ -61,9 +60,9 @@ public:
     ScaledIcon& operator=(const ScaledIcon&) = delete;
 
     // LoadScaledIcon, held.
-    static ScaledIcon Load(HINSTANCE module, UINT resource, int width, int height, bool scale);
+    static ScaledIcon Load(HINSTANCE module, UINT resource, int width, int height, int dpi);
     static ScaledIcon Load(LateBoundFunctions::LoadIconWithScaleDownFn scaleDown, HINSTANCE module,
-                           UINT resource, int width, int height, bool scale);
+                           UINT resource, int width, int height, int dpi);
 
     HICON Get() const { return icon_; }
     bool Shared() const { return shared_; }

@@ -101,12 +101,12 @@ TEST(LoadScaledIcon, SystemIconsAreSharedAndOwnIconsAreNot) {
     EXPECT_EQ(own.flags, 0u);
 
     // Without the scale-down loader: a shared icon comes back as the same handle.
-    HICON first = LoadScaledIcon(nullptr, nullptr, 32518, 16, 16, false);
-    HICON second = LoadScaledIcon(nullptr, nullptr, 32518, 16, 16, false);
+    HICON first = LoadScaledIcon(nullptr, nullptr, 32518, 16, 16, 0);
+    HICON second = LoadScaledIcon(nullptr, nullptr, 32518, 16, 16, 0);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, second);
-    HICON mine = LoadScaledIcon(nullptr, OwnModule(), IDR_MAINFRAME, 32, 32, false);
-    HICON again = LoadScaledIcon(nullptr, OwnModule(), IDR_MAINFRAME, 32, 32, false);
+    HICON mine = LoadScaledIcon(nullptr, OwnModule(), IDR_MAINFRAME, 32, 32, 0);
+    HICON again = LoadScaledIcon(nullptr, OwnModule(), IDR_MAINFRAME, 32, 32, 0);
     ASSERT_NE(mine, nullptr);
     EXPECT_NE(mine, again);
     ::DestroyIcon(mine);
@@ -115,7 +115,7 @@ TEST(LoadScaledIcon, SystemIconsAreSharedAndOwnIconsAreNot) {
 
 TEST(LoadScaledIcon, TheProgramsIconExistsAtEachDrawnSize) {
     for (int side : {16, 32, 48, 64, 256}) {
-        HICON icon = LoadScaledIcon(OwnModule(), IDR_MAINFRAME, side, side, false);
+        HICON icon = LoadScaledIcon(OwnModule(), IDR_MAINFRAME, side, side, 0);
         ASSERT_NE(icon, nullptr) << side;
         int width = 0;
         int height = 0;
@@ -202,11 +202,11 @@ TEST(IconToMenuBitmap, AHeldIconNeverOutlivesTheCallButASharedOneIsLeftToTheSyst
     ::DestroyIcon(shared);
 
     // What decides it: a system icon is shared only when LoadImageW loads it.
-    EXPECT_TRUE(ScaledIcon::Load(nullptr, nullptr, kShieldIconId, 16, 16, false).Shared());
-    EXPECT_FALSE(ScaledIcon::Load(nullptr, OwnModule(), IDR_MAINFRAME, 16, 16, false).Shared());
+    EXPECT_TRUE(ScaledIcon::Load(nullptr, nullptr, kShieldIconId, 16, 16, 0).Shared());
+    EXPECT_FALSE(ScaledIcon::Load(nullptr, OwnModule(), IDR_MAINFRAME, 16, 16, 0).Shared());
     const auto scaleDown = TheLateBoundFunctions().loadIconWithScaleDown;
     if (scaleDown != nullptr) {
-        const ScaledIcon shield = ScaledIcon::Load(scaleDown, nullptr, kShieldIconId, 16, 16, false);
+        const ScaledIcon shield = ScaledIcon::Load(scaleDown, nullptr, kShieldIconId, 16, 16, 0);
         EXPECT_NE(shield.Get(), nullptr);
         EXPECT_FALSE(shield.Shared());
     }
