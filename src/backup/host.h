@@ -6,14 +6,12 @@
 
 #include "core/time_zone_record.h"
 #include "platform/file_dialog.h"
+#include "platform/product.h"
 #include "platform/win_types.h"
 
 #include <string>
 
 namespace tarvane {
-
-// The application's name: the caption of every message box.
-inline constexpr wchar_t kAppName[] = L"Tarvane";
 
 // Modal prompts, owned by the main window.
 class Prompts {

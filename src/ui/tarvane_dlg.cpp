@@ -9,6 +9,7 @@
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
 #include "platform/launchers.h"
+#include "platform/product.h"
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/about_dlg.h"
@@ -164,12 +165,12 @@ void CTarvaneDlg::OnTimer(UINT_PTR id) {
 void CTarvaneDlg::UpdateTitle() {
     std::wstring currentKey;
     QueryCurrentZone(services_.timeZones, nullptr, &currentKey);
-    std::wstring title = L"Tarvane";
+    std::wstring title = kApplicationName;
     if (!currentKey.empty()) {
         for (const TimeZoneRecord& zone : zones_) {
             if (EqualNoCase(zone.keyName, currentKey)) {
                 if (!zone.displayName.empty()) {
-                    title = Format(L"%s - \"%s\"", L"Tarvane", zone.displayName);
+                    title = Format(L"%s - \"%s\"", kApplicationName, zone.displayName);
                 }
                 break;
             }
