@@ -6,14 +6,12 @@
 
 #include "core/time_zone_record.h"
 #include "platform/file_dialog.h"
+#include "platform/product.h"
 #include "platform/win_types.h"
 
 #include <string>
 
 namespace tarvane {
-
-// The application's name: the caption of every message box.
-inline constexpr wchar_t kAppName[] = L"Tarvane";
 
 // Modal prompts, owned by the main window.
 class Prompts {
@@ -59,6 +57,12 @@ struct EditModeOptions {
 };
 
 // The main window's operations that the commands call.
+// How an elevated relaunch ended: the copy runs and has signalled; the user
+// declined the elevation; it failed (or no copy can be started from here); or
+// the wait ended because this instance's main window was cancelled. The values
+// are those the log's [201] line shows.
+enum class RelaunchOutcome { kCancelled = -2, kFailed = -1, kDeclined = 0, kRunning = 1 };
+
 class MainWindowOps {
 public:
     virtual ~MainWindowOps() = default;
@@ -76,8 +80,8 @@ public:
     // The registry's Time Zones key could not be opened for writing at start.
     virtual bool RegistryNotWritable() const = 0;
     // Starts an elevated copy with `parameters` and closes this window when
-    // it runs: 1 the copy runs, 0 otherwise.
-    virtual int RelaunchAndClose(const std::wstring& parameters) = 0;
+    // it runs (RelaunchOutcome::kRunning).
+    virtual RelaunchOutcome RelaunchAndClose(const std::wstring& parameters) = 0;
     // Edit > New Time Zone and Delete Time Zone (on the selected zone), in
     // view mode; without write access they relaunch elevated when allowed.
     virtual void NewTimeZone(bool allowRelaunch) = 0;

@@ -250,12 +250,6 @@ struct RestorePlan {
     std::wstring keyName; // the zone to make current, from the file's TimeZoneInformation
 };
 
-// A file that cannot be read, or that names no current zone, is no backup
-// this program restores; the line names the file and no text of it.
-void LogNotRestorable(const std::wstring& path) {
-    LogMessage(L"[166] path=\"%s\"", path);
-}
-
 // Ends the reading: logs `line` with the path (unless empty) and the code,
 // and keeps the reason for the user.
 DWORD Refuse(ImportOutcome& reached, DWORD error, const std::wstring& reason) {
@@ -316,7 +310,8 @@ DWORD ReadRestoreFile(BackupContext& context, const std::wstring& path, RestoreP
         DWORD error = GetThreadLastError();
         error = error == 0 ? kBadFormat : error;
         SetThreadLastError(error);
-        LogNotRestorable(path);
+        // The line names the file and no text of it.
+        LogMessage(L"[166] path=\"%s\"", path);
         return Refuse(reached, error, Format(L"the file cannot be read: %s", GetErrorText(error)));
     }
     TextRefusal refusal;
@@ -337,7 +332,7 @@ DWORD ReadRestoreFile(BackupContext& context, const std::wstring& path, RestoreP
         const bool zoneFile = EqualNoCase(PathExtension(path), kZoneFileExtension);
         if (!zoneFile || !HoldsOneZone(plan->content)) {
             SetThreadLastError(kBadFormat);
-            LogNotRestorable(path);
+            LogMessage(L"[406] path=\"%s\"", path);
             return Refuse(
                 reached, kBadFormat,
                 zoneFile ? L"a registry file restores only when it holds one zone's keys and nothing else"

@@ -90,7 +90,7 @@ public:
     void RemoveBackupNotice() override {}
     const TimeZoneRecord* SelectedZone() const override { return nullptr; }
     bool RegistryNotWritable() const override { return false; }
-    int RelaunchAndClose(const std::wstring&) override { return 0; }
+    RelaunchOutcome RelaunchAndClose(const std::wstring&) override { return RelaunchOutcome::kFailed; }
     void NewTimeZone(bool) override {}
     void DeleteTimeZone(bool) override {}
 

@@ -2,6 +2,7 @@
 
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
+#include "platform/product.h"
 #include "platform/registry_values.h"
 #include "platform/settings_store.h"
 #include "platform/text.h"

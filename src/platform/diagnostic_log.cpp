@@ -1,5 +1,6 @@
 #include "platform/diagnostic_log.h"
 
+#include "platform/product.h"
 #include "platform/product_version.h"
 #include "platform/system_time.h"
 
@@ -74,7 +75,7 @@ const wchar_t* PlatformTag() {
 }
 
 DiagnosticLog::DiagnosticLog()
-    : sourceName_(L"Tarvane"), versionText_(L"" TARVANE_VERSION_TEXT), sink_(&SystemEventSink()),
+    : sourceName_(kApplicationName), versionText_(L"" TARVANE_VERSION_TEXT), sink_(&SystemEventSink()),
       clock_(CurrentUtcTime) {}
 
 void DiagnosticLog::SetClock(std::function<SYSTEMTIME()> clock) {

@@ -4,14 +4,12 @@
 #pragma once
 
 #ifdef _WIN32
+#include "platform/product.h"
 #include "platform/win_types.h"
 
 #include <string>
 
 namespace tarvane {
-
-// The product's web page that F1 opens.
-inline constexpr wchar_t kHelpPageAddress[] = L"https://tarvane.example/help";
 
 // Opens `program` with `parameters` through the shell ("open"), on the monitor
 // of `owner` when it has one. 0 on success, else a Windows error code (31 when

@@ -84,7 +84,8 @@ bool OpenHelpPage(HWND owner) {
         return true;
     }
     LogMessage(L"[100] ulr=%s", kHelpPageAddress);
-    prompt(owner, Format(L"Failed to open URL:\n\n%s", kHelpPageAddress), L"Tarvane", MB_OK | MB_ICONERROR);
+    prompt(owner, Format(L"Failed to open URL:\n\n%s", kHelpPageAddress), kApplicationName,
+           MB_OK | MB_ICONERROR);
     ::SetLastError(static_cast<DWORD>(result));
     return false;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/account_api.h"
+#include "platform/product.h"
 #include "platform/registry.h"
 
 #include <string>
@@ -13,9 +14,6 @@
 
 namespace tarvane {
 
-// The maker's word in the per-user key path and the application's name.
-inline constexpr wchar_t kMakerKeyWord[] = L"Tarvane Labs";
-inline constexpr wchar_t kApplicationName[] = L"Tarvane";
 inline constexpr wchar_t kSettingsSection[] = L"Settings";
 inline constexpr wchar_t kAllowEditDSTzNamesValue[] = L"AllowEditDSTzNames";
 inline constexpr wchar_t kBackupSavedOnceValue[] = L"BackupSavedOnce";

@@ -10,7 +10,8 @@
 #include "platform/time_sync.h"
 #include "platform/time_zone_api.h"
 #include "platform/zone_identifier.h"
-#include "ui/tarvane_app.h"
+#include "shell/start_up.h"
+#include "shell/tarvane_app.h"
 #include "ui/tarvane_dlg.h"
 #include "win/window_class.h"
 
@@ -26,13 +27,13 @@ namespace {
 
 // Built during static initialisation, before any window exists, so that this
 // process's ready event is signalled as early as possible.
-[[maybe_unused]] tarvane::ui::CTarvaneApp& theApp = tarvane::ui::BuildProcessObjects();
+[[maybe_unused]] tarvane::shell::CTarvaneApp& theApp = tarvane::shell::BuildProcessObjects();
 
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace tarvane;
-    ui::CTarvaneApp& app = ui::TheApp();
+    shell::CTarvaneApp& app = shell::TheApp();
     ui::RegisterMainDialogClass(instance);
 
     INITCOMMONCONTROLSEX controls{};
@@ -50,19 +51,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     StartRequest request;
     ParseCommandLine(static_cast<int>(argv.size()), argv.data(), SystemFiles(), request);
-    app.startRestorePath = request.startRestorePath;
-    app.startAction = request.startAction;
-    app.startZoneKey = request.startZoneKey;
-    app.startBackupPath = request.startBackupPath;
 
     ui::MainWindowServices services(SystemRegistry(), SystemTimeZoneApi());
     services.facts.isLegacyOs = app.isLegacyOs;
     services.facts.is64BitOs = app.is64BitOs;
     ComputeSettingsLocation(SystemAccountApi(), app.NameComparison(), &services.settingsLocation);
-    services.startZoneKey = app.startZoneKey;
-    services.startAction = [request](ui::CTarvaneDlg& window) {
-        ui::TheApp().exitCode = RunStartAction(window.Backup(), request);
-    };
+    shell::ApplyStartRequest(request, app, services);
+    shell::ConnectToApp(app, services);
     services.timeSyncIsAutomatic = [isLegacyOs = app.isLegacyOs] {
         std::wstring type;
         return ReadTimeSyncType(SystemRegistry(), isLegacyOs, &type) && !EqualNoCase(type, L"NoSync");

@@ -2,6 +2,7 @@
 // maker's web page.
 #pragma once
 
+#include "platform/product.h"
 #include "platform/product_version.h"
 #include "ui/program_dialog.h"
 #include "win/icon_menu.h"
@@ -11,11 +12,9 @@
 
 namespace tarvane::ui {
 
-inline constexpr wchar_t kProductDescription[] = L"Tarvane time zone database editor";
 inline constexpr wchar_t kProductVersion[] = L"" TARVANE_VERSION_TEXT;
 inline constexpr wchar_t kAboutNotice[] =
     L"Edits the Windows time zone database. Use with care: changes affect every clock on this computer.";
-inline constexpr wchar_t kMakerAddress[] = L"https://tarvane.example/";
 
 class CAboutDlg : public ProgramDialog {
 public:

@@ -7,7 +7,6 @@
 #include "ui/help_request.h"
 #include "win/icon_menu.h"
 #include "ui/prompts.h"
-#include "ui/tarvane_app.h"
 
 #include <commctrl.h>
 
@@ -166,7 +165,7 @@ void CAddYearDlg::OnOK() {
 }
 
 INT_PTR RunAddYearDialog(HWND owner, AddYearExchange& exchange) {
-    return RunDialog<CAddYearDlg>(owner, exchange, TheApp().isLegacyOs);
+    return RunDialog<CAddYearDlg>(owner, exchange, exchange.legacyOs);
 }
 
 } // namespace tarvane::ui

@@ -11,6 +11,7 @@ namespace tarvane::ui {
 // What the dialog is given and what it hands back.
 struct AddYearExchange {
     const TimeZoneRecord* zone = nullptr; // in: the zone to add to
+    bool legacyOs = false;                // in: the system may ignore dynamic years
     LONG year = 0;                        // out: the year to add
     bool copy = false;                    // out: start from existing rules
     LONG copyFrom = 0;                    // out: the year to copy (0: the zone's own rules)

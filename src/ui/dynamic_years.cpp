@@ -89,6 +89,7 @@ void CTarvaneDlg::AddYear() {
     const LONG zoneId = zone->id;
     AddYearExchange exchange;
     exchange.zone = zone;
+    exchange.legacyOs = services_.facts.isLegacyOs;
     const INT_PTR answer = runAddYearDialog(Hwnd(), exchange);
     if (answer == -1) {
         LogMessage(L"ERROR: (%d) Can't display window to add year", static_cast<int>(::GetLastError()));

@@ -3,6 +3,7 @@
 #include "backup/host.h"
 #include "backup/make_backup.h"
 #include "backup/window_prompts.h"
+#include "platform/product.h"
 
 namespace tarvane::ui {
 namespace {
@@ -15,7 +16,7 @@ FileDialogHandler& FileHandler() {
 } // namespace
 
 int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
-    return ShowMessageBox(owner, kAppName, text, type);
+    return ShowMessageBox(owner, kApplicationName, text, type);
 }
 
 FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path) {

@@ -9,13 +9,12 @@
 #include "platform/diagnostic_log.h"
 #include "platform/format.h"
 #include "platform/launchers.h"
+#include "platform/product.h"
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "ui/about_dlg.h"
 #include "win/icon_menu.h"
 #include "ui/prompts.h"
-#include "ui/relaunch.h"
-#include "ui/tarvane_app.h"
 #include "ui/zone_list.h"
 #include "win/wait_cursor.h"
 
@@ -56,9 +55,6 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
                                                                            activator_,
                                                                            services_.facts.isLegacyOs,
                                                                            services_.facts.is64BitOs} {
-    if (!services_.relaunchAndClose) {
-        services_.relaunchAndClose = ui::RelaunchAndClose;
-    }
     if (!services_.registryWatch) {
         services_.registryWatch = MakeSystemRegistryWatch({kTimeZonesPath, kTimeZoneInformationPath});
     }
@@ -99,7 +95,9 @@ CTarvaneDlg::~CTarvaneDlg() {
 }
 
 bool CTarvaneDlg::OnInit() {
-    TheApp().mainWindow = Hwnd();
+    if (services_.windowCreated) {
+        services_.windowCreated(Hwnd());
+    }
     prompts_.SetOwner(Hwnd());
     if (appIcon_ != nullptr) {
         ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
@@ -163,12 +161,12 @@ void CTarvaneDlg::OnTimer(UINT_PTR id) {
 void CTarvaneDlg::UpdateTitle() {
     std::wstring currentKey;
     QueryCurrentZone(services_.timeZones, nullptr, &currentKey);
-    std::wstring title = L"Tarvane";
+    std::wstring title = kApplicationName;
     if (!currentKey.empty()) {
         for (const TimeZoneRecord& zone : zones_) {
             if (EqualNoCase(zone.keyName, currentKey)) {
                 if (!zone.displayName.empty()) {
-                    title = Format(L"%s - \"%s\"", L"Tarvane", zone.displayName);
+                    title = Format(L"%s - \"%s\"", kApplicationName, zone.displayName);
                 }
                 break;
             }
@@ -437,16 +435,16 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
     return false;
 }
 
-int CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
+RelaunchOutcome CTarvaneDlg::RelaunchAndClose(const std::wstring& parameters) {
     // The wait for the copy keeps this window answering: a second command
     // that writes must not start a second copy. Once a copy runs this window
     // only closes, so it stays refused.
-    if (relaunching_) {
-        return 0;
+    if (relaunching_ || !services_.relaunchAndClose) {
+        return RelaunchOutcome::kFailed;
     }
     relaunching_ = true;
-    const int result = services_.relaunchAndClose(parameters, Hwnd());
-    relaunching_ = result == 1;
+    const RelaunchOutcome result = services_.relaunchAndClose(parameters, Hwnd());
+    relaunching_ = result == RelaunchOutcome::kRunning;
     return result;
 }
 
@@ -455,7 +453,7 @@ void CTarvaneDlg::OnCancel() {
         return;
     }
     // Ends a relaunch that is still waiting for its copy.
-    HANDLE quit = TheApp().quitEvent;
+    HANDLE quit = services_.quitEvent ? services_.quitEvent() : nullptr;
     if (!::SetEvent(quit)) {
         LogMessage(L"[198] h=0x%p", static_cast<const void*>(quit));
     }

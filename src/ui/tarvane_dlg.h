@@ -59,8 +59,13 @@ struct MainWindowServices {
     // What the command line asked for, run once after the first paint.
     std::function<void(class CTarvaneDlg&)> startAction;
     // Starts an elevated copy with these parameters and closes `window` once
-    // the copy runs: 1 when it runs, else 0.
-    std::function<int(const std::wstring& parameters, HWND window)> relaunchAndClose;
+    // the copy runs (kRunning). Null: no copy is started.
+    std::function<RelaunchOutcome(const std::wstring& parameters, HWND window)> relaunchAndClose;
+    // The event that ends a relaunch still waiting for its copy, signalled
+    // when the window is cancelled (the application object's).
+    std::function<HANDLE()> quitEvent;
+    // Told the window's handle as soon as it initialises.
+    std::function<void(HWND window)> windowCreated;
     // True when the time service synchronises the clock on its own.
     std::function<bool()> timeSyncIsAutomatic;
     // Tells of changes to the two time-zone keys made by anyone; null: the
@@ -90,7 +95,7 @@ public:
     bool ReloadZoneList(bool selectCurrent) override;
     void UpdateTitle() override;
     void RemoveBackupNotice() override;
-    int RelaunchAndClose(const std::wstring& parameters) override;
+    RelaunchOutcome RelaunchAndClose(const std::wstring& parameters) override;
 
     EditMode Mode() const override { return mode_; }
     LONG EditedZoneId() const { return editedZoneId_; }

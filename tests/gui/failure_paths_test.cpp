@@ -9,7 +9,7 @@
 #include "main_window_harness.h"
 #include "platform/registry.h"
 #include "resources/resource.h"
-#include "ui/tarvane_app.h"
+#include "shell/tarvane_app.h"
 
 #include <commctrl.h>
 
@@ -262,10 +262,9 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
 
         // Last, since it ends the window: the quit event of a relaunch cannot be signalled.
         LogCapture capture;
-        const HANDLE quit = ui::TheApp().quitEvent;
-        ui::TheApp().quitEvent = nullptr;
+        ui::ScopedHandle quit = std::move(shell::TheApp().quitEvent);
         ::SendMessageW(window.Hwnd(), WM_COMMAND, IDCANCEL, 0);
-        ui::TheApp().quitEvent = quit;
+        shell::TheApp().quitEvent = std::move(quit);
         EXPECT_EQ(capture.Messages(), std::vector<std::wstring>{L"[198] h=0x0000000000000000"});
         EXPECT_EQ(capture.LastErrors(), std::vector<LONG>{ERROR_INVALID_HANDLE});
     });

@@ -7,6 +7,7 @@
 #include "platform/system_facts.h"
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "shell/start_up.h"
 #include "ui/prompts.h"
 #include "win/window_class.h"
 
@@ -75,6 +76,8 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     services.facts = ReadSystemFacts();
     services.settingsLocation.root = kHkeyCurrentUser;
     services.settingsLocation.path = PerUserSettingsPath();
+    // The application object's quit event and handle record; the relaunch is the test's.
+    shell::ConnectToApp(shell::TheApp(), services);
     services.relaunchAndClose = [this](const std::wstring& parameters, HWND) {
         relaunches.push_back(parameters);
         if (auto during = std::move(whileRelaunching)) {

@@ -67,7 +67,7 @@ protected:
     // Runs once inside the next message box, before it is answered.
     std::function<void()> whileAsking;
     std::vector<std::wstring> relaunches; // parameters of elevated relaunches asked for
-    int relaunchResult = 0;
+    RelaunchOutcome relaunchResult = RelaunchOutcome::kDeclined;
     // Runs once inside the next relaunch, where the real one waits for its
     // copy while it dispatches the window's messages.
     std::function<void()> whileRelaunching;

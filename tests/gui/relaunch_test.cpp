@@ -3,8 +3,8 @@
 // through the same "runas" verb but never signalling a ready event.
 #include "log_capture.h"
 #include "platform/last_error.h"
-#include "ui/relaunch.h"
-#include "ui/tarvane_app.h"
+#include "shell/relaunch.h"
+#include "shell/tarvane_app.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ std::wstring OwnPath() {
 }
 
 TEST(ElevatedRelaunch, EveryFailureOfTheHandShakeIsLoggedWithItsCode) {
-    using Calls = ui::HandshakeCalls;
+    using Calls = shell::HandshakeCalls;
     const std::wstring where = L"path=\"" + OwnPath() + L"\", cmd=\"p\"";
     const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     constexpr DWORD kFailed = WAIT_FAILED;
@@ -118,10 +118,10 @@ TEST(ElevatedRelaunch, EveryFailureOfTheHandShakeIsLoggedWithItsCode) {
          {L"[216] pid=" + pid}, {6}, std::nullopt},
     };
     // clang-format on
-    ui::TheApp(); // the process's own, built before any call is replaced
+    shell::TheApp(); // the process's own, built before any call is replaced
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Calls& calls = ui::TheHandshakeCalls();
+        Calls& calls = shell::TheHandshakeCalls();
         const Calls system = calls;
         calls.shellExecuteEx = StartedCopy;
         calls.getProcessId = CopyProcessId;
@@ -131,10 +131,10 @@ TEST(ElevatedRelaunch, EveryFailureOfTheHandShakeIsLoggedWithItsCode) {
         LogCapture capture;
         int result = 0;
         if (c.run == Run::BuildApp) {
-            ui::CTarvaneApp second; // makes and signals this process's ready event again
+            shell::CTarvaneApp second; // makes and signals this process's ready event again
         } else {
-            result = c.run == Run::Relaunch ? static_cast<int>(ui::RelaunchElevated(L"p"))
-                                            : ui::RelaunchAndClose(L"p", nullptr);
+            result = c.run == Run::Relaunch ? static_cast<int>(shell::RelaunchElevated(L"p"))
+                                            : static_cast<int>(shell::RelaunchAndClose(L"p", nullptr));
         }
         const DWORD error = GetThreadLastError();
         calls = system;
@@ -150,8 +150,8 @@ TEST(ElevatedRelaunch, EveryFailureOfTheHandShakeIsLoggedWithItsCode) {
 TEST(ElevatedRelaunch, ACopyThatEndsBeforeSignallingIsReportedWithItsExitCode) {
     LogCapture capture;
     // The copy runs no test and exits with 0 before it could signal.
-    const ui::RelaunchOutcome result = ui::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
-    EXPECT_EQ(result, ui::RelaunchOutcome::kFailed);
+    const RelaunchOutcome result = shell::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
+    EXPECT_EQ(result, RelaunchOutcome::kFailed);
     EXPECT_EQ(GetThreadLastError(), 1226u) << "exit code 0 reads as 'process ended early'";
     bool found = false;
     for (const auto& message : capture.Messages()) {
@@ -165,7 +165,8 @@ TEST(ElevatedRelaunch, RelaunchAndCloseLeavesTheWindowOpenAndLogsTheFailure) {
     HWND window =
         ::CreateWindowExW(0, L"STATIC", L"parent", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(ui::RelaunchAndClose(L"--gtest_filter=NoSuchTest.NoSuchCase", window), 0);
+    EXPECT_EQ(shell::RelaunchAndClose(L"--gtest_filter=NoSuchTest.NoSuchCase", window),
+              RelaunchOutcome::kFailed);
     EXPECT_TRUE(capture.Has(L"[201] r=-1, cmd=\"--gtest_filter=NoSuchTest.NoSuchCase\"")) << capture.Dump();
     MSG message{};
     EXPECT_FALSE(::PeekMessageW(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "no WM_CLOSE was posted";
@@ -174,10 +175,10 @@ TEST(ElevatedRelaunch, RelaunchAndCloseLeavesTheWindowOpenAndLogsTheFailure) {
 
 TEST(ElevatedRelaunch, CancellingTheMainWindowEndsTheWait) {
     // With the quit event already signalled the wait ends at its first pass.
-    ASSERT_TRUE(::SetEvent(ui::TheApp().quitEvent));
-    const ui::RelaunchOutcome result = ui::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
-    ::ResetEvent(ui::TheApp().quitEvent);
-    EXPECT_EQ(result, ui::RelaunchOutcome::kCancelled);
+    ASSERT_TRUE(::SetEvent(shell::TheApp().quitEvent.Get()));
+    const RelaunchOutcome result = shell::RelaunchElevated(L"--gtest_filter=NoSuchTest.NoSuchCase");
+    ::ResetEvent(shell::TheApp().quitEvent.Get());
+    EXPECT_EQ(result, RelaunchOutcome::kCancelled);
 }
 
 } // namespace

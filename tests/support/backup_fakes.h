@@ -73,7 +73,7 @@ public:
     std::optional<TimeZoneRecord> selected;
     bool notWritable = false;
     std::vector<std::wstring> relaunches;
-    int relaunchResult = 1;
+    RelaunchOutcome relaunchResult = RelaunchOutcome::kRunning;
     struct EditCall {
         bool enter, reloadOnLeave, allowRelaunch;
     };
@@ -93,7 +93,7 @@ public:
     void RemoveBackupNotice() override { ++noticeRemovals; }
     const TimeZoneRecord* SelectedZone() const override { return selected ? &*selected : nullptr; }
     bool RegistryNotWritable() const override { return notWritable; }
-    int RelaunchAndClose(const std::wstring& parameters) override {
+    RelaunchOutcome RelaunchAndClose(const std::wstring& parameters) override {
         relaunches.push_back(parameters);
         return relaunchResult;
     }

@@ -311,7 +311,7 @@ TEST_F(RestoreTest, RefusedFilesSayWhatIsWrongAndThatNothingWasChanged) {
              tziLine, tziLine),
          Format(L"the zone Zone A has a TZI of 43 bytes; a zone's TZI has 44 (line %u)", tziLine)},
         {"no current zone", BackupFileBytes(ReplaceAll(backupText, key + L"\n", L"")), 11,
-         L"[166] path=\"C:\\b.trvbkp\"",
+         L"[406] path=\"C:\\b.trvbkp\"",
          L"it names no current time zone (TimeZoneKeyName in the TimeZoneInformation key)"},
         {"SCSU",
          {0x0E, 0xFE, 0xFF},
@@ -431,7 +431,7 @@ TEST_F(RestoreTest, AnExportedZoneIsRestoredWithoutChangingTheCurrentZone) {
         EXPECT_EQ(ImportBackup(context, path), 0) << text;
         error = GetThreadLastError();
         EXPECT_EQ(error, ERROR_BAD_FORMAT);
-        EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[166] path=\"" + path + L"\""}) << text;
+        EXPECT_EQ(log.Messages(), std::vector<std::wstring>{L"[406] path=\"" + path + L"\""}) << text;
     }
     EXPECT_EQ(tool.commandLines.size(), 1u);
 }

@@ -6,7 +6,7 @@
 #include "platform/settings_store.h"
 #include "platform/system_facts.h"
 #include "platform/system_registry.h"
-#include "ui/tarvane_app.h"
+#include "shell/tarvane_app.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -18,7 +18,7 @@
 namespace tarvane::test {
 namespace {
 
-using ui::TheApp;
+using shell::TheApp;
 
 bool Signalled(HANDLE event) {
     return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
@@ -44,7 +44,7 @@ std::wstring ProbePath() {
 }
 
 TEST(AppObject, StartsWithExitCodeMinusOneAndAnEmptyStartRequest) {
-    ui::CTarvaneApp& app = ui::BuildProcessObjects();
+    shell::CTarvaneApp& app = shell::BuildProcessObjects();
     EXPECT_EQ(&app, &TheApp());
     EXPECT_EQ(app.exitCode, -1);
     EXPECT_EQ(app.mainWindow, nullptr);
@@ -58,7 +58,7 @@ TEST(AppObject, StartsWithExitCodeMinusOneAndAnEmptyStartRequest) {
 }
 
 TEST(AppObject, QuitEventIsManualResetAndStartsUnsignalled) {
-    HANDLE quit = TheApp().quitEvent;
+    HANDLE quit = TheApp().quitEvent.Get();
     ASSERT_NE(quit, nullptr);
     EXPECT_FALSE(Signalled(quit));
     ASSERT_TRUE(::SetEvent(quit));
@@ -68,7 +68,7 @@ TEST(AppObject, QuitEventIsManualResetAndStartsUnsignalled) {
 }
 
 TEST(AppObject, NameComparisonIgnoresLetterCase) {
-    const ui::CTarvaneApp& app = TheApp();
+    const shell::CTarvaneApp& app = TheApp();
     ASSERT_NE(app.nameCompare, nullptr);
     int order = 7;
     ASSERT_TRUE(app.CompareNames(L"WORKGROUP", L"workGroup", &order));
@@ -81,14 +81,14 @@ TEST(AppObject, NameComparisonIgnoresLetterCase) {
 
 TEST(AppObject, WithoutTheSystemComparisonEveryComparisonFailsWithNotSupported) {
     int order = 0;
-    EXPECT_FALSE(ui::CompareNamesWith(nullptr, L"a", L"a", &order));
+    EXPECT_FALSE(shell::CompareNamesWith(nullptr, L"a", L"a", &order));
     EXPECT_EQ(::GetLastError(), 50u);
-    EXPECT_FALSE(ui::CompareNamesWith(nullptr, nullptr, nullptr, &order));
+    EXPECT_FALSE(shell::CompareNamesWith(nullptr, nullptr, nullptr, &order));
     EXPECT_EQ(::GetLastError(), 50u);
 }
 
 TEST(ReadyEvent, OwnEventIsSignalledUnderTheSessionName) {
-    ASSERT_NE(TheApp().readyEvent, nullptr);
+    ASSERT_NE(TheApp().readyEvent.Get(), nullptr);
     const std::wstring name = ReadyEventName(::GetCurrentProcessId());
     HANDLE event = ::OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
     ASSERT_NE(event, nullptr) << ::GetLastError();
@@ -122,13 +122,13 @@ std::wstring IntegrityLabel(PSECURITY_DESCRIPTOR descriptor) {
 }
 
 TEST(ReadyEvent, DescriptorGrantsWaitAndSignalAndIsLabelledUntrustedAboveVersion5) {
-    PSECURITY_DESCRIPTOR modern = ui::BuildOpenSecurityDescriptor(6);
+    PSECURITY_DESCRIPTOR modern = shell::BuildOpenSecurityDescriptor(6);
     ASSERT_NE(modern, nullptr) << ::GetLastError();
     const std::wstring text = DescriptorText(modern);
     EXPECT_EQ(text.substr(0, text.find(L"S:")), L"D:(A;;0x100002;;;WD)(A;;0x100002;;;AN)");
     EXPECT_EQ(IntegrityLabel(modern), L"S-1-16-0");
     ::LocalFree(modern);
-    PSECURITY_DESCRIPTOR legacy = ui::BuildOpenSecurityDescriptor(5);
+    PSECURITY_DESCRIPTOR legacy = shell::BuildOpenSecurityDescriptor(5);
     ASSERT_NE(legacy, nullptr);
     EXPECT_EQ(DescriptorText(legacy), L"D:(A;;0x100002;;;WD)(A;;0x100002;;;AN)");
     EXPECT_EQ(IntegrityLabel(legacy), L"");
@@ -145,9 +145,9 @@ TEST(ReadyEvent, AnotherProcessSeesTheCopySignalItsEvent) {
         << ::GetLastError();
 
     // The parent's side of the hand-shake: create or open by the copy's id, wait.
-    PSECURITY_DESCRIPTOR descriptor = ui::BuildOpenSecurityDescriptor();
+    PSECURITY_DESCRIPTOR descriptor = shell::BuildOpenSecurityDescriptor();
     ASSERT_NE(descriptor, nullptr);
-    HANDLE ready = ui::CreateReadyEvent(process.dwProcessId, descriptor);
+    HANDLE ready = shell::CreateReadyEvent(process.dwProcessId, descriptor);
     ::LocalFree(descriptor);
     ASSERT_NE(ready, nullptr) << ::GetLastError();
     EXPECT_EQ(::WaitForSingleObject(ready, 20000), WAIT_OBJECT_0);

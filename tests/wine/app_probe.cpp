@@ -5,7 +5,7 @@
 //                    just before each of them ends, whether the application
 //                    object (its ready event) is still there
 #include "platform/ready_event.h"
-#include "ui/tarvane_app.h"
+#include "shell/tarvane_app.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +42,7 @@ void BeforeLateBoundEnds() {
 // is complete runs just before that object is destroyed.
 void Built(const wchar_t* name) {
     std::printf("built %ls (exit code %d)\n", name,
-                std::wstring(name) == L"DiagnosticLog" ? 0 : tarvane::ui::TheApp().exitCode);
+                std::wstring(name) == L"DiagnosticLog" ? 0 : tarvane::shell::TheApp().exitCode);
     std::fflush(stdout);
     const std::wstring object(name);
     if (object == L"DiagnosticLog") {
@@ -59,12 +59,12 @@ void Built(const wchar_t* name) {
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"wait") {
-        tarvane::ui::BuildProcessObjects();
+        tarvane::shell::BuildProcessObjects();
         ::Sleep(60000);
         return 0;
     }
     if (mode == L"order") {
-        tarvane::ui::BuildProcessObjects(Built);
+        tarvane::shell::BuildProcessObjects(Built);
         return 0;
     }
     std::printf("usage: app_probe wait|order\n");

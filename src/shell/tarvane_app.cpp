@@ -1,19 +1,17 @@
-#include "ui/tarvane_app.h"
-
-#include "platform/os_version.h"
+#include "shell/tarvane_app.h"
 
 #include "platform/diagnostic_log.h"
 #include "platform/late_bound_functions.h"
+#include "platform/os_version.h"
 #include "platform/paths.h"
 #include "platform/ready_event.h"
 #include "platform/system_facts.h"
-#include "ui/relaunch.h"
-#include "win/scoped_handle.h"
+#include "shell/relaunch.h"
 
 #include <sddl.h>
 #include <winternl.h>
 
-namespace tarvane::ui {
+namespace tarvane::shell {
 namespace {
 
 constexpr DWORD kReadyEventAccess = SYNCHRONIZE | EVENT_MODIFY_STATE;
@@ -92,12 +90,12 @@ HANDLE CreateReadyEvent(DWORD processId, PSECURITY_DESCRIPTOR descriptor) {
 
 CTarvaneApp::CTarvaneApp() {
     TheLog();
-    quitEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    quitEvent.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 
-    ntdll_ = LoadSystemNtdll();
-    if (ntdll_ != nullptr) {
+    ntdll_.Reset(LoadSystemNtdll());
+    if (ntdll_.Valid()) {
         nameCompare = reinterpret_cast<RtlCompareUnicodeStringFn>(
-            reinterpret_cast<void*>(::GetProcAddress(ntdll_, "RtlCompareUnicodeString")));
+            reinterpret_cast<void*>(::GetProcAddress(ntdll_.Get(), "RtlCompareUnicodeString")));
     }
 
     const SystemFacts facts = ReadSystemFacts();
@@ -105,31 +103,17 @@ CTarvaneApp::CTarvaneApp() {
     is64BitOs = facts.is64BitOs;
 
     const HandshakeCalls& calls = TheHandshakeCalls();
-    const ScopedLocal descriptor(calls.buildOpenSecurityDescriptor());
+    const ui::ScopedLocal descriptor(calls.buildOpenSecurityDescriptor());
     if (!descriptor.Valid()) {
         LogText(EVENTLOG_ERROR_TYPE, L"[214]");
         return;
     }
     const DWORD processId = ::GetCurrentProcessId();
-    readyEvent = calls.createReadyEvent(processId, descriptor.Get());
-    if (readyEvent == nullptr) {
+    readyEvent.Reset(calls.createReadyEvent(processId, descriptor.Get()));
+    if (!readyEvent.Valid()) {
         LogMessage(L"[215] pid=%u", processId);
-    } else if (!calls.setEvent(readyEvent)) {
+    } else if (!calls.setEvent(readyEvent.Get())) {
         LogMessage(L"[216] pid=%u", processId);
-    }
-}
-
-CTarvaneApp::~CTarvaneApp() {
-    // Both events serve until the process ends; the application object is
-    // among the last things to go.
-    if (readyEvent != nullptr) {
-        ::CloseHandle(readyEvent);
-    }
-    if (quitEvent != nullptr) {
-        ::CloseHandle(quitEvent);
-    }
-    if (ntdll_ != nullptr) {
-        ::FreeLibrary(ntdll_);
     }
 }
 
@@ -165,4 +149,4 @@ CTarvaneApp& BuildProcessObjects(void (*built)(const wchar_t* name)) {
     return app;
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::shell

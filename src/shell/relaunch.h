@@ -4,14 +4,15 @@
 // closes this window.
 #pragma once
 
+#include "backup/host.h"
 #include "platform/win_types.h"
-#include "ui/tarvane_app.h"
+#include "shell/tarvane_app.h"
 
 #include <shellapi.h>
 
 #include <string>
 
-namespace tarvane::ui {
+namespace tarvane::shell {
 
 // The system calls of the hand-shake between this instance and its elevated
 // copy (here and in the application object), replaceable so that tests can
@@ -30,16 +31,11 @@ struct HandshakeCalls {
 // The calls in use. A test replaces members and puts the old set back.
 HandshakeCalls& TheHandshakeCalls();
 
-// How a relaunch ended: the copy runs and has signalled; the user declined
-// the elevation; it failed; or the wait ended because this instance's main
-// window was cancelled. The values are those the log's [201] line shows.
-enum class RelaunchOutcome { kCancelled = -2, kFailed = -1, kDeclined = 0, kRunning = 1 };
-
 // The last error holds the outcome's code.
 RelaunchOutcome RelaunchElevated(const std::wstring& parameters);
 
-// RelaunchElevated, then, when the copy runs, WM_CLOSE posted to `window`.
-// 1 when the copy runs, else 0.
-int RelaunchAndClose(const std::wstring& parameters, HWND window);
+// RelaunchElevated, then, when the copy runs, WM_CLOSE posted to `window`; a
+// failure is logged with the outcome.
+RelaunchOutcome RelaunchAndClose(const std::wstring& parameters, HWND window);
 
-} // namespace tarvane::ui
+} // namespace tarvane::shell

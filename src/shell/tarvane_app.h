@@ -6,11 +6,12 @@
 #include "backup/command_line.h"
 #include "platform/account_api.h"
 #include "platform/win_types.h"
+#include "win/scoped_handle.h"
 
 #include <optional>
 #include <string>
 
-namespace tarvane::ui {
+namespace tarvane::shell {
 
 // The shape of RtlCompareUnicodeString: the counted-text records are passed
 // through untyped so this header needs no native-API headers.
@@ -24,7 +25,6 @@ bool CompareNamesWith(RtlCompareUnicodeStringFn compare, const wchar_t* a, const
 class CTarvaneApp {
 public:
     CTarvaneApp();
-    ~CTarvaneApp();
     CTarvaneApp(const CTarvaneApp&) = delete;
     CTarvaneApp& operator=(const CTarvaneApp&) = delete;
 
@@ -34,7 +34,7 @@ public:
     NameCompareFn NameComparison() const;
 
     int exitCode = -1;             // the process exit code; the main window's start action sets 0
-    HANDLE quitEvent = nullptr;    // signalled when the main window is cancelled
+    ui::ScopedHandle quitEvent;    // signalled when the main window is cancelled
     HWND mainWindow = nullptr;     // recorded when the main window initialises
     bool isLegacyOs = false;       // major version 5 or lower
     bool is64BitOs = false;        // the native processor architecture is AMD64
@@ -43,10 +43,13 @@ public:
     std::wstring startZoneKey;                    // the zone to select when the list is first loaded
     std::wstring startBackupPath;                 // the backup file of action 2
     RtlCompareUnicodeStringFn nameCompare = nullptr;
-    HANDLE readyEvent = nullptr; // this process's ready event, signalled at construction
+    // This process's ready event, signalled at construction. Both events
+    // serve until the process ends; the application object is among the
+    // last things to go.
+    ui::ScopedHandle readyEvent;
 
 private:
-    HMODULE ntdll_ = nullptr;
+    ui::ScopedModule ntdll_;
 };
 
 // The process-wide application object (built on first use; its construction
@@ -73,4 +76,4 @@ HANDLE CreateReadyEvent(DWORD processId, PSECURITY_DESCRIPTOR descriptor);
 // The running system's major version, or none when it cannot be read.
 std::optional<DWORD> ReadOsMajorVersion();
 
-} // namespace tarvane::ui
+} // namespace tarvane::shell

@@ -1,15 +1,19 @@
-#include "ui/relaunch.h"
+#include "shell/relaunch.h"
 
 #include "platform/diagnostic_log.h"
 #include "platform/last_error.h"
-#include "ui/tarvane_app.h"
+#include "shell/tarvane_app.h"
 #include "win/scoped_handle.h"
 
 #include <objbase.h>
 #include <shellapi.h>
 
-namespace tarvane::ui {
+namespace tarvane::shell {
 namespace {
+
+using ui::ComScope;
+using ui::ScopedHandle;
+using ui::ScopedLocal;
 
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kExitCodeUnreadable = 0xDEAD;
@@ -53,7 +57,7 @@ RelaunchOutcome WaitForTheCopy(const HandshakeCalls& calls, HANDLE process, HAND
             LogMessage(L"[211] r=%d, path=\"%s\", cmd=\"%s\"", ended, path, parameters);
             return RelaunchOutcome::kFailed;
         }
-        const DWORD quit = calls.waitForSingleObject(TheApp().quitEvent, 0);
+        const DWORD quit = calls.waitForSingleObject(TheApp().quitEvent.Get(), 0);
         if (quit == WAIT_OBJECT_0) {
             return RelaunchOutcome::kCancelled;
         }
@@ -129,18 +133,16 @@ RelaunchOutcome RelaunchElevated(const std::wstring& parameters) {
     return result;
 }
 
-int RelaunchAndClose(const std::wstring& parameters, HWND window) {
+RelaunchOutcome RelaunchAndClose(const std::wstring& parameters, HWND window) {
     const RelaunchOutcome result = RelaunchElevated(parameters);
     if (result == RelaunchOutcome::kRunning) {
         if (!TheHandshakeCalls().postMessage(window, WM_CLOSE, 0, 0)) {
             LogMessage(L"[207] cmd=\"%s\"", parameters);
         }
-        return 1;
-    }
-    if (result == RelaunchOutcome::kFailed) {
+    } else if (result == RelaunchOutcome::kFailed) {
         LogMessage(L"[201] r=%d, cmd=\"%s\"", static_cast<int>(result), parameters);
     }
-    return 0;
+    return result;
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::shell
