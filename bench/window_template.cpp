@@ -58,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::GetClassInfoExW(nullptr, L"#32770", &windowClass);
     windowClass.style |= CS_GLOBALCLASS;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = tarvane::ui::kMainDialogClassName;
+    windowClass.lpszClassName = tarvane::win::kMainDialogClassName;
     ::RegisterClassExW(&windowClass);
     const INT_PTR result =
         ::DialogBoxParamW(program, MAKEINTRESOURCEW(IDD_TARVANE_DIALOG), nullptr, TemplateProc, 0);

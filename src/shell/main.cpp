@@ -34,7 +34,7 @@ namespace {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace tarvane;
     shell::CTarvaneApp& app = shell::TheApp();
-    ui::RegisterMainDialogClass(instance);
+    win::RegisterMainDialogClass(instance);
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;

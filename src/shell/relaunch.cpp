@@ -11,9 +11,9 @@
 namespace tarvane::shell {
 namespace {
 
-using ui::ComScope;
-using ui::ScopedHandle;
-using ui::ScopedLocal;
+using win::ComScope;
+using win::ScopedHandle;
+using win::ScopedLocal;
 
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kExitCodeUnreadable = 0xDEAD;
@@ -90,7 +90,7 @@ RelaunchOutcome RelaunchElevated(const std::wstring& parameters) {
     {
         // Freed in the reverse order of their making, before the outcome's
         // code is left in the last-error slot.
-        const ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        const win::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
         SHELLEXECUTEINFOW execute{};
         execute.cbSize = sizeof execute;
@@ -111,16 +111,16 @@ RelaunchOutcome RelaunchElevated(const std::wstring& parameters) {
         } else if (execute.hProcess == nullptr) {
             error = ERROR_INVALID_HANDLE;
         } else {
-            const ScopedHandle process(execute.hProcess);
+            const win::ScopedHandle process(execute.hProcess);
             const DWORD processId = calls.getProcessId(process.Get());
-            ScopedLocal descriptor;
+            win::ScopedLocal descriptor;
             if (processId == 0) {
                 error = ::GetLastError();
                 LogMessage(L"[208] path=\"%s\", cmd=\"%s\"", path, parameters);
             } else if (descriptor.Reset(calls.buildOpenSecurityDescriptor()); !descriptor.Valid()) {
                 error = ::GetLastError();
                 LogMessage(L"[209] path=\"%s\", cmd=\"%s\"", path, parameters);
-            } else if (const ScopedHandle ready(calls.createReadyEvent(processId, descriptor.Get()));
+            } else if (const win::ScopedHandle ready(calls.createReadyEvent(processId, descriptor.Get()));
                        !ready.Valid()) {
                 error = ::GetLastError();
                 LogMessage(L"[210] PID=%u, path=\"%s\", cmd=\"%s\"", processId, path, parameters);

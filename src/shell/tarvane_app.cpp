@@ -103,7 +103,7 @@ CTarvaneApp::CTarvaneApp() {
     is64BitOs = facts.is64BitOs;
 
     const HandshakeCalls& calls = TheHandshakeCalls();
-    const ui::ScopedLocal descriptor(calls.buildOpenSecurityDescriptor());
+    const win::ScopedLocal descriptor(calls.buildOpenSecurityDescriptor());
     if (!descriptor.Valid()) {
         LogText(EVENTLOG_ERROR_TYPE, L"[214]");
         return;

@@ -34,7 +34,7 @@ public:
     NameCompareFn NameComparison() const;
 
     int exitCode = -1;             // the process exit code; the main window's start action sets 0
-    ui::ScopedHandle quitEvent;    // signalled when the main window is cancelled
+    win::ScopedHandle quitEvent;   // signalled when the main window is cancelled
     HWND mainWindow = nullptr;     // recorded when the main window initialises
     bool isLegacyOs = false;       // major version 5 or lower
     bool is64BitOs = false;        // the native processor architecture is AMD64
@@ -46,10 +46,10 @@ public:
     // This process's ready event, signalled at construction. Both events
     // serve until the process ends; the application object is among the
     // last things to go.
-    ui::ScopedHandle readyEvent;
+    win::ScopedHandle readyEvent;
 
 private:
-    ui::ScopedModule ntdll_;
+    win::ScopedModule ntdll_;
 };
 
 // The process-wide application object (built on first use; its construction

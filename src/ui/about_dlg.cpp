@@ -27,8 +27,8 @@ INT_PTR ShellOpen(HWND owner, const wchar_t* verb, const wchar_t* file) {
 
 CAboutDlg::CAboutDlg()
     : ProgramDialog(IDD_ABOUTBOX),
-      icon_(ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 48, 48, DpiOf(nullptr))) {
-    if (icon_.Get() != nullptr && !GetIconSize(icon_.Get(), &iconWidth_, &iconHeight_)) {
+      icon_(win::ScaledIcon::Load(win::OwnModule(), IDR_MAINFRAME, 48, 48, win::DpiOf(nullptr))) {
+    if (icon_.Get() != nullptr && !win::GetIconSize(icon_.Get(), &iconWidth_, &iconHeight_)) {
         icon_.Reset();
     }
 }

@@ -35,7 +35,7 @@ private:
     void Paint();
 
     // The program's icon at 48 pixels, drawn centred over its place.
-    ScaledIcon icon_;
+    win::ScaledIcon icon_;
     int iconWidth_ = 0;
     int iconHeight_ = 0;
 };

@@ -34,8 +34,8 @@ long long LeadingNumber(const std::wstring& text) {
 
 CAddYearDlg::CAddYearDlg(AddYearExchange& exchange, bool legacyOs)
     : ProgramDialog(IDD_ADD_YEAR), exchange_(exchange), legacyOs_(legacyOs) {
-    informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
-    warningIcon_ = LoadSmallSystemIcon(kWarningIconId);
+    informationIcon_ = win::LoadSmallSystemIcon(win::kInformationIconId);
+    warningIcon_ = win::LoadSmallSystemIcon(win::kWarningIconId);
     SetNotes({IDC_ADD_YEAR_NOTE, IDC_ADD_YEAR_WARNING});
     AddIcon(IDC_ADD_YEAR_INFO_ICON, informationIcon_.Get());
     if (legacyOs_) {
@@ -54,7 +54,7 @@ bool CAddYearDlg::HasYear(LONG year) const {
 
 bool CAddYearDlg::OnInit() {
     zoneHasYears_ = exchange_.zone != nullptr && !exchange_.zone->years.empty();
-    ComboBox yearList(Item(IDC_ADD_YEAR_COMBO));
+    win::ComboBox yearList(Item(IDC_ADD_YEAR_COMBO));
     if (zoneHasYears_) {
         // Years only grow at either end of the group, so only those two are offered.
         ShowItem(IDC_ADD_YEAR_EDIT, false);
@@ -73,8 +73,8 @@ bool CAddYearDlg::OnInit() {
         inputId_ = IDC_ADD_YEAR_COMBO;
     } else {
         HWND edit = Item(IDC_ADD_YEAR_EDIT);
-        const RECT place = ClientRectOf(Hwnd(), yearList.Hwnd());
-        const RECT own = ClientRectOf(Hwnd(), edit);
+        const RECT place = win::ClientRectOf(Hwnd(), yearList.Hwnd());
+        const RECT own = win::ClientRectOf(Hwnd(), edit);
         ::SetWindowPos(edit, nullptr, place.left, place.top, place.right - place.left, own.bottom - own.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
         HWND spin = Item(IDC_ADD_YEAR_SPIN);
@@ -89,7 +89,7 @@ bool CAddYearDlg::OnInit() {
         inputId_ = IDC_ADD_YEAR_EDIT;
     }
 
-    ComboBox copyList(Item(IDC_COPY_FROM_YEAR));
+    win::ComboBox copyList(Item(IDC_COPY_FROM_YEAR));
     copyList.Reset();
     copyList.AddItem(L"Default", 0);
     if (exchange_.zone != nullptr) {
@@ -109,14 +109,14 @@ bool CAddYearDlg::OnInit() {
 }
 
 void CAddYearDlg::SelectNeighbourToCopy() {
-    ComboBox copyList(Item(IDC_COPY_FROM_YEAR));
+    win::ComboBox copyList(Item(IDC_COPY_FROM_YEAR));
     if (!zoneHasYears_) {
         copyList.SelectData(0);
         return;
     }
     // The year before the one added at the end, the year after the one added
     // at the front.
-    const auto added = static_cast<LONG>(ComboBox(Item(IDC_ADD_YEAR_COMBO)).SelectedData(0));
+    const auto added = static_cast<LONG>(win::ComboBox(Item(IDC_ADD_YEAR_COMBO)).SelectedData(0));
     const bool atEnd = added > static_cast<LONG>(exchange_.zone->years.front().year);
     copyList.SelectData(
         static_cast<LPARAM>(atEnd ? exchange_.zone->years.back().year : exchange_.zone->years.front().year));
@@ -148,7 +148,7 @@ void CAddYearDlg::OnOK() {
     const bool copy = IsChecked(IDC_COPY_FROM_CHECK);
     LONG copyFrom = 0;
     if (copy) {
-        copyFrom = static_cast<LONG>(ComboBox(Item(IDC_COPY_FROM_YEAR)).SelectedData(-1));
+        copyFrom = static_cast<LONG>(win::ComboBox(Item(IDC_COPY_FROM_YEAR)).SelectedData(-1));
         if (copyFrom != 0 && !HasYear(copyFrom)) {
             ::SetFocus(Item(IDC_COPY_FROM_YEAR));
             ShowMessage(Hwnd(),

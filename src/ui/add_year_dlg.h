@@ -41,8 +41,8 @@ private:
     bool legacyOs_;
     bool zoneHasYears_ = false;
     int inputId_ = 0;
-    ScaledIcon informationIcon_;
-    ScaledIcon warningIcon_;
+    win::ScaledIcon informationIcon_;
+    win::ScaledIcon warningIcon_;
 };
 
 // Shows the dialog modally over `owner`: IDOK, IDCANCEL, or -1 when it could

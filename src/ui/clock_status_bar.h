@@ -21,7 +21,7 @@ public:
     void SetPaneText(int index, const std::wstring& text) override;
 
 private:
-    StatusBar bar_;
+    win::StatusBar bar_;
     // The longest text each pane has held, and whether the panes have been
     // widened to what their widest texts need.
     std::array<std::size_t, 4> longest_{};

@@ -22,10 +22,11 @@ constexpr WORD kFromAccelerator = 1;
 } // namespace
 
 void CTarvaneDlg::InstallYearCommandRules() {
-    SetUpdateRule(ID_YEARS_ADD, [this](const CommandUI& item) { item.Enable(editor_.CanAddYear()); });
-    SetUpdateRule(ID_YEARS_REMOVE, [this](const CommandUI& item) { item.Enable(editor_.CanRemoveYear()); });
-    SetUpdateRule(ID_YEARS_COPY, [this](const CommandUI& item) { item.Enable(CanCopyYear()); });
-    SetUpdateRule(ID_YEARS_PASTE, [this](const CommandUI& item) { item.Enable(CanPasteYear()); });
+    SetUpdateRule(ID_YEARS_ADD, [this](const win::CommandUI& item) { item.Enable(editor_.CanAddYear()); });
+    SetUpdateRule(ID_YEARS_REMOVE,
+                  [this](const win::CommandUI& item) { item.Enable(editor_.CanRemoveYear()); });
+    SetUpdateRule(ID_YEARS_COPY, [this](const win::CommandUI& item) { item.Enable(CanCopyYear()); });
+    SetUpdateRule(ID_YEARS_PASTE, [this](const win::CommandUI& item) { item.Enable(CanPasteYear()); });
 }
 
 bool CTarvaneDlg::OnYearCommand(WORD id, WORD code) {

@@ -14,7 +14,7 @@ namespace tarvane::ui {
 
 void CTarvaneDlg::SetEditMode(EditMode mode, EditModeOptions options) {
     const bool enter = mode == EditMode::kEdit;
-    ScopedWaitCursor wait;
+    win::ScopedWaitCursor wait;
     if (enter) {
         TimeZoneRecord* zone = SelectedZone();
         if (zone == nullptr) {

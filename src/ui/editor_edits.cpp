@@ -28,7 +28,7 @@ LONG Saturate(long long value) {
 
 // One change in a control, as its setter sees it.
 struct Edit {
-    const Dialog& window;
+    const win::Dialog& window;
     TimeZoneRecord& zone;
     ZoneRules& rules;
     // A list's chosen item's data (CBN_SELCHANGE).
@@ -44,10 +44,10 @@ struct Setter {
     void (*set)(const Edit& edit);
 };
 
-void StoreOffset(const Dialog& window, const OffsetIds& ids, LONG* bias) {
+void StoreOffset(const win::Dialog& window, const OffsetIds& ids, LONG* bias) {
     const long long minutes =
         ReadDecimal(window.ItemText(ids.hours)) * 60 + ReadDecimal(window.ItemText(ids.minutes));
-    const bool east = ComboBox(window.Item(ids.sign)).SelectedData(-1) == 1;
+    const bool east = win::ComboBox(window.Item(ids.sign)).SelectedData(-1) == 1;
     *bias = Saturate(east ? -minutes : minutes);
 }
 
@@ -64,9 +64,9 @@ void StoreTime(const SYSTEMTIME& picked, SYSTEMTIME* date) {
 }
 
 // The value of the other picker of a one-time date; now when it holds none.
-SYSTEMTIME PickerOrNow(const Dialog& window, int id) {
+SYSTEMTIME PickerOrNow(const win::Dialog& window, int id) {
     SYSTEMTIME value{};
-    if (!DateTimePicker(window.Item(id)).GetTime(&value)) {
+    if (!win::DateTimePicker(window.Item(id)).GetTime(&value)) {
         ::GetLocalTime(&value);
     }
     return value;
@@ -162,7 +162,7 @@ void EditorPanel::TakeEdit(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     Edit edit{window_, *zone, *rules, 0, SYSTEMTIME{}};
     if (message == WM_COMMAND && code == CBN_SELCHANGE) {
-        edit.chosen = ComboBox(reinterpret_cast<HWND>(lParam)).SelectedData(-1);
+        edit.chosen = win::ComboBox(reinterpret_cast<HWND>(lParam)).SelectedData(-1);
     } else if (header != nullptr) {
         edit.picked = reinterpret_cast<const NMDATETIMECHANGE*>(lParam)->st;
     }
@@ -209,7 +209,7 @@ bool EditorPanel::IsReadOnlyOffsetBox(HWND window) const {
 
 bool EditorPanel::CalendarOpen() const {
     for (int id : kPickerIds) {
-        if (DateTimePicker(window_.Item(id)).IsCalendarOpen()) {
+        if (win::DateTimePicker(window_.Item(id)).IsCalendarOpen()) {
             return true;
         }
     }

@@ -51,7 +51,7 @@ bool EditorPanel::NamesEditable() const {
 
 void EditorPanel::FillFixedLists() {
     auto fillSign = [this](int id, const wchar_t* prefix) {
-        ComboBox list(window_.Item(id));
+        win::ComboBox list(window_.Item(id));
         list.Reset();
         list.AddItem(Format(L"%s +", prefix), 1);
         list.AddItem(Format(L"%s -", prefix), 0);
@@ -72,23 +72,23 @@ void EditorPanel::FillFixedLists() {
     static const wchar_t* const kDays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
                                            L"Thursday", L"Friday", L"Saturday"};
     for (int id : {IDC_STD_OCCURS, IDC_DST_OCCURS}) {
-        ComboBox list(window_.Item(id));
+        win::ComboBox list(window_.Item(id));
         list.Reset();
         list.AddItem(L"Recurring Yearly", kOccursRecurringYearly);
         list.AddItem(L"Happens Only Once", kOccursOnlyOnce);
     }
     for (const TransitionIds& ids : {kStandardTransitionIds, kDaylightTransitionIds}) {
-        ComboBox months(window_.Item(ids.month));
+        win::ComboBox months(window_.Item(ids.month));
         months.Reset();
         for (int i = 0; i < 12; ++i) {
             months.AddItem(kMonths[i], i + 1);
         }
-        ComboBox weeks(window_.Item(ids.week));
+        win::ComboBox weeks(window_.Item(ids.week));
         weeks.Reset();
         for (int i = 0; i < 5; ++i) {
             weeks.AddItem(kWeeks[i], i + 1);
         }
-        ComboBox days(window_.Item(ids.dayOfWeek));
+        win::ComboBox days(window_.Item(ids.dayOfWeek));
         days.Reset();
         for (int i = 0; i < 7; ++i) {
             days.AddItem(kDays[i], i);
@@ -140,7 +140,7 @@ ZoneRules* EditorPanel::RulesOf(TimeZoneRecord* zone, DWORD year) {
 }
 
 DWORD EditorPanel::SelectedYear() const {
-    return static_cast<DWORD>(ComboBox(window_.Item(IDC_YEAR)).SelectedData(0));
+    return static_cast<DWORD>(win::ComboBox(window_.Item(IDC_YEAR)).SelectedData(0));
 }
 
 void EditorPanel::ShowZone(TimeZoneRecord* zone) {
@@ -151,7 +151,7 @@ void EditorPanel::ShowZone(TimeZoneRecord* zone) {
     window_.SetItemText(IDC_DISPLAY_NAME, zone ? zone->displayName : std::wstring());
     window_.SetItemReadOnly(IDC_DISPLAY_NAME, !(editing && NamesEditable()));
 
-    ComboBox years(window_.Item(IDC_YEAR));
+    win::ComboBox years(window_.Item(IDC_YEAR));
     window_.EnableItem(IDC_YEAR, zone != nullptr);
     const auto remembered = static_cast<DWORD>(years.SelectedData(0));
     years.Reset();
@@ -174,7 +174,7 @@ void EditorPanel::ShowChangedZone(TimeZoneRecord* zone) {
 }
 
 void EditorPanel::ShowYear(DWORD year) {
-    ComboBox years(window_.Item(IDC_YEAR));
+    win::ComboBox years(window_.Item(IDC_YEAR));
     const int index = years.FindData(static_cast<LPARAM>(year));
     if (index >= 0) {
         years.Select(index);
@@ -183,7 +183,7 @@ void EditorPanel::ShowYear(DWORD year) {
 }
 
 bool EditorPanel::OfferYear(DWORD year) {
-    ComboBox years(window_.Item(IDC_YEAR));
+    win::ComboBox years(window_.Item(IDC_YEAR));
     int before = -1;
     const int count = years.Count();
     for (int i = 0; i < count; ++i) {
@@ -207,13 +207,13 @@ bool EditorPanel::OfferYear(DWORD year) {
 }
 
 bool EditorPanel::WithdrawYear(DWORD year) {
-    ComboBox years(window_.Item(IDC_YEAR));
+    win::ComboBox years(window_.Item(IDC_YEAR));
     const int item = years.FindData(static_cast<LPARAM>(year));
     return item >= 0 && years.DeleteItem(item);
 }
 
 void EditorPanel::ShowOffset(const OffsetIds& ids, const LONG* bias, bool enabled) {
-    ComboBox sign(window_.Item(ids.sign));
+    win::ComboBox sign(window_.Item(ids.sign));
     if (bias == nullptr) {
         sign.Select(-1);
         window_.SetItemText(ids.hours, L"");
@@ -271,7 +271,7 @@ void EditorPanel::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChe
                             rules != nullptr && group.name != nullptr ? *group.name : std::wstring());
         window_.SetItemReadOnly(group.nameId, locked || !namesEditable);
         ShowOffset(group.offset, group.bias, !locked);
-        ComboBox occurs(window_.Item(group.occursId));
+        win::ComboBox occurs(window_.Item(group.occursId));
         LONG kind = 0;
         if (shown) {
             kind = *group.occurs;
@@ -288,12 +288,12 @@ void EditorPanel::ShowGroups(TimeZoneRecord* zone, ZoneRules* rules, bool dstChe
 void EditorPanel::ShowTransition(LONG kind, SYSTEMTIME* recurring, SYSTEMTIME* once,
                                  const TransitionIds& ids) {
     const bool editing = Editing() && recurring != nullptr && once != nullptr;
-    ComboBox month(window_.Item(ids.month));
-    ComboBox week(window_.Item(ids.week));
-    ComboBox dayOfWeek(window_.Item(ids.dayOfWeek));
-    DateTimePicker time(window_.Item(ids.time));
-    DateTimePicker date(window_.Item(ids.date));
-    DateTimePicker onceTime(window_.Item(ids.onceTime));
+    win::ComboBox month(window_.Item(ids.month));
+    win::ComboBox week(window_.Item(ids.week));
+    win::ComboBox dayOfWeek(window_.Item(ids.dayOfWeek));
+    win::DateTimePicker time(window_.Item(ids.time));
+    win::DateTimePicker date(window_.Item(ids.date));
+    win::DateTimePicker onceTime(window_.Item(ids.onceTime));
     if (kind == kOccursRecurringYearly && recurring != nullptr && once != nullptr) {
         month.SelectData(recurring->wMonth);
         week.SelectData(recurring->wDay);
@@ -415,7 +415,7 @@ void EditorPanel::OnOccursChanged(int listId) {
     TimeZoneRecord* zone = host_.SelectedZone();
     ZoneRules* rules = RulesOf(zone, SelectedYear());
     const bool standard = listId == IDC_STD_OCCURS;
-    const auto kind = static_cast<LONG>(ComboBox(window_.Item(listId)).SelectedData(-1));
+    const auto kind = static_cast<LONG>(win::ComboBox(window_.Item(listId)).SelectedData(-1));
     const bool dst = window_.IsChecked(IDC_DST_ENABLED) && rules != nullptr;
     SYSTEMTIME* recurring = dst ? (standard ? &rules->tzi.StandardDate : &rules->tzi.DaylightDate) : nullptr;
     SYSTEMTIME* once =

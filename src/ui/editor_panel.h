@@ -48,7 +48,7 @@ public:
 class EditorPanel {
 public:
     // `window` holds the panel's controls; `registry` holds AllowEditDSTzNames.
-    EditorPanel(const Dialog& window, EditorHost& host, RegistryApi& registry, ClockApi& clock)
+    EditorPanel(const win::Dialog& window, EditorHost& host, RegistryApi& registry, ClockApi& clock)
         : window_(window), host_(host), registry_(registry), clock_(clock) {}
     EditorPanel(const EditorPanel&) = delete;
     EditorPanel& operator=(const EditorPanel&) = delete;
@@ -118,7 +118,7 @@ private:
     void OnDstClicked();
     void OnOccursChanged(int listId);
 
-    const Dialog& window_;
+    const win::Dialog& window_;
     EditorHost& host_;
     RegistryApi& registry_;
     ClockApi& clock_;

@@ -32,7 +32,7 @@ void CTarvaneDlg::InstallCommandRules() {
         {ID_HELP_ABOUT, always},
     };
     for (const auto& [id, enabled] : enabledWhen_) {
-        SetUpdateRule(id, [enabled = enabled](const CommandUI& item) { item.Enable(enabled()); });
+        SetUpdateRule(id, [enabled = enabled](const win::CommandUI& item) { item.Enable(enabled()); });
     }
 }
 
@@ -55,7 +55,7 @@ void CTarvaneDlg::PutShieldOn(HMENU menu, std::initializer_list<UINT> commands) 
 }
 
 void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
-    ScopedWaitCursor wait;
+    win::ScopedWaitCursor wait;
     bool shown = false;
     HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
     HMENU popup = menu != nullptr ? ::GetSubMenu(menu, 0) : nullptr;
@@ -76,7 +76,7 @@ void CTarvaneDlg::ShowContextMenu(const POINT* listPoint) {
         ::SetMenuDefaultItem(popup, ID_CONTEXT_EDIT_TIME_ZONE, FALSE);
         UINT command = 0;
         wait.End();
-        shown = TrackContextMenu(at, Hwnd(), popup, &command);
+        shown = win::TrackContextMenu(at, Hwnd(), popup, &command);
         if (shown && command == ID_CONTEXT_EDIT_TIME_ZONE && mode_ != EditMode::kEdit && !relaunching_) {
             SetEditMode(EditMode::kEdit, {});
         }

@@ -22,7 +22,7 @@ constexpr YearRangeIds kYears{IDC_NEW_ZONE_FIRST, IDC_NEW_ZONE_FIRST_SPIN, IDC_N
 
 CNewZoneDlg::CNewZoneDlg(NewZoneExchange& exchange)
     : ProgramDialog(IDD_NEW_ZONE), exchange_(exchange),
-      informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {
+      informationIcon_(win::LoadSmallSystemIcon(IDI_INFORMATION)) {
     SetNotes({IDC_NEW_ZONE_NOTE, IDC_NEW_ZONE_KEY_NOTE});
     AddIcon(IDC_NEW_ZONE_INFO_ICON, informationIcon_);
 }

@@ -12,7 +12,7 @@ bool ProgramDialog::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRES
     if (message == WM_CTLCOLORSTATIC) {
         HWND control = reinterpret_cast<HWND>(lParam);
         if (std::any_of(notes_.begin(), notes_.end(), [&](int id) { return control == Item(id); })) {
-            *result = NoteColors(reinterpret_cast<HDC>(wParam));
+            *result = win::NoteColors(reinterpret_cast<HDC>(wParam));
             return true;
         }
     }
@@ -24,7 +24,7 @@ bool ProgramDialog::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
         PAINTSTRUCT paint{};
         HDC dc = ::BeginPaint(Hwnd(), &paint);
         for (const auto& [placeId, icon] : icons_) {
-            DrawSmallIconOnTop(Hwnd(), dc, placeId, icon);
+            win::DrawSmallIconOnTop(Hwnd(), dc, placeId, icon);
         }
         ::EndPaint(Hwnd(), &paint);
         *result = 0;

@@ -12,9 +12,9 @@
 
 namespace tarvane::ui {
 
-class ProgramDialog : public Dialog {
+class ProgramDialog : public win::Dialog {
 public:
-    using Dialog::Dialog;
+    using win::Dialog::Dialog;
 
 protected:
     // The static controls drawn in the note colours.
@@ -29,7 +29,7 @@ protected:
 private:
     std::vector<int> notes_;
     std::vector<std::pair<int, HICON>> icons_;
-    DragByBody drag_;
+    win::DragByBody drag_;
 };
 
 // Shows a dialog of type D, made from `arguments`, modally over `owner`:

@@ -16,7 +16,7 @@ FileDialogHandler& FileHandler() {
 } // namespace
 
 int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
-    return ShowMessageBox(owner, kApplicationName, text, type);
+    return win::ShowMessageBox(owner, kApplicationName, text, type);
 }
 
 FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path) {

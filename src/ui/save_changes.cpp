@@ -164,7 +164,7 @@ void CTarvaneDlg::SaveChanges() {
     if (!ConfirmClockWarnings(*zone) || !ConfirmOverwrite(*zone)) {
         return;
     }
-    ScopedWaitCursor wait;
+    win::ScopedWaitCursor wait;
     if (!SaveEditedZone(*zone)) {
         const DWORD error = GetThreadLastError();
         const std::wstring dump = DumpRecord(*zone);

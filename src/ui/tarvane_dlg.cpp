@@ -44,7 +44,7 @@ HBRUSH BandBrushForLink() {
 } // namespace
 
 CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
-    : Dialog(IDD_TARVANE_DIALOG), services_(std::move(services)),
+    : win::Dialog(IDD_TARVANE_DIALOG), services_(std::move(services)),
       backupFlag_(services_.registry, services_.settingsLocation),
       activator_(services_.timeZones, services_.facts.isLegacyOs), backup_{services_.registry,
                                                                            SystemFiles(),
@@ -59,11 +59,11 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
         services_.registryWatch = MakeSystemRegistryWatch({kTimeZonesPath, kTimeZoneInformationPath});
     }
     appIcon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    informationIcon_ = LoadSmallSystemIcon(kInformationIconId);
-    warningIcon_ = LoadSmallSystemIcon(kWarningIconId);
+    informationIcon_ = win::LoadSmallSystemIcon(win::kInformationIconId);
+    warningIcon_ = win::LoadSmallSystemIcon(win::kWarningIconId);
     bandBrush_ = ::CreateSolidBrush(RGB(252, 250, 122));
-    largeIcon_ = ScaledIcon::Load(OwnModule(), IDR_MAINFRAME, 64, 64, DpiOf(nullptr));
-    if (!GetIconSize(largeIcon_.Get(), &largeIconWidth_, &largeIconHeight_)) {
+    largeIcon_ = win::ScaledIcon::Load(win::OwnModule(), IDR_MAINFRAME, 64, 64, win::DpiOf(nullptr));
+    if (!win::GetIconSize(largeIcon_.Get(), &largeIconWidth_, &largeIconHeight_)) {
         largeIcon_.Reset();
     }
 
@@ -75,9 +75,9 @@ CTarvaneDlg::CTarvaneDlg(MainWindowServices services)
     registryNotWritable_ = opened != ERROR_SUCCESS && opened != static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     probe.Close();
     if (!services_.facts.isLegacyOs) {
-        shieldBitmap_ =
-            IconToMenuBitmap(ScaledIcon::Load(nullptr, kShieldIconId, ::GetSystemMetrics(SM_CXMENUCHECK),
-                                              ::GetSystemMetrics(SM_CYMENUCHECK), 0));
+        shieldBitmap_ = win::IconToMenuBitmap(win::ScaledIcon::Load(nullptr, win::kShieldIconId,
+                                                                    ::GetSystemMetrics(SM_CXMENUCHECK),
+                                                                    ::GetSystemMetrics(SM_CYMENUCHECK), 0));
     }
 
     // Watching first, so that a change made while the list is read is seen.
@@ -195,7 +195,7 @@ void CTarvaneDlg::RemoveBackupNotice() {
             if (::GetParent(child) != move->dialog || child == move->skip[0] || child == move->skip[1]) {
                 return TRUE;
             }
-            RECT rect = ClientRectOf(move->dialog, child);
+            RECT rect = win::ClientRectOf(move->dialog, child);
             ::SetWindowPos(child, nullptr, rect.left, rect.top + move->offset, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             return TRUE;
@@ -262,7 +262,7 @@ bool CTarvaneDlg::OnCommand(WORD id, WORD code, HWND control) {
         return true;
     case ID_VIEW_REFRESH:
         if (mode_ == EditMode::kView) {
-            ScopedWaitCursor wait;
+            win::ScopedWaitCursor wait;
             if (!ReloadZoneList(false)) {
                 ::MessageBeep(MB_ICONHAND);
             }
@@ -348,8 +348,8 @@ bool CTarvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         // After the default processing: the items of our own menus follow their rules.
         HMENU popup = reinterpret_cast<HMENU>(wParam);
         const bool systemMenu = HIWORD(lParam) != 0;
-        if (!systemMenu && IsSubMenu(::GetMenu(Hwnd()), popup)) {
-            UpdateMenuCommandUI(popup, *this, false);
+        if (!systemMenu && win::IsSubMenu(::GetMenu(Hwnd()), popup)) {
+            win::UpdateMenuCommandUI(popup, *this, false);
         }
         return false;
     }
@@ -388,7 +388,7 @@ bool CTarvaneDlg::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
         if (control == Item(IDC_SYNC_LINK)) {
-            *result = NoteColors(dc);
+            *result = win::NoteColors(dc);
             return true;
         }
     }
@@ -423,7 +423,7 @@ bool CTarvaneDlg::PreTranslateMessage(MSG& message, bool& dialogProcessing) {
             for (HWND focus = ::GetFocus(); focus != nullptr && focus != Hwnd(); focus = ::GetParent(focus)) {
                 wchar_t className[32] = {};
                 ::GetClassNameW(focus, className, 32);
-                if (EqualNoCase(className, L"ComboBox") && ComboBox(focus).IsDroppedDown()) {
+                if (EqualNoCase(className, L"ComboBox") && win::ComboBox(focus).IsDroppedDown()) {
                     closesPopup = true;
                 }
             }
@@ -464,11 +464,11 @@ bool CTarvaneDlg::EraseBackground(HDC dc) {
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-    const RECT iconPlace = ClientRectOf(Hwnd(), Item(IDC_BACKUP_ICON));
+    const RECT iconPlace = win::ClientRectOf(Hwnd(), Item(IDC_BACKUP_ICON));
     const int iconHeight = ::GetSystemMetrics(SM_CYSMICON);
     const int center = (iconPlace.top + iconPlace.bottom) / 2;
     RECT band{client.left, center - iconHeight / 2, client.right, center - iconHeight / 2 + iconHeight};
-    const RECT link = ClientRectOf(Hwnd(), Item(IDC_BACKUP_LINK));
+    const RECT link = win::ClientRectOf(Hwnd(), Item(IDC_BACKUP_LINK));
     const LONG above = band.top - link.top;
     const LONG below = link.bottom - band.bottom;
     const LONG grow = above > below ? above : below;
@@ -491,7 +491,7 @@ void CTarvaneDlg::Paint() {
         ::DrawIcon(dc, x, y, appIcon_);
     } else {
         if (largeIcon_.Get() != nullptr) {
-            const RECT place = ClientRectOf(Hwnd(), Item(IDC_APP_ICON));
+            const RECT place = win::ClientRectOf(Hwnd(), Item(IDC_APP_ICON));
             const int x = (place.left + place.right - largeIconWidth_) / 2;
             ::DrawIconEx(dc, x, place.top, largeIcon_.Get(), largeIconWidth_, largeIconHeight_, 0, nullptr,
                          DI_NORMAL);
@@ -499,7 +499,7 @@ void CTarvaneDlg::Paint() {
         const int small = ::GetSystemMetrics(SM_CXSMICON);
         const int smallHeight = ::GetSystemMetrics(SM_CYSMICON);
         auto drawCentered = [&](int id, HICON icon) {
-            const RECT place = ClientRectOf(Hwnd(), Item(id));
+            const RECT place = win::ClientRectOf(Hwnd(), Item(id));
             ::DrawIconEx(dc, (place.left + place.right - small) / 2,
                          (place.top + place.bottom - smallHeight) / 2, icon, small, smallHeight, 0, nullptr,
                          DI_NORMAL);

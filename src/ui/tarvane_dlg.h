@@ -75,7 +75,7 @@ struct MainWindowServices {
     std::function<UserRegion()> userRegion;
 };
 
-class CTarvaneDlg : public Dialog, public MainWindowOps, private EditorHost {
+class CTarvaneDlg : public win::Dialog, public MainWindowOps, private EditorHost {
 public:
     explicit CTarvaneDlg(MainWindowServices services);
     ~CTarvaneDlg() override;
@@ -167,16 +167,16 @@ private:
     SystemZoneActivator activator_;
     BackupContext backup_;
     HICON appIcon_ = nullptr;
-    ScaledIcon largeIcon_;
+    win::ScaledIcon largeIcon_;
     int largeIconWidth_ = 0;
     int largeIconHeight_ = 0;
-    ScaledIcon informationIcon_;
-    ScaledIcon warningIcon_;
+    win::ScaledIcon informationIcon_;
+    win::ScaledIcon warningIcon_;
     HBRUSH bandBrush_ = nullptr;
     HACCEL accelerators_ = nullptr;
     HBITMAP shieldBitmap_ = nullptr;
     std::map<UINT, std::function<bool()>> enabledWhen_;
-    DragByBody drag_;
+    win::DragByBody drag_;
     bool backupNoticeShown_ = true;
     bool syncNoticeShown_ = false;
     EditMode mode_ = EditMode::kStarting;
@@ -196,7 +196,7 @@ private:
     bool relaunching_ = false;
     ClockApi& clock_ = SystemClock();
     ClockStatusBar statusBar_;
-    ListView zoneList_;
+    win::ListView zoneList_;
     std::vector<TimeZoneRecord> zones_;
     // After the clock it reads.
     EditorPanel editor_{*this, *this, services_.registry, clock_};

@@ -135,7 +135,7 @@ void CTzCheckDlg::SaveCsv() {
         ::MessageBeep(MB_ICONHAND);
         return;
     }
-    ScopedWaitCursor wait;
+    win::ScopedWaitCursor wait;
     DWORD error = 0;
     const bool written = WriteCsvFile(path, ChecksAsCsv(Rows(false)), &error);
     wait.End();

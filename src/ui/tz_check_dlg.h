@@ -58,7 +58,7 @@ private:
     std::vector<const ZoneCheck*> Rows(bool selectedOnly) const;
 
     TzCheckExchange& exchange_;
-    ListView list_;
+    win::ListView list_;
 };
 
 // Shows the dialog modally over `owner`: IDOK when a zone was chosen,

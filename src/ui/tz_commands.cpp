@@ -114,7 +114,7 @@ void CTarvaneDlg::CheckAgainstTzDatabase() {
     const UserRegion region = Region();
     std::wstring focusKey;
     for (;;) {
-        ScopedWaitCursor wait;
+        win::ScopedWaitCursor wait;
         const int firstYear = clock_.LocalNow().wYear;
         const std::vector<ZoneCheck> checks = CheckZones(
             zones_, *table, firstYear, ReadZoneSources(services_.registry), TerritoryOfRegion(region.code));
@@ -223,7 +223,7 @@ void CTarvaneDlg::FillFromTzDatabase() {
         return;
     }
 
-    ScopedWaitCursor wait;
+    win::ScopedWaitCursor wait;
     const FillPlan plan = PlanFill(*zone, *tz, exchange.firstYear, exchange.lastYear);
     wait.End();
     if (plan.filledYears == 0 || plan.years.size() > kMaxDynamicYears) {

@@ -18,12 +18,12 @@ constexpr YearRangeIds kFillYears{IDC_TZ_FILL_FROM, IDC_TZ_FILL_FROM_SPIN, IDC_T
 
 } // namespace
 
-void RefuseInput(const Dialog& dialog, int id, const std::wstring& message) {
+void RefuseInput(const win::Dialog& dialog, int id, const std::wstring& message) {
     ::SetFocus(dialog.Item(id));
     ShowMessage(dialog.Hwnd(), message, MB_OK | MB_ICONERROR);
 }
 
-void ShowYearRange(const Dialog& dialog, const YearRangeIds& ids, LONG firstYear, LONG lastYear) {
+void ShowYearRange(const win::Dialog& dialog, const YearRangeIds& ids, LONG firstYear, LONG lastYear) {
     for (const auto& [edit, spin, year] :
          {std::tuple{ids.first, ids.firstSpin, firstYear}, std::tuple{ids.last, ids.lastSpin, lastYear}}) {
         ::SendMessageW(dialog.Item(spin), UDM_SETRANGE32, kFirstTzYear, kLastTzYear);
@@ -33,7 +33,7 @@ void ShowYearRange(const Dialog& dialog, const YearRangeIds& ids, LONG firstYear
     }
 }
 
-std::optional<std::pair<LONG, LONG>> ReadYearRange(const Dialog& dialog, const YearRangeIds& ids) {
+std::optional<std::pair<LONG, LONG>> ReadYearRange(const win::Dialog& dialog, const YearRangeIds& ids) {
     long long years[2] = {};
     const int edits[2] = {ids.first, ids.last};
     for (int i = 0; i < 2; ++i) {
@@ -54,13 +54,13 @@ std::optional<std::pair<LONG, LONG>> ReadYearRange(const Dialog& dialog, const Y
 
 CTzFillDlg::CTzFillDlg(TzFillExchange& exchange)
     : ProgramDialog(IDD_TZ_FILL), exchange_(exchange),
-      informationIcon_(LoadSmallSystemIcon(IDI_INFORMATION)) {
+      informationIcon_(win::LoadSmallSystemIcon(IDI_INFORMATION)) {
     SetNotes({IDC_TZ_FILL_NOTE});
     AddIcon(IDC_TZ_FILL_INFO_ICON, informationIcon_);
 }
 
 bool CTzFillDlg::OnInit() {
-    ComboBox zones(Item(IDC_TZ_FILL_ZONE));
+    win::ComboBox zones(Item(IDC_TZ_FILL_ZONE));
     zones.Reset();
     // The key's own zones, labelled with their territories, then every name;
     // an item's data is its name's index.
@@ -97,7 +97,7 @@ bool CTzFillDlg::OnInit() {
 }
 
 void CTzFillDlg::OnOK() {
-    ComboBox zones(Item(IDC_TZ_FILL_ZONE));
+    win::ComboBox zones(Item(IDC_TZ_FILL_ZONE));
     const int chosen = zones.Selection();
     if (chosen < 0 || exchange_.table == nullptr) {
         RefuseInput(*this, IDC_TZ_FILL_ZONE, L"Choose the IANA zone to fill from.");

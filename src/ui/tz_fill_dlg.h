@@ -24,14 +24,14 @@ struct YearRangeIds {
 };
 
 // Tells the user why the dialog's input is refused, the focus on control `id`.
-void RefuseInput(const Dialog& dialog, int id, const std::wstring& message);
+void RefuseInput(const win::Dialog& dialog, int id, const std::wstring& message);
 
 // Fills the fields with `firstYear` and `lastYear`.
-void ShowYearRange(const Dialog& dialog, const YearRangeIds& ids, LONG firstYear, LONG lastYear);
+void ShowYearRange(const win::Dialog& dialog, const YearRangeIds& ids, LONG firstYear, LONG lastYear);
 
 // The first and last year the fields hold; none once the user has been told
 // what is wrong, with the focus on that field.
-std::optional<std::pair<LONG, LONG>> ReadYearRange(const Dialog& dialog, const YearRangeIds& ids);
+std::optional<std::pair<LONG, LONG>> ReadYearRange(const win::Dialog& dialog, const YearRangeIds& ids);
 
 struct TzFillExchange {
     const TzTable* table = nullptr;  // in: the zones offered

@@ -233,7 +233,7 @@ void CTarvaneDlg::DeleteTimeZone(bool allowRelaunch) {
         return;
     }
 
-    ScopedWaitCursor wait;
+    win::ScopedWaitCursor wait;
     const bool deleted = tarvane::DeleteTimeZone(services_.registry, services_.facts.is64BitOs, zone);
     const DWORD error = GetThreadLastError();
     if (deleted) {

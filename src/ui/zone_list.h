@@ -11,7 +11,7 @@ namespace tarvane::ui {
 
 class ZoneListControl : public ZoneListView {
 public:
-    explicit ZoneListControl(const ListView& list) : list_(list) {}
+    explicit ZoneListControl(const win::ListView& list) : list_(list) {}
     void SetRedraw(bool enable) override { list_.SetRedraw(enable); }
     void DeleteAllItems() override { list_.DeleteAllItems(); }
     int InsertItem(int index, const std::wstring& text) override { return list_.InsertItem(index, text); }
@@ -20,7 +20,7 @@ public:
     void EnsureVisible(int row) override { list_.EnsureVisible(row, false); }
 
 private:
-    const ListView& list_;
+    const win::ListView& list_;
 };
 
 } // namespace tarvane::ui

@@ -1,6 +1,6 @@
 #include "win/controls.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 RECT ClientRectOf(HWND dialog, HWND control) {
     RECT rect{};
@@ -58,4 +58,4 @@ LPARAM ComboBox::SelectedData(LPARAM none) const {
     return index < 0 ? none : ItemData(index);
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

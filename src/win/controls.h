@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 // The control's rectangle in its dialog's client coordinates.
 RECT ClientRectOf(HWND dialog, HWND control);
@@ -86,4 +86,4 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

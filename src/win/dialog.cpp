@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 void RegisterControlClasses() {
     // The start-up's InitCommonControlsEx does not cover the date pickers and
@@ -243,4 +243,4 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 // Registers the common-control classes the dialog templates use (list view,
 // status bar, up-down, date and time pickers, links); safe to call often.
@@ -125,4 +125,4 @@ private:
     std::map<UINT, UpdateRule> updateRules_;
 };
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

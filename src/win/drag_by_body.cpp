@@ -1,6 +1,6 @@
 #include "win/drag_by_body.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 namespace {
 
 // True when the cursor is on the menu bar but off every item of it.
@@ -91,4 +91,4 @@ void DragByBody::Observe(HWND window, UINT message, WPARAM wParam) {
     }
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -7,7 +7,7 @@
 
 #include "platform/win_types.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 class DragByBody {
 public:
@@ -24,4 +24,4 @@ private:
     bool dragging_ = false;
 };
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

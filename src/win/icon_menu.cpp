@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <utility>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 namespace {
 
 // Deletes the two bitmaps GetIconInfo creates.
@@ -360,4 +360,4 @@ bool TrackContextMenu(const POINT* point, HWND window, HMENU popup, UINT* comman
     return true;
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -6,7 +6,7 @@
 #include "platform/late_bound_functions.h"
 #include "platform/win_types.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 class Dialog;
 
@@ -113,4 +113,4 @@ void UpdateMenuCommandUI(HMENU popup, const Dialog& window, bool systemMenu);
 // chosen command (0 for none) in `command`; the last error is set.
 bool TrackContextMenu(const POINT* point, HWND window, HMENU popup, UINT* command);
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

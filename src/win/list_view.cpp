@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 void ListView::SetExtendedStyle(DWORD styles) const {
     ListView_SetExtendedListViewStyleEx(hwnd_, static_cast<DWORD>(-1), styles);
@@ -93,4 +93,4 @@ void ListView::SetRedraw(bool enable) const {
     ::SendMessageW(hwnd_, WM_SETREDRAW, enable ? TRUE : FALSE, 0);
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 class ListView {
 public:
@@ -32,4 +32,4 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

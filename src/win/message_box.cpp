@@ -1,6 +1,6 @@
 #include "win/message_box.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 namespace {
 
 MessageBoxHandler& Handler() {
@@ -23,4 +23,4 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return previous;
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

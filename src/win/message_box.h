@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 using MessageBoxHandler = std::function<int(HWND owner, const std::wstring& text, UINT type)>;
 
@@ -18,4 +18,4 @@ int ShowMessageBox(HWND owner, const wchar_t* caption, const std::wstring& text,
 // restores the real one. The previous handler is returned.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

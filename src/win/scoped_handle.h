@@ -9,7 +9,7 @@
 
 #include <utility>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 template <typename T, typename Traits> class ScopedGeneric {
 public:
@@ -81,4 +81,4 @@ private:
     bool ready_;
 };
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

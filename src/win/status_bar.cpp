@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 bool StatusBar::Create(HWND parent, int id) {
     hwnd_ =
@@ -87,4 +87,4 @@ void StatusBar::SetPaneText(int index, const std::wstring& text) const {
     ::SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 class StatusBar {
 public:
@@ -33,4 +33,4 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -5,7 +5,7 @@
 
 #include "platform/win_types.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 class ScopedWaitCursor {
 public:
@@ -26,4 +26,4 @@ private:
     bool ended_ = false;
 };
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -1,6 +1,6 @@
 #include "win/window_class.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 bool RegisterMainDialogClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
@@ -13,4 +13,4 @@ bool RegisterMainDialogClass(HINSTANCE instance) {
     return ::RegisterClassExW(&windowClass) != 0;
 }
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -4,11 +4,11 @@
 
 #include "platform/win_types.h"
 
-namespace tarvane::ui {
+namespace tarvane::win {
 
 inline constexpr wchar_t kMainDialogClassName[] = L"TarvaneLabs.Tarvane.MainDialog";
 
 // Registers the class for `instance`; the result is not needed by anyone.
 bool RegisterMainDialogClass(HINSTANCE instance);
 
-} // namespace tarvane::ui
+} // namespace tarvane::win

@@ -92,7 +92,7 @@ protected:
         for (int i = 0; years == nullptr && i < ::GetMenuItemCount(edit); ++i) {
             years = ::GetSubMenu(edit, i);
         }
-        ui::UpdateMenuCommandUI(years, window, false);
+        win::UpdateMenuCommandUI(years, window, false);
         return (::GetMenuState(years, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
     }
 

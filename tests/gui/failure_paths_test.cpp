@@ -262,7 +262,7 @@ TEST_F(FailurePathsTest, EachForcedFailureLogsItsLineAndCodeAndTellsTheUser) {
 
         // Last, since it ends the window: the quit event of a relaunch cannot be signalled.
         LogCapture capture;
-        ui::ScopedHandle quit = std::move(shell::TheApp().quitEvent);
+        win::ScopedHandle quit = std::move(shell::TheApp().quitEvent);
         ::SendMessageW(window.Hwnd(), WM_COMMAND, IDCANCEL, 0);
         shell::TheApp().quitEvent = std::move(quit);
         EXPECT_EQ(capture.Messages(), std::vector<std::wstring>{L"[198] h=0x0000000000000000"});

@@ -43,7 +43,7 @@ void MainWindowTest::SetUp() {
                                 &scratchUser, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, scratchUser), ERROR_SUCCESS);
-    ui::SetMessageBoxHandler([this](HWND, const std::wstring& text, UINT type) {
+    win::SetMessageBoxHandler([this](HWND, const std::wstring& text, UINT type) {
         messages.push_back(ShownMessage{text, type});
         if (auto during = std::move(whileAsking)) {
             whileAsking = nullptr;
@@ -59,7 +59,7 @@ void MainWindowTest::SetUp() {
 }
 
 void MainWindowTest::TearDown() {
-    ui::SetMessageBoxHandler(nullptr);
+    win::SetMessageBoxHandler(nullptr);
     ui::SetFileDialogHandler(nullptr);
     if (scratchUser != nullptr) {
         ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
@@ -96,7 +96,7 @@ void MainWindowTest::Run(const std::function<void(ui::CTarvaneDlg&)>& body) {
     running = this;
     pendingBody = body;
     // The body runs from the window's own loop once the window is up.
-    ui::RegisterMainDialogClass(::GetModuleHandleW(nullptr));
+    win::RegisterMainDialogClass(::GetModuleHandleW(nullptr));
     ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
         ::KillTimer(nullptr, id);
         MainWindowTest* test = running;

@@ -179,7 +179,7 @@ TEST(StatusBarPanes, ATextThatOutgrowsItsQuarterWidensThePanes) {
     int width = 40;
     {
         HWND probe = makeParent(400);
-        ui::StatusBar measure;
+        win::StatusBar measure;
         ASSERT_TRUE(measure.Create(probe, 1));
         HDC dc = ::GetDC(measure.Hwnd());
         HGDIOBJ previous =

@@ -53,7 +53,7 @@ protected:
     // The state the menu bar's popup `index` would show for `id`.
     bool MenuEnabled(CTarvaneDlg& window, int index, UINT id) {
         HMENU popup = ::GetSubMenu(::GetMenu(window.Hwnd()), index);
-        ui::UpdateMenuCommandUI(popup, window, false);
+        win::UpdateMenuCommandUI(popup, window, false);
         return (::GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
     }
 

@@ -209,7 +209,7 @@ TEST_F(ZoneCommandsTest, DeletingRefusesTheCurrentZoneAndOffersABackupUntilOneIs
         // The real confirmation, as the user sees it, while no backup exists.
         SelectZone(L"Tokyo Standard Time");
         messages.clear();
-        ui::MessageBoxHandler answering = ui::SetMessageBoxHandler(nullptr);
+        win::MessageBoxHandler answering = win::SetMessageBoxHandler(nullptr);
         std::wstring shown;
         WhenDialogOpens(L"Tarvane", [&](HWND box) {
             wchar_t text[1024] = {};
@@ -226,7 +226,7 @@ TEST_F(ZoneCommandsTest, DeletingRefusesTheCurrentZoneAndOffersABackupUntilOneIs
         EXPECT_NE(
             shown.find(L"A backup, or the zone's own file from File > Export Time Zone, brings it back."),
             std::wstring::npos);
-        ui::SetMessageBoxHandler(answering);
+        win::SetMessageBoxHandler(answering);
 
         // Yes makes the backup first; a cancelled file dialog deletes nothing.
         int asked = 0;
