@@ -189,8 +189,7 @@ TEST(IconToMenuBitmap, WithoutBufferedPaintingThereIsNoBitmapAndTheIconLives) {
 TEST(IconToMenuBitmap, AHeldIconNeverOutlivesTheCallButASharedOneIsLeftToTheSystem) {
     const std::vector<std::uint32_t> pixels(kSide * kSide, 0xFF112233);
     for (const bool painting : {false, true}) {
-        const BufferedPaintFunctions paint =
-            painting ? SystemBufferedPaint() : BufferedPaintFunctions{};
+        const BufferedPaintFunctions paint = painting ? SystemBufferedPaint() : BufferedPaintFunctions{};
         HICON owned = MakeIcon(pixels, std::vector<bool>(kSide * kSide));
         HBITMAP bitmap = IconToMenuBitmap(ScaledIcon(owned, false), paint);
         EXPECT_EQ(bitmap != nullptr, painting);
@@ -207,8 +206,7 @@ TEST(IconToMenuBitmap, AHeldIconNeverOutlivesTheCallButASharedOneIsLeftToTheSyst
     EXPECT_FALSE(ScaledIcon::Load(nullptr, OwnModule(), IDR_MAINFRAME, 16, 16, 0).Shared());
     const auto scaleDown = TheLateBoundFunctions().loadIconWithScaleDown;
     if (scaleDown != nullptr) {
-        const ScaledIcon shield =
-            ScaledIcon::Load(scaleDown, nullptr, kShieldIconId, 16, 16, 0);
+        const ScaledIcon shield = ScaledIcon::Load(scaleDown, nullptr, kShieldIconId, 16, 16, 0);
         EXPECT_NE(shield.Get(), nullptr);
         EXPECT_FALSE(shield.Shared());
     }
