@@ -8,6 +8,7 @@
 #include "ui/prompts.h"
 #include "ui/tz_database.h"
 #include "ui/tz_release_setting.h"
+#include "win/wait_cursor.h"
 
 namespace tarvane::ui {
 namespace {
@@ -104,10 +105,10 @@ void CTzReleaseDlg::OpenRelease() {
     Opened read;
     read.path = path;
     TzSourceError error;
-    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    win::ScopedWaitCursor wait;
     const TzReleaseReadResult result =
         ReadTzReleaseAt(exchange_.files, path, &read.table, &read.sha256, &error);
-    ::SetCursor(previousCursor);
+    wait.End();
     switch (result) {
     case TzReleaseReadResult::kRead:
         break;
