@@ -2,7 +2,6 @@
 
 #include "backup/host.h"
 #include "backup/make_backup.h"
-#include "backup/window_prompts.h"
 #include "platform/product.h"
 
 namespace tarvane::ui {
@@ -11,6 +10,21 @@ namespace {
 FileDialogHandler& FileHandler() {
     static FileDialogHandler handler;
     return handler;
+}
+
+// The save dialog proposes today's backup name; the open dialog is titled.
+FileChoice ShowBackupDialog(HWND owner, bool save, std::wstring& path) {
+    FileDialogOptions options;
+    options.save = save;
+    options.filter = L"Time Zones Backup Files (*.trvbkp)|*.trvbkp|All Files (*.*)|*.*|";
+    options.defaultExtension = save ? L"trvbkp" : nullptr;
+    options.title = save ? nullptr : L"Select Time Zones Backup File";
+    if (save) {
+        SYSTEMTIME today{};
+        ::GetLocalTime(&today);
+        options.fileName = SuggestedBackupFileName(today);
+    }
+    return AskFileName(owner, options, path);
 }
 
 } // namespace
@@ -28,7 +42,7 @@ FileChoice AskBackupPath(HWND owner, bool save, std::wstring* path) {
         }
         return FileHandler()(owner, save, path);
     }
-    return save ? AskBackupSavePath(owner, *path) : AskBackupOpenPath(owner, *path);
+    return ShowBackupDialog(owner, save, *path);
 }
 
 FileChoice AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstring* path) {
@@ -36,7 +50,13 @@ FileChoice AskZoneFilePath(HWND owner, const std::wstring& fileName, std::wstrin
         *path = fileName;
         return FileHandler()(owner, true, path);
     }
-    return AskZoneFileSavePath(owner, fileName, *path);
+    FileDialogOptions options;
+    options.save = true;
+    options.filter = L"Registration Files (*.reg)|*.reg|All Files (*.*)|*.*|";
+    options.defaultExtension = L"reg";
+    options.title = L"Export Time Zone";
+    options.fileName = fileName;
+    return AskFileName(owner, options, *path);
 }
 
 FileChoice AskCsvSavePath(HWND owner, std::wstring* path) {

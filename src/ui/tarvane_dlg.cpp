@@ -3,7 +3,7 @@
 #include "backup/export_zone.h"
 #include "backup/make_backup.h"
 #include "backup/restore.h"
-#include "backup/window_prompts.h"
+#include "ui/file_drop.h"
 #include "core/clock_panel.h"
 #include "core/zone_loader.h"
 #include "platform/diagnostic_log.h"

@@ -3,7 +3,7 @@
 #include "dialog_driver.h"
 #include "main_window_harness.h"
 
-#include "backup/window_prompts.h"
+#include "ui/file_drop.h"
 #include "backup_fakes.h"
 #include "core/registry_values.h"
 #include "platform/format.h"
@@ -71,7 +71,7 @@ TEST(DropHandler, TheDropIsFreedOnEveryPath) {
     BackupContext context{registry, files, tool, prompts, window, settings, activator};
     for (const wchar_t* name : {L"", L"C:\\none.txt", L"C:\\b.trvbkp"}) {
         const HDROP drop = MakeDrop(name);
-        OnDropFiles(context, drop);
+        ui::OnDropFiles(context, drop);
         EXPECT_EQ(::GlobalFlags(drop), static_cast<UINT>(GMEM_INVALID_HANDLE)) << "freed";
     }
     EXPECT_EQ(prompts.beeps, 2) << "nothing dropped, nothing usable";
