@@ -56,13 +56,13 @@ struct EditModeOptions {
     bool allowRelaunch = true;
 };
 
-// The main window's operations that the commands call.
 // How an elevated relaunch ended: the copy runs and has signalled; the user
 // declined the elevation; it failed (or no copy can be started from here); or
 // the wait ended because this instance's main window was cancelled. The values
 // are those the log's [201] line shows.
 enum class RelaunchOutcome { kCancelled = -2, kFailed = -1, kDeclined = 0, kRunning = 1 };
 
+// The main window's operations that the commands call.
 class MainWindowOps {
 public:
     virtual ~MainWindowOps() = default;

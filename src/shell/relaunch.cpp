@@ -11,10 +11,6 @@
 namespace tarvane::shell {
 namespace {
 
-using win::ComScope;
-using win::ScopedHandle;
-using win::ScopedLocal;
-
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kExitCodeUnreadable = 0xDEAD;
 constexpr DWORD kErrorCancelled = 1223;

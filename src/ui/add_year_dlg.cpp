@@ -32,13 +32,12 @@ long long LeadingNumber(const std::wstring& text) {
 
 } // namespace
 
-CAddYearDlg::CAddYearDlg(AddYearExchange& exchange, bool legacyOs)
-    : ProgramDialog(IDD_ADD_YEAR), exchange_(exchange), legacyOs_(legacyOs) {
+CAddYearDlg::CAddYearDlg(AddYearExchange& exchange) : ProgramDialog(IDD_ADD_YEAR), exchange_(exchange) {
     informationIcon_ = win::LoadSmallSystemIcon(win::kInformationIconId);
     warningIcon_ = win::LoadSmallSystemIcon(win::kWarningIconId);
     SetNotes({IDC_ADD_YEAR_NOTE, IDC_ADD_YEAR_WARNING});
     AddIcon(IDC_ADD_YEAR_INFO_ICON, informationIcon_.Get());
-    if (legacyOs_) {
+    if (exchange_.legacyOs) {
         AddIcon(IDC_ADD_YEAR_WARNING_ICON, warningIcon_.Get());
     }
 }
@@ -102,7 +101,7 @@ bool CAddYearDlg::OnInit() {
     ::CheckDlgButton(Hwnd(), IDC_COPY_FROM_CHECK, BST_CHECKED);
     SelectNeighbourToCopy();
 
-    ShowItem(IDC_ADD_YEAR_WARNING, legacyOs_);
+    ShowItem(IDC_ADD_YEAR_WARNING, exchange_.legacyOs);
     EnableItem(IDC_COPY_FROM_YEAR, IsChecked(IDC_COPY_FROM_CHECK));
     ::SetFocus(Item(inputId_));
     return false;
@@ -165,7 +164,7 @@ void CAddYearDlg::OnOK() {
 }
 
 INT_PTR RunAddYearDialog(HWND owner, AddYearExchange& exchange) {
-    return RunDialog<CAddYearDlg>(owner, exchange, exchange.legacyOs);
+    return RunDialog<CAddYearDlg>(owner, exchange);
 }
 
 } // namespace tarvane::ui

@@ -11,10 +11,10 @@ namespace tarvane::ui {
 // What the dialog is given and what it hands back.
 struct AddYearExchange {
     const TimeZoneRecord* zone = nullptr; // in: the zone to add to
-    bool legacyOs = false;                // in: the system may ignore dynamic years
-    LONG year = 0;                        // out: the year to add
-    bool copy = false;                    // out: start from existing rules
-    LONG copyFrom = 0;                    // out: the year to copy (0: the zone's own rules)
+    bool legacyOs = false; // in: the system may ignore dynamic years (major version 5 or lower)
+    LONG year = 0;         // out: the year to add
+    bool copy = false;     // out: start from existing rules
+    LONG copyFrom = 0;     // out: the year to copy (0: the zone's own rules)
 };
 
 // The years a zone may have.
@@ -23,9 +23,9 @@ constexpr LONG kLastDynamicYear = 9999;
 
 class CAddYearDlg : public ProgramDialog {
 public:
-    // `legacyOs`: the system is of major version 5 or lower, which may ignore
-    // dynamic years; the dialog then says so.
-    CAddYearDlg(AddYearExchange& exchange, bool legacyOs);
+    // On a system that may ignore dynamic years (the exchange's `legacyOs`),
+    // the dialog says so.
+    explicit CAddYearDlg(AddYearExchange& exchange);
 
 protected:
     bool OnInit() override;
@@ -38,7 +38,6 @@ private:
     void SelectNeighbourToCopy();
 
     AddYearExchange& exchange_;
-    bool legacyOs_;
     bool zoneHasYears_ = false;
     int inputId_ = 0;
     win::ScaledIcon informationIcon_;

@@ -115,7 +115,7 @@ TEST_F(OnScreenTest, AddYearDialogScreenshots) {
         EXPECT_TRUE(SaveWindowShot(dialog, L"add_year"));
         PressButton(dialog, IDCANCEL);
     });
-    ui::CAddYearDlg withYears(exchange, false);
+    ui::CAddYearDlg withYears(exchange);
     EXPECT_EQ(withYears.DoModal(::GetModuleHandleW(nullptr)), IDCANCEL);
 
     // No years yet, on a system that may ignore them: the edit with its spin
@@ -124,13 +124,14 @@ TEST_F(OnScreenTest, AddYearDialogScreenshots) {
     empty.id = 2;
     ui::AddYearExchange none;
     none.zone = &empty;
+    none.legacyOs = true;
     bool warned = false;
     WhenDialogOpens(L"Add Dynamic Daylight Saving Year", [&](HWND dialog) {
         warned = ::IsWindowVisible(::GetDlgItem(dialog, IDC_ADD_YEAR_WARNING)) != FALSE;
         SaveWindowShot(dialog, L"add_year_first_legacy");
         PressButton(dialog, IDOK);
     });
-    ui::CAddYearDlg first(none, true);
+    ui::CAddYearDlg first(none);
     EXPECT_EQ(first.DoModal(::GetModuleHandleW(nullptr)), IDOK);
     EXPECT_TRUE(warned);
     const SYSTEMTIME now = LocalNow();
